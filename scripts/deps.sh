@@ -15,6 +15,7 @@ test_packages=(
     googletest libgtest-dev
     xvfb xauth libgl1-mesa-dri
     clang libclang-rt-14-dev
+    locales
 )
 
 packages=("${run_packages[@]}")
