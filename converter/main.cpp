@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -197,6 +198,14 @@ void FL_sampling(PointCloudData* ioData, int iPitch)
     ioData->pointList.swap(cells);
 }
 
+bool FL_isWritableRegularFile(const std::string& iFilePath)
+{
+    if (!std::ofstream(iFilePath, std::ios::app).is_open())
+        return false;
+    struct stat info = {};
+    return stat(iFilePath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -249,11 +258,12 @@ int main(int argc, char* argv[])
     }
 
     FL_print("Start: export file...");
-    // Only a file the writer could open is ours to remove after a failed write.
-    const bool writable = std::ofstream(exportFilePath, std::ios::app).is_open();
+    // Only a regular file the writer could open is ours to remove after a failed write;
+    // a device or anything else at the path is left alone.
+    const bool removable = FL_isWritableRegularFile(exportFilePath);
     if (!writer->exportData(data, exportFilePath, voxelResolution)) {
         // A half-written octree file would load as garbage later: leave none.
-        if (writable)
+        if (removable)
             std::remove(exportFilePath.c_str());
         FL_print("Error: Export File Writing. --> " + exportFilePath);
         return 0;
