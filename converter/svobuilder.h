@@ -17,10 +17,6 @@
 // centre in float; or the node lies at depth svoMaxBuildDepth. Wherever plain division ends
 // without a node of n^3 or more points at that depth, the tree is exactly the one it gives.
 
-// Deepest node depth the builder creates: 2^-32 of the root size, far below what float
-// coordinates of a real scan resolve.
-constexpr int svoMaxBuildDepth = 32;
-
 // The whole build into empty containers: root box of the valid cells, resolution, root node,
 // nodes and leaves, voxels, breadth-first re-layout, loaded depth = number of layers.
 // False without touching anything for a resolution below 1 or with n^3 beyond int, a matrix of

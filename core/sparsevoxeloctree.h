@@ -331,6 +331,11 @@ extern template class SVOSystem<ColorBlock, ElementIndexBlock>;
 // ---------------------------------------------------------------------------
 
 // (1 if p.x < c.x) + (2 if p.y < c.y) + (4 if p.z < c.z); equal counts as not below.
+// Deepest node depth the octree builders create: 2^-32 of the root size, far below what float
+// coordinates resolve. It ends division where the points or triangles of a node cannot be
+// separated.
+constexpr int svoMaxBuildDepth = 32;
+
 int getAreaIndex(const Vector3T<float>& iPoint, const Vector3T<float>& iCenter);
 // Sign vector of an octant (bit set = -1 on that axis); +1 on every axis outside 0..7.
 Vector3T<float> getAreaNornal(int iOctant);
