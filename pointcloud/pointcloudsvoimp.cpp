@@ -1,0 +1,1091 @@
+#include "pointcloudsvoimp.h"
+
+#include "camera.h"
+#include "deleter.h"
+#include "drawfunction.h"
+#include "fileoperation_svob.h"
+#include "fileoperation_zrpcd.h"
+#include "octreedepth.h"
+#include "pointblockoperation.h"
+
+#include <QOpenGLContext>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+using NodeList = std::vector<const SparseVoxelOctreeNode*>;
+
+const char* const flNoBody = "Cannot access Body...";
+const char* const flEmptyKeyList = "iNodeKeyList is Empty.";
+const char* const flUnknownKey = "Node key is not in the loaded octree.";
+
+bool FL_stopped(bool volatile* iStop)
+{
+    return iStop != nullptr && *iStop;
+}
+
+// Drawing needs a current GL context; without one the draw operations do nothing.
+bool FL_hasGLContext()
+{
+    return QOpenGLContext::currentContext() != nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Blocks
+// ---------------------------------------------------------------------------
+
+// The points a selection works on: a point-matrix block's own points, not its neighbours.
+PointBlock* FL_ownPoints(PointBlock* iBlock)
+{
+    return iBlock;
+}
+
+PointBlock* FL_ownPoints(PointIndexBlock* iBlock)
+{
+    return &iBlock->points;
+}
+
+const PointBlock* FL_ownPoints(const PointBlock* iBlock)
+{
+    return iBlock;
+}
+
+const PointBlock* FL_ownPoints(const PointIndexBlock* iBlock)
+{
+    return &iBlock->points;
+}
+
+// The loaded leaf block of a leaf node; null for an inner node or a block not loaded.
+template <typename L>
+L* FL_leafBlock(const LeafBlockPool<L>& iPool, const SparseVoxelOctreeNode* iNode)
+{
+    if (iNode == nullptr || iNode->hasChild())
+        return nullptr;
+    const LeafInfo<L>* entry = iPool.getEntry(iNode->getFirstIndex());
+    return entry != nullptr ? entry->getBlock() : nullptr;
+}
+
+// The points of every listed leaf whose block is loaded (a block's own points only).
+template <typename L>
+void FL_drawLeafPoints(const LeafBlockPool<L>& iPool, const NodeList& iNodes, int iPointSize)
+{
+    for (const SparseVoxelOctreeNode* node : iNodes)
+        if (const L* block = FL_leafBlock(iPool, node))
+            drawPoints(FL_ownPoints(block)->positions, FL_ownPoints(block)->colors, iPointSize);
+}
+
+template <typename L>
+void FL_drawLeafPoints(const LeafBlockPool<L>& iPool, const NodeList& iNodes, const Color& iColor, int iPointSize)
+{
+    for (const SparseVoxelOctreeNode* node : iNodes)
+        if (const L* block = FL_leafBlock(iPool, node))
+            drawPoints(FL_ownPoints(block)->positions, iColor, iPointSize);
+}
+
+// The leaf nodes whose blocks the pool lacks; leaves without a leaf entry have nothing to load.
+template <typename L>
+NodeList FL_missingLeaves(const LeafBlockPool<L>& iPool, const NodeList& iNodes)
+{
+    NodeList missing;
+    for (const SparseVoxelOctreeNode* node : iNodes)
+        if (!node->hasChild() && node->getFirstIndex() >= 0 && FL_leafBlock(iPool, node) == nullptr)
+            missing.push_back(node);
+    return missing;
+}
+
+template <typename C>
+NodeList FL_missingVoxels(const VoxelBlockPool<C>& iPool, const NodeList& iNodes)
+{
+    NodeList missing;
+    for (const SparseVoxelOctreeNode* node : iNodes) {
+        if (node->getVoxelInfoIndex() < 0)
+            continue;
+        const VoxelInfo<C>* entry = iPool.getEntry(node->getVoxelInfoIndex());
+        if (entry == nullptr || entry->getBlock() == nullptr)
+            missing.push_back(node);
+    }
+    return missing;
+}
+
+// Moves the complete entries that a load read into a pool of its own over to the body's pool,
+// where that pool has none yet; the rest stays with the staging pool, which frees it.
+template <typename Pool>
+void FL_install(Pool* ioTarget, Pool* ioStaged)
+{
+    auto& from = ioStaged->getEntries();
+    auto& to = ioTarget->getEntries();
+    if (from.empty())
+        return;
+    if (to.size() < from.size())
+        to.resize(from.size(), nullptr);
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        if (from[i] == nullptr || from[i]->getBlock() == nullptr)
+            continue;
+        if (to[i] != nullptr && to[i]->getBlock() != nullptr)
+            continue;
+        delete to[i];
+        to[i] = from[i];
+        from[i] = nullptr;
+    }
+    ioTarget->setTotal(ioStaged->getTotal());
+}
+
+// Inside every plane (a, b, c, d): a x + b y + c z <= d, summed in this order in double.
+bool FL_isInside(const Vector3T<float>& iPosition, const std::vector<Vector4T<double>>& iPlanes)
+{
+    const double x = iPosition.x;
+    const double y = iPosition.y;
+    const double z = iPosition.z;
+    for (const Vector4T<double>& plane : iPlanes)
+        if (!(((0.0 + plane.x * x) + plane.y * y) + plane.z * z <= plane.w))
+            return false;
+    return true;
+}
+
+// Hands points read for several blocks in one go out block by block, as many to each as it
+// has indices, and marks the blocks as holding their points.
+void FL_handOutOwnPoints(const std::vector<PointIndexBlock*>& iBlocks, const std::vector<Point>& iPoints)
+{
+    std::size_t offset = 0;
+    for (PointIndexBlock* block : iBlocks) {
+        const std::size_t count = block->indices.size();
+        const std::vector<Point> share(iPoints.begin() + std::ptrdiff_t(offset),
+                                       iPoints.begin() + std::ptrdiff_t(offset + count));
+        initWithPoints(&block->points, share);
+        block->pointsLoaded = 1;
+        offset += count;
+    }
+}
+
+// The scan-grid neighbours of cell k that can span triangles with it: S = k + W (next run),
+// T = k + W + 1 and R = k + 1 (the last two not at the end of a run). Absent ones are
+// UINT64_MAX. Computed in 64 bits so that no neighbour of a large matrix wraps round.
+struct FL_Corners
+{
+    std::uint64_t s = UINT64_MAX;
+    std::uint64_t t = UINT64_MAX;
+    std::uint64_t r = UINT64_MAX;
+};
+
+FL_Corners FL_corners(unsigned iCell, std::uint64_t iWidth)
+{
+    FL_Corners corners;
+    const std::uint64_t q = iCell / iWidth;
+    const std::uint64_t r = iCell % iWidth;
+    corners.s = (q + 1) * iWidth + r;
+    if (r + 1 < iWidth) {
+        corners.t = (q + 1) * iWidth + r + 1;
+        corners.r = q * iWidth + r + 1;
+    }
+    return corners;
+}
+
+// Cells outside the block that its own cells need as corners, ascending; only cells of the
+// matrix (below iCellCount).
+std::vector<unsigned> FL_neighbourCells(const std::vector<unsigned>& iOwn, std::uint64_t iWidth,
+                                        std::uint64_t iCellCount)
+{
+    const std::unordered_set<unsigned> own(iOwn.begin(), iOwn.end());
+    std::vector<unsigned> cells;
+    for (unsigned cell : iOwn) {
+        const FL_Corners corners = FL_corners(cell, iWidth);
+        for (std::uint64_t corner : {corners.s, corners.t, corners.r})
+            if (corner < iCellCount && own.count(unsigned(corner)) == 0)
+                cells.push_back(unsigned(corner));
+    }
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    return cells;
+}
+
+// Triangles (k, S, T) and (k, T, R) of every own cell k over the vertex list own ++ neighbour
+// points, with a corner that is marked deleted leaving its triangle out; then three edges per
+// triangle. The block's own and neighbour points must be complete.
+void FL_buildMesh(PointIndexBlock* ioBlock, std::uint64_t iWidth)
+{
+    if (iWidth == 0)
+        return;
+    const std::size_t ownCount = ioBlock->indices.size();
+    std::unordered_map<unsigned, unsigned> firstPosition;
+    firstPosition.reserve(ownCount + ioBlock->neighbourIndices.size());
+    unsigned position = 0;
+    for (unsigned cell : ioBlock->indices)
+        firstPosition.emplace(cell, position++);
+    for (unsigned cell : ioBlock->neighbourIndices)
+        firstPosition.emplace(cell, position++);
+    auto find = [&](std::uint64_t iCell, unsigned* oPosition) {
+        if (iCell > UINT32_MAX)
+            return false;
+        const auto it = firstPosition.find(unsigned(iCell));
+        if (it == firstPosition.end())
+            return false;
+        *oPosition = it->second;
+        return true;
+    };
+    auto deleted = [&](unsigned iPosition) {
+        const unsigned flag = iPosition < ownCount ? ioBlock->points.flags[iPosition]
+                                                   : ioBlock->neighbourPoints.flags[iPosition - ownCount];
+        return (flag & Point::Deleted) != 0;
+    };
+    for (unsigned i = 0; i < ownCount; ++i) {
+        const FL_Corners corners = FL_corners(ioBlock->indices[i], iWidth);
+        unsigned s = 0;
+        unsigned t = 0;
+        unsigned r = 0;
+        const bool hasS = find(corners.s, &s);
+        const bool hasT = find(corners.t, &t);
+        const bool hasR = find(corners.r, &r);
+        if (hasS && hasT && !deleted(s) && !deleted(t))
+            ioBlock->triangles.insert(ioBlock->triangles.end(), {i, s, t});
+        if (hasT && hasR && !deleted(t) && !deleted(r))
+            ioBlock->triangles.insert(ioBlock->triangles.end(), {i, t, r});
+    }
+    const std::size_t triangleCount = ioBlock->triangles.size() / 3;
+    if (triangleCount == 0 || ioBlock->triangles.size() != 3 * triangleCount)
+        return;
+    ioBlock->edges.reserve(ioBlock->edges.size() + 6 * triangleCount);
+    for (std::size_t k = 0; k < triangleCount; ++k) {
+        const unsigned a = ioBlock->triangles[3 * k];
+        const unsigned b = ioBlock->triangles[3 * k + 1];
+        const unsigned c = ioBlock->triangles[3 * k + 2];
+        ioBlock->edges.insert(ioBlock->edges.end(), {a, b, b, c, c, a});
+    }
+}
+
+std::vector<Vector3T<float>> FL_link(const std::vector<Vector3T<float>>& iFirst,
+                                     const std::vector<Vector3T<float>>& iSecond)
+{
+    std::vector<Vector3T<float>> linked;
+    linked.reserve(iFirst.size() + iSecond.size());
+    linked.insert(linked.end(), iFirst.begin(), iFirst.end());
+    linked.insert(linked.end(), iSecond.begin(), iSecond.end());
+    return linked;
+}
+
+std::vector<Color> FL_link(const std::vector<Color>& iFirst, const std::vector<Color>& iSecond)
+{
+    std::vector<Color> linked;
+    linked.reserve(iFirst.size() + iSecond.size());
+    linked.insert(linked.end(), iFirst.begin(), iFirst.end());
+    linked.insert(linked.end(), iSecond.begin(), iSecond.end());
+    return linked;
+}
+
+// ---------------------------------------------------------------------------
+// The file kinds: octree point file (.zrpcd) and point-matrix octree file (.zrpmd)
+// ---------------------------------------------------------------------------
+
+using PointBody = SVOSystem<ColorBlock, PointBlock>;
+using MatrixBody = SVOSystem<ColorBlock, PointIndexBlock>;
+
+// Picks the file kind where no body is at hand.
+template <typename L>
+struct FL_Kind
+{
+};
+
+// The octree point file is read through its file operator, whose message is copied after
+// every call.
+
+bool FL_readWhole(const std::string& iFilePath, PointBody* oBody, int* oPointNumber, int*, int*,
+                  std::string& iErrorMessage)
+{
+    SVOBFileOperator file(iFilePath);
+    const bool ok =
+        file.load(oPointNumber, &oBody->getOctree(), &oBody->getVoxelBlockPool(), &oBody->getLeafBlockPool());
+    iErrorMessage = file.getErrorMessage();
+    return ok;
+}
+
+bool FL_readBase(const std::string& iFilePath, PointBody* oBody, int* oPointNumber, int*, int*,
+                 std::string& iErrorMessage)
+{
+    SVOBFileOperator file(iFilePath);
+    const bool ok = file.load_Base(oPointNumber, &oBody->getOctree());
+    iErrorMessage = file.getErrorMessage();
+    return ok;
+}
+
+bool FL_readTree(const std::string& iFilePath, PointBody* oBody, std::string& iErrorMessage)
+{
+    SVOBFileOperator file(iFilePath);
+    const bool ok = file.load_Tree(&oBody->getOctree());
+    iErrorMessage = file.getErrorMessage();
+    return ok;
+}
+
+bool FL_readNodes(const std::string& iFilePath, PointBody* ioBody, int iDepth, std::string& iErrorMessage)
+{
+    SVOBFileOperator file(iFilePath);
+    const bool ok = file.load_Node(&ioBody->getOctree(), iDepth);
+    iErrorMessage = file.getErrorMessage();
+    return ok;
+}
+
+bool FL_readVoxels(const std::string& iFilePath, const PointBody&, VoxelBlockPool<ColorBlock>* oPool,
+                   const NodeList& iNodes, int iVoxelCount, std::string& iErrorMessage)
+{
+    SVOBFileOperator file(iFilePath);
+    const bool ok = file.load_Voxel(oPool, iNodes, iVoxelCount);
+    iErrorMessage = file.getErrorMessage();
+    return ok;
+}
+
+// The points lie in the leaf blocks themselves and are read without interruption.
+bool FL_loadLeaves(const std::string& iFilePath, PointBody* ioBody, std::mutex& iStateLock, int, int,
+                   const NodeList& iNodes, bool volatile*, bool, std::string& iErrorMessage)
+{
+    const NodeList missing = FL_missingLeaves(ioBody->getLeafBlockPool(), iNodes);
+    if (missing.empty())
+        return true;
+    const int resolution = ioBody->getOctree().getVoxelResolution();
+    LeafBlockPool<PointBlock> staged;
+    SVOBFileOperator file(iFilePath);
+    const bool ok = file.load_Leaf(&staged, missing, resolution * resolution * resolution);
+    iErrorMessage = file.getErrorMessage();
+    if (!ok)
+        return false;
+    std::lock_guard<std::mutex> lock(iStateLock);
+    FL_install(&ioBody->getLeafBlockPool(), &staged);
+    return true;
+}
+
+void FL_drawPolygon(const PointBody&, const NodeList&)
+{
+}
+
+void FL_drawPolygonEdge(const PointBody&, const NodeList&, const Color&)
+{
+}
+
+bool FL_export(const std::string& iFilePath, const PointCloudData&, int iPointNumber, const PointBody& iBody)
+{
+    SVOBFileOperator file(iFilePath);
+    return file.save(iPointNumber, iBody.getOctree(), iBody.getVoxelBlockPool(), iBody.getLeafBlockPool());
+}
+
+bool FL_updatePCD(const PointBody*, PointCloudData*)
+{
+    return true;
+}
+
+// This file kind has no point matrix.
+bool FL_getPointCloudData(FL_Kind<PointBlock>, const std::string&, PointCloudData*)
+{
+    return false;
+}
+
+// The point-matrix file keeps the matrix apart; the leaves hold cell indices into it.
+
+bool FL_readWhole(const std::string& iFilePath, MatrixBody* oBody, int* oPointNumber, int* oWidth, int* oHeight,
+                  std::string& iErrorMessage)
+{
+    PointCloudData matrix;
+    if (!loadZRPCDFile(iFilePath, &matrix, &oBody->getOctree(), &oBody->getVoxelBlockPool(),
+                       &oBody->getLeafBlockPool(), iErrorMessage))
+        return false;
+    *oWidth = matrix.width;
+    *oHeight = matrix.height;
+    *oPointNumber = int(matrix.validPointNumber);
+    std::vector<Point> points;
+    for (LeafInfo<PointIndexBlock>* entry : oBody->getLeafBlockPool().getEntries()) {
+        PointIndexBlock* block = entry != nullptr ? entry->getBlock() : nullptr;
+        if (block == nullptr)
+            continue;
+        points.clear();
+        for (unsigned cell : block->indices)
+            if (cell < matrix.pointList.size()) // checked by the loader already
+                points.push_back(matrix.pointList[cell]);
+        initWithPoints(&block->points, points);
+        // So that a leaf load does not append the points a second time.
+        block->pointsLoaded = 1;
+    }
+    return true;
+}
+
+bool FL_readBase(const std::string& iFilePath, MatrixBody* oBody, int* oPointNumber, int* oWidth, int* oHeight,
+                 std::string& iErrorMessage)
+{
+    return loadZRPCDFile_Base(iFilePath, oWidth, oHeight, oPointNumber, &oBody->getOctree(), iErrorMessage);
+}
+
+bool FL_readTree(const std::string& iFilePath, MatrixBody* oBody, std::string& iErrorMessage)
+{
+    return loadZRPCDFile_Tree(iFilePath, &oBody->getOctree(), iErrorMessage);
+}
+
+bool FL_readNodes(const std::string& iFilePath, MatrixBody* ioBody, int iDepth, std::string& iErrorMessage)
+{
+    return loadZRPCDFile_Nodes(iFilePath, &ioBody->getOctree(), iDepth, iErrorMessage);
+}
+
+bool FL_readVoxels(const std::string& iFilePath, const MatrixBody&, VoxelBlockPool<ColorBlock>* oPool,
+                   const NodeList& iNodes, int iVoxelCount, std::string& iErrorMessage)
+{
+    LeafBlockPool<PointIndexBlock> noLeaves;
+    return loadZRPCDFile_VoxelAndPoints(iFilePath, oPool, &noLeaves, iNodes, NodeList(), iVoxelCount,
+                                        iErrorMessage);
+}
+
+// A leaf is read in steps: its index list, the points at those cells and, for the mesh, the
+// neighbour cells next to them. Everything is read into this call's own lists and handed to
+// the body in one locked step at the end. A failed read hands over nothing of the step that
+// failed, so that the next load tries it again; a stopped load hands over nothing at all.
+// The caller holds the load lock: the body's blocks change only here, so they can be read
+// without the state lock.
+bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex& iStateLock, int iWidth,
+                   int iHeight, const NodeList& iNodes, bool volatile* iStop, bool iMesh, std::string& iErrorMessage)
+{
+    if (!iMesh && FL_stopped(iStop))
+        return false;
+    LeafBlockPool<PointIndexBlock>& pool = ioBody->getLeafBlockPool();
+    const NodeList missing = FL_missingLeaves(pool, iNodes);
+    LeafBlockPool<PointIndexBlock> staged;
+    if (!missing.empty()) {
+        const int resolution = ioBody->getOctree().getVoxelResolution();
+        VoxelBlockPool<ColorBlock> noVoxels;
+        if (!loadZRPCDFile_VoxelAndPoints(iFilePath, &noVoxels, &staged, NodeList(), missing,
+                                          resolution * resolution * resolution, iErrorMessage))
+            return false;
+    }
+    if (!iMesh && FL_stopped(iStop))
+        return false;
+
+    // The blocks of the listed leaves in node order, each once; the staged ones are new.
+    std::vector<PointIndexBlock*> blocks;
+    std::unordered_set<const PointIndexBlock*> seen;
+    for (const SparseVoxelOctreeNode* node : iNodes) {
+        PointIndexBlock* block = FL_leafBlock(pool, node);
+        if (block == nullptr)
+            block = FL_leafBlock(staged, node);
+        if (block != nullptr && seen.insert(block).second)
+            blocks.push_back(block);
+    }
+    const bool meshDone = std::all_of(blocks.begin(), blocks.end(), [](const PointIndexBlock* iBlock) {
+        return iBlock->meshBuilt != 0 && !iBlock->triangles.empty();
+    });
+
+    // Own points of the blocks that lack them, read in one go.
+    std::vector<PointIndexBlock*> pending;
+    std::vector<unsigned> cells;
+    for (PointIndexBlock* block : blocks) {
+        if (block->pointsLoaded != 0 || (iMesh && meshDone))
+            continue;
+        pending.push_back(block);
+        cells.insert(cells.end(), block->indices.begin(), block->indices.end());
+    }
+    std::vector<Point> ownPoints;
+    if (!pending.empty()) {
+        const bool ok = iMesh ? loadZRPCDFile_Matrix(iFilePath, &ownPoints, cells, iErrorMessage)
+                              : loadZRPCDFile_Matrix(iFilePath, &ownPoints, cells, iStop, iErrorMessage);
+        if (!ok)
+            return false;
+        if (!iMesh && FL_stopped(iStop))
+            return true;
+    }
+    if (!iMesh || meshDone) {
+        std::lock_guard<std::mutex> lock(iStateLock);
+        FL_install(&pool, &staged);
+        FL_handOutOwnPoints(pending, ownPoints);
+        return true;
+    }
+
+    // Neighbour cells of the blocks without a mesh, read in one go.
+    const std::uint64_t width = std::uint64_t(std::max(iWidth, 0));
+    const std::uint64_t cellCount = width * std::uint64_t(std::max(iHeight, 0));
+    std::vector<PointIndexBlock*> meshBlocks;
+    std::vector<std::vector<unsigned>> neighbourCells;
+    std::vector<unsigned> request;
+    for (PointIndexBlock* block : blocks) {
+        if (block->meshBuilt != 0)
+            continue;
+        meshBlocks.push_back(block);
+        neighbourCells.push_back(width != 0 ? FL_neighbourCells(block->indices, width, cellCount)
+                                            : std::vector<unsigned>());
+        request.insert(request.end(), neighbourCells.back().begin(), neighbourCells.back().end());
+    }
+    std::vector<Point> neighbourPoints;
+    const bool neighboursRead =
+        request.empty() || loadZRPCDFile_Matrix(iFilePath, &neighbourPoints, request, iErrorMessage);
+
+    std::lock_guard<std::mutex> lock(iStateLock);
+    FL_install(&pool, &staged);
+    FL_handOutOwnPoints(pending, ownPoints);
+    if (!neighboursRead)
+        return false; // the blocks keep their points and get their mesh next time
+    std::size_t offset = 0;
+    for (std::size_t b = 0; b < meshBlocks.size(); ++b) {
+        PointIndexBlock* block = meshBlocks[b];
+        const std::vector<unsigned>& neighbours = neighbourCells[b];
+        const std::vector<Point> share(neighbourPoints.begin() + std::ptrdiff_t(offset),
+                                       neighbourPoints.begin() + std::ptrdiff_t(offset + neighbours.size()));
+        offset += neighbours.size();
+        block->neighbourIndices.insert(block->neighbourIndices.end(), neighbours.begin(), neighbours.end());
+        initWithPoints(&block->neighbourPoints, share);
+        if (block->points.flags.size() == block->indices.size() &&
+            block->neighbourPoints.flags.size() == block->neighbourIndices.size())
+            FL_buildMesh(block, width);
+        block->meshBuilt = 1;
+    }
+    return true;
+}
+
+void FL_drawPolygon(const MatrixBody& iBody, const NodeList& iNodes)
+{
+    for (const SparseVoxelOctreeNode* node : iNodes)
+        if (const PointIndexBlock* block = FL_leafBlock(iBody.getLeafBlockPool(), node))
+            drawTriangles(block->triangles, FL_link(block->points.positions, block->neighbourPoints.positions),
+                             FL_link(block->points.colors, block->neighbourPoints.colors));
+}
+
+void FL_drawPolygonEdge(const MatrixBody& iBody, const NodeList& iNodes, const Color& iColor)
+{
+    for (const SparseVoxelOctreeNode* node : iNodes)
+        if (const PointIndexBlock* block = FL_leafBlock(iBody.getLeafBlockPool(), node))
+            drawTriangleEdges(block->edges, FL_link(block->points.positions, block->neighbourPoints.positions),
+                                 iColor);
+}
+
+bool FL_export(const std::string& iFilePath, const PointCloudData& iData, int, const MatrixBody& iBody)
+{
+    return exportZRPCDFile(iFilePath, iData, iBody.getOctree(), iBody.getVoxelBlockPool(),
+                           iBody.getLeafBlockPool());
+}
+
+// Writes nothing unless every loaded point's cell lies inside the matrix: a matrix that does
+// not match the file would be marked at the wrong cells.
+bool FL_updatePCD(const MatrixBody* iBody, PointCloudData* ioData)
+{
+    if (iBody == nullptr)
+        return true;
+    const std::vector<LeafInfo<PointIndexBlock>*>& entries = iBody->getLeafBlockPool().getEntries();
+    for (const bool write : {false, true}) {
+        for (const LeafInfo<PointIndexBlock>* entry : entries) {
+            const PointIndexBlock* block = entry != nullptr ? entry->getBlock() : nullptr;
+            if (block == nullptr)
+                continue;
+            const std::size_t count = std::min(block->indices.size(), block->points.flags.size());
+            for (std::size_t i = 0; i < count; ++i) {
+                const unsigned cell = block->indices[i];
+                if (!write && cell >= ioData->pointList.size())
+                    return false;
+                if (write)
+                    ioData->pointList[cell].flag = block->points.flags[i];
+            }
+        }
+    }
+    return true;
+}
+
+bool FL_getPointCloudData(FL_Kind<PointIndexBlock>, const std::string& iFilePath, PointCloudData* oData)
+{
+    std::string errorMessage;
+    return loadZRPCDFile_Matrix(iFilePath, oData, errorMessage);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Shared layer
+// ---------------------------------------------------------------------------
+
+template <typename C, typename L>
+PointCloudSVOImp<C, L>::~PointCloudSVOImp()
+{
+    // A block load still running on another thread would be working on the body.
+    std::lock_guard<std::mutex> loadLock(mLoadMutex);
+    delete mBody;
+    mBody = nullptr;
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::readBody(const std::function<void(const Body*)>& iReader) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    iReader(mBody);
+}
+
+template <typename C, typename L>
+int PointCloudSVOImp<C, L>::getPointNumber() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mPointNumber;
+}
+
+template <typename C, typename L>
+Vector3T<double> PointCloudSVOImp<C, L>::getCenter() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mBody != nullptr ? mBody->getOctree().getBoundingBox().getCenter() : Vector3T<double>();
+}
+
+template <typename C, typename L>
+Vector3T<double> PointCloudSVOImp<C, L>::getSize() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mBody != nullptr ? mBody->getOctree().getBoundingBox().getSize() : Vector3T<double>();
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::draw(int iLevel, int iPointSize) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody == nullptr || !FL_hasGLContext())
+        return;
+    drawNodes(mDrawVoxelNodeList, iPointSize);
+    if (iLevel != 2)
+        FL_drawLeafPoints(mBody->getLeafBlockPool(), mDrawLeafNodeList, iPointSize);
+    else
+        drawNodes(mDrawLeafNodeList, iPointSize);
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::draw(int iLevel, int iPointSize, Color iColor) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody == nullptr || !FL_hasGLContext())
+        return;
+    drawNodes(mDrawVoxelNodeList, iColor, iPointSize);
+    if (iLevel != 2)
+        FL_drawLeafPoints(mBody->getLeafBlockPool(), mDrawLeafNodeList, iColor, iPointSize);
+    else
+        drawNodes(mDrawLeafNodeList, iColor, iPointSize);
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::exportBinaryFile_SVO(const std::string& iFilePath, const PointCloudData& iData) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mBody != nullptr && FL_export(iFilePath, iData, mPointNumber, *mBody);
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::updatePCD(PointCloudData* ioData) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return FL_updatePCD(mBody, ioData);
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::getPointCloudData(PointCloudData* oData) const
+{
+    return FL_getPointCloudData(FL_Kind<L>(), mFilePath, oData);
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::isLoadedDrawVoxelData() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mDrawVoxelNodeList.empty() && mDrawLeafNodeList.empty())
+        return true;
+    if (mBody == nullptr)
+        return false;
+    const VoxelBlockPool<C>& pool = mBody->getVoxelBlockPool();
+    for (const NodeList* list : {&mDrawVoxelNodeList, &mDrawLeafNodeList})
+        for (const SparseVoxelOctreeNode* node : *list) {
+            const VoxelInfo<C>* entry = pool.getEntry(node->getVoxelInfoIndex());
+            if (entry == nullptr || entry->getBlock() == nullptr)
+                return false;
+        }
+    return true;
+}
+
+// A leaf without a leaf entry has nothing to load and counts as loaded, so that it does not
+// keep the loader asking for it frame after frame.
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::isLoadedDrawLeafData() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mDrawLeafNodeList.empty())
+        return true;
+    if (mBody == nullptr)
+        return false;
+    const LeafBlockPool<L>& pool = mBody->getLeafBlockPool();
+    for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
+        if (node->getFirstIndex() >= 0 && pool.getEntry(node->getFirstIndex()) == nullptr)
+            return false;
+    return true;
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::updateDrawNode(const Matrix4x4T<double>& iMatrix, const Camera& iCamera, int iPointSize,
+                                            float iFarPlanePixelSize)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mDrawVoxelNodeList.clear();
+    mDrawLeafNodeList.clear();
+    if (mBody == nullptr || mBody->getOctree().getNodeList().empty())
+        return;
+    const SparseVoxelOctree& octree = mBody->getOctree();
+    collectRenderingVoxel_Recursively(&mDrawVoxelNodeList, &mDrawLeafNodeList, octree.getNodeList(),
+                                      octree.getNode(0), octree.getLoadedDepth(), 0, iMatrix,
+                                      octree.getBoundingBox().getSize(), iPointSize, iCamera, iFarPlanePixelSize,
+                                      true);
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::updateDrawNode_FullLeaf()
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mDrawVoxelNodeList.clear();
+    mDrawLeafNodeList.clear();
+    if (mBody == nullptr)
+        return;
+    for (const SparseVoxelOctreeNode* node : mBody->getOctree().getNodeList())
+        if (node != nullptr && !node->hasChild())
+            mDrawLeafNodeList.push_back(node);
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::drawVoxelNodes(Color iColor) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody != nullptr && FL_hasGLContext())
+        drawNodes(mDrawVoxelNodeList, iColor, mBody->getOctree().getVoxelResolution());
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::drawVoxelNodesWithIndexColor() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody != nullptr && FL_hasGLContext())
+        drawNodesByIndexColor(mDrawVoxelNodeList, mBody->getOctree().getVoxelResolution());
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::drawPolygon() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody != nullptr && FL_hasGLContext())
+        FL_drawPolygon(*mBody, mDrawLeafNodeList);
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::drawPolygonEdge(Color iColor) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody != nullptr && FL_hasGLContext())
+        FL_drawPolygonEdge(*mBody, mDrawLeafNodeList, iColor);
+}
+
+template <typename C, typename L>
+std::vector<const void*> PointCloudSVOImp<C, L>::getDrawVoxelNodeKeyList() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return std::vector<const void*>(mDrawVoxelNodeList.begin(), mDrawVoxelNodeList.end());
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::setDrawVoxelNodeList(const std::vector<unsigned int>& iPositions)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    NodeList chosen;
+    chosen.reserve(iPositions.size());
+    for (unsigned position : iPositions)
+        if (position < mDrawVoxelNodeList.size())
+            chosen.push_back(mDrawVoxelNodeList[position]);
+    mDrawVoxelNodeList.swap(chosen);
+}
+
+template <typename C, typename L>
+std::vector<const void*> PointCloudSVOImp<C, L>::getDrawLeafNodeKeyList() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return std::vector<const void*>(mDrawLeafNodeList.begin(), mDrawLeafNodeList.end());
+}
+
+template <typename C, typename L>
+int PointCloudSVOImp<C, L>::getTreeDepth()
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mBody != nullptr ? mBody->getOctree().getLoadedDepth() : -1;
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::hasPointData()
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mBody != nullptr;
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::clearPointData()
+{
+    setBody(nullptr, true);
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::clearPointData(Deleter** oDeleter)
+{
+    Body* old = setBody(nullptr, false);
+    if (oDeleter != nullptr)
+        *oDeleter = new TDeleter<Body>(old);
+    else
+        delete old;
+}
+
+template <typename C, typename L>
+typename PointCloudSVOImp<C, L>::Body* PointCloudSVOImp<C, L>::setBody(Body* iBody, bool iDeleteOld,
+                                                                      const FileInfo* iInfo)
+{
+    Body* old = nullptr;
+    {
+        std::lock_guard<std::mutex> loadLock(mLoadMutex);
+        std::lock_guard<std::mutex> lock(mMutex);
+        old = mBody;
+        mBody = iBody;
+        mDrawVoxelNodeList.clear();
+        mDrawLeafNodeList.clear();
+        if (iInfo != nullptr) {
+            mPointNumber = iInfo->pointNumber;
+            mWidth = iInfo->width;
+            mHeight = iInfo->height;
+        }
+        rebuildNodeKeys();
+    }
+    if (!iDeleteOld)
+        return old;
+    delete old;
+    return nullptr;
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::rebuildNodeKeys()
+{
+    mNodeKeys.clear();
+    if (mBody == nullptr)
+        return;
+    const std::vector<SparseVoxelOctreeNode*>& nodes = mBody->getOctree().getNodeList();
+    mNodeKeys.reserve(nodes.size());
+    for (const SparseVoxelOctreeNode* node : nodes)
+        if (node != nullptr)
+            mNodeKeys.push_back(node);
+    std::sort(mNodeKeys.begin(), mNodeKeys.end(), std::less<const void*>());
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::resolveNodeKeys(const std::vector<const void*>& iKeys, NodeList* oNodes) const
+{
+    oNodes->reserve(iKeys.size());
+    for (const void* key : iKeys) {
+        if (!std::binary_search(mNodeKeys.begin(), mNodeKeys.end(), key, std::less<const void*>()))
+            return false;
+        oNodes->push_back(static_cast<const SparseVoxelOctreeNode*>(key));
+    }
+    return true;
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::loadSVO(std::string& iErrorMessage)
+{
+    std::unique_ptr<Body> body(new Body);
+    FileInfo info;
+    if (!FL_readWhole(mFilePath, body.get(), &info.pointNumber, &info.width, &info.height, iErrorMessage))
+        return false;
+    // Every layer is present, as after a build; the file loaders leave the depth as it was.
+    SparseVoxelOctree& octree = body->getOctree();
+    octree.setLoadedDepth(int(octree.getLayerSizeList().size()));
+    setBody(body.release(), true, &info);
+    return true;
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::loadSVO_Base(std::string& iErrorMessage)
+{
+    if (hasPointData())
+        return true;
+    std::unique_ptr<Body> body(new Body);
+    FileInfo info;
+    if (!FL_readBase(mFilePath, body.get(), &info.pointNumber, &info.width, &info.height, iErrorMessage))
+        return false;
+    setBody(body.release(), true, &info);
+    return true;
+}
+
+// The tree part carries no numbers; those of an earlier base load are kept.
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::loadSVO_Tree(std::string& iErrorMessage)
+{
+    if (hasPointData())
+        return true;
+    std::unique_ptr<Body> body(new Body);
+    if (!FL_readTree(mFilePath, body.get(), iErrorMessage))
+        return false;
+    setBody(body.release(), true);
+    return true;
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::loadSVO_Nodes(int iDepth, std::string& iErrorMessage)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody == nullptr) {
+        iErrorMessage = flNoBody;
+        return false;
+    }
+    SparseVoxelOctree& octree = mBody->getOctree();
+    if (octree.getLoadedDepth() >= iDepth)
+        return true;
+    const std::size_t before = octree.getNodeNumber();
+    const bool ok = FL_readNodes(mFilePath, mBody, iDepth, iErrorMessage);
+    if (octree.getNodeNumber() != before) {
+        // New nodes only ever come after the present ones.
+        const std::size_t middle = mNodeKeys.size();
+        for (std::size_t i = before; i < octree.getNodeNumber(); ++i)
+            if (const SparseVoxelOctreeNode* node = octree.getNode((long long)i))
+                mNodeKeys.push_back(node);
+        std::sort(mNodeKeys.begin() + std::ptrdiff_t(middle), mNodeKeys.end(), std::less<const void*>());
+        std::inplace_merge(mNodeKeys.begin(), mNodeKeys.begin() + std::ptrdiff_t(middle), mNodeKeys.end(),
+                           std::less<const void*>());
+    }
+    return ok;
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::beginBlockLoad(const std::vector<const void*>& iKeys,
+                                            std::unique_lock<std::mutex>* ioLock, NodeList* oNodes, bool* oResult,
+                                            std::string& iErrorMessage)
+{
+    if (iKeys.empty()) {
+        iErrorMessage = flEmptyKeyList;
+        *oResult = true;
+        return false;
+    }
+    *ioLock = std::unique_lock<std::mutex>(mLoadMutex);
+    std::lock_guard<std::mutex> lock(mMutex);
+    *oResult = false;
+    if (mBody == nullptr) {
+        iErrorMessage = flNoBody;
+        return false;
+    }
+    if (!resolveNodeKeys(iKeys, oNodes)) {
+        iErrorMessage = flUnknownKey;
+        return false;
+    }
+    return true;
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::loadSVO_Voxels(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage)
+{
+    std::unique_lock<std::mutex> loadLock;
+    NodeList nodes;
+    bool result = false;
+    if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
+        return result;
+    // Block loads and body changes wait for the load lock, so the body and its pools can be
+    // read here without the state lock; only changes to them need it.
+    const NodeList missing = FL_missingVoxels(mBody->getVoxelBlockPool(), nodes);
+    if (missing.empty())
+        return true;
+    const int resolution = mBody->getOctree().getVoxelResolution();
+    VoxelBlockPool<C> staged;
+    if (!FL_readVoxels(mFilePath, *mBody, &staged, missing, resolution * resolution * resolution, iErrorMessage))
+        return false;
+    std::lock_guard<std::mutex> lock(mMutex);
+    FL_install(&mBody->getVoxelBlockPool(), &staged);
+    return true;
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage)
+{
+    std::unique_lock<std::mutex> loadLock;
+    NodeList nodes;
+    bool result = false;
+    if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
+        return result;
+    return FL_loadLeaves(mFilePath, mBody, mMutex, mWidth, mHeight, nodes, nullptr, true, iErrorMessage);
+}
+
+template <typename C, typename L>
+bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNodeKeyList, bool volatile* iStop,
+                                            std::string& iErrorMessage)
+{
+    std::unique_lock<std::mutex> loadLock;
+    NodeList nodes;
+    bool result = false;
+    if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
+        return result;
+    return FL_loadLeaves(mFilePath, mBody, mMutex, mWidth, mHeight, nodes, iStop, false, iErrorMessage);
+}
+
+template <typename C, typename L>
+int PointCloudSVOImp<C, L>::getWidth() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mWidth;
+}
+
+template <typename C, typename L>
+int PointCloudSVOImp<C, L>::getHeight() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mHeight;
+}
+
+template <typename C, typename L>
+template <typename F>
+void PointCloudSVOImp<C, L>::forEachOwnPoint(F iFunction)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody == nullptr)
+        return;
+    for (LeafInfo<L>* entry : mBody->getLeafBlockPool().getEntries()) {
+        L* block = entry != nullptr ? entry->getBlock() : nullptr;
+        if (block == nullptr)
+            continue;
+        PointBlock* points = FL_ownPoints(block);
+        const std::size_t count = std::min(points->positions.size(), points->flags.size());
+        for (std::size_t i = 0; i < count; ++i)
+            iFunction(points->positions[i], &points->flags[i]);
+    }
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::selectPointALL()
+{
+    forEachOwnPoint([](const Vector3T<float>&, unsigned* ioFlag) { *ioFlag |= Point::Selected; });
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::deselectPointALL()
+{
+    forEachOwnPoint([](const Vector3T<float>&, unsigned* ioFlag) { *ioFlag &= ~unsigned(Point::Selected); });
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::selectPoint(const std::vector<Vector4T<double>>& iPlanes)
+{
+    forEachOwnPoint([&](const Vector3T<float>& iPosition, unsigned* ioFlag) {
+        if (FL_isInside(iPosition, iPlanes))
+            *ioFlag |= Point::Selected;
+    });
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::deselectPoint(const std::vector<Vector4T<double>>& iPlanes)
+{
+    forEachOwnPoint([&](const Vector3T<float>& iPosition, unsigned* ioFlag) {
+        if (FL_isInside(iPosition, iPlanes))
+            *ioFlag &= ~unsigned(Point::Selected);
+    });
+}
+
+template <typename C, typename L>
+void PointCloudSVOImp<C, L>::deleteSelectedPoint()
+{
+    forEachOwnPoint([](const Vector3T<float>&, unsigned* ioFlag) {
+        if (*ioFlag & Point::Selected)
+            *ioFlag |= Point::Deleted;
+    });
+}
+
+template class PointCloudSVOImp<ColorBlock, PointBlock>;
+template class PointCloudSVOImp<ColorBlock, PointIndexBlock>;
