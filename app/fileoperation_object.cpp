@@ -1,28 +1,14 @@
 #include "fileoperation_object.h"
 
 #include "asciifileoperator.h"
-#include "stringdivider.h"
+#include "sectionfile.h"
 
 #include <iostream>
-#include <vector>
 
 namespace {
 
 const char* const flDataName = "ObjectInfo";
 const char* const flVersion = "0.1";
-
-// Three numbers at full double precision (the text reader's vector conversion rounds to
-// float, which would move a box at georeferenced coordinates); missing words read as 0.
-Vector3T<double> FL_toVector3D(const std::string& iLine)
-{
-    StringDivider divider;
-    divider.entry(' ');
-    const std::vector<std::string> words = divider.divide(iLine);
-    Vector3T<double> v;
-    for (std::size_t i = 0; i < words.size() && i < 3; ++i)
-        v[static_cast<int>(i)] = AsciiFileOperator::toDouble(words[i]);
-    return v;
-}
 
 } // namespace
 
@@ -77,7 +63,7 @@ bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string
         iErrorMessage = "File Format Error.";
         return false;
     }
-    std::cout << "ObjectInfo Ver: " << flVersion << std::endl;
+    sectionfile::printVersion(flDataName, flVersion);
 
     // Filled apart so that a broken file leaves the caller's record as it was.
     ObjectInfo info = oInfo ? *oInfo : ObjectInfo();
@@ -104,10 +90,10 @@ bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string
     info.matrix = AsciiFileOperator::toMyMatrix4x4D(*line);
     if (!(line = readSection("Center")))
         return false;
-    info.center = FL_toVector3D(*line);
+    info.center = sectionfile::toVector(*line);
     if (!(line = readSection("Size")))
         return false;
-    info.size = FL_toVector3D(*line);
+    info.size = sectionfile::toVector(*line);
     if (!(line = readSection("DataFilePath")))
         return false;
     info.dataFilePath = *line;

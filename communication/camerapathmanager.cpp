@@ -1,10 +1,9 @@
 #include "camerapathmanager.h"
 
 #include "asciifileoperator.h"
-#include "numberformat.h"
 #include "sceneparameter.h"
+#include "sectionfile.h"
 
-#include <iostream>
 #include <memory>
 #include <utility>
 
@@ -18,97 +17,31 @@ const char* const FL_VERSION_0_1 = "0.1";
 // The type code of camera paths in the object-type pass.
 const unsigned char FL_OBJECT_TYPE = 3;
 
-void FL_printVersion(const char* iDataName, const char* iVersion)
-{
-    std::cout << iDataName << " Ver: " << iVersion << std::endl;
-}
-
-// A name is one line of the file: a line break inside it would end the name there and
-// shift every line after it, so breaks are written as blanks.
-std::string FL_toLine(std::string iText)
-{
-    for (char& c : iText)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return iText;
-}
-
-void FL_writeValue(AsciiFileOperator& iStream, const std::string& iKey, const std::string& iValue)
-{
-    iStream << AsciiFileOperator::getHeader(iKey) << endl;
-    iStream << iValue << endl;
-}
-
-// The line after the header line of iKey. A missing header, or a file that ends before
-// the value line, fails with "Header: <key> is not found.".
-bool FL_readValueLine(AsciiFileOperator& iStream, const std::string& iKey, std::string* oLine,
-                      std::string& iErrorMessage)
-{
-    if (AsciiFileOperator::isHeader(iStream.readLine(), iKey)) {
-        *oLine = iStream.readLine();
-        if (!(oLine->empty() && iStream.atEnd()))
-            return true;
-    }
-    iErrorMessage = "Header: " + iKey + " is not found.";
-    return false;
-}
-
-// Three blank-separated doubles at full precision (a view point at georeferenced
-// coordinates must read back exactly); missing words read as 0.
-Vector3T<double> FL_toVector(const std::string& iText)
-{
-    Vector3T<double> vector;
-    const char* p = iText.data();
-    const char* const last = p + iText.size();
-    for (int i = 0; i < 3; ++i) {
-        while (p != last && *p == ' ')
-            ++p;
-        const char* const begin = p;
-        while (p != last && *p != ' ')
-            ++p;
-        if (begin == p)
-            break;
-        numberformat::parseDouble(begin, p, &vector[i]);
-    }
-    return vector;
-}
-
-bool FL_readVector(AsciiFileOperator& iStream, const std::string& iKey, Vector3T<double>* oValue,
-                   std::string& iErrorMessage)
-{
-    std::string line;
-    if (!FL_readValueLine(iStream, iKey, &line, iErrorMessage))
-        return false;
-    *oValue = FL_toVector(line);
-    return true;
-}
-
 // The check point part of one path; name and visibility are the caller's.
 void FL_writeCameraPath(AsciiFileOperator& iStream, const CameraPath& iPath)
 {
     const int size = iPath.getListSize();
-    FL_writeValue(iStream, "CheckPointNumber", AsciiFileOperator::toString(size));
+    sectionfile::writeValue(iStream, "CheckPointNumber", AsciiFileOperator::toString(size));
     for (int i = 0; i < size; ++i) {
         Camera::LookAtData point;
         iPath.getPoint(i, &point);
-        FL_writeValue(iStream, "ViewPoint", AsciiFileOperator::toString(point.viewPoint));
-        FL_writeValue(iStream, "LockOnPoint", AsciiFileOperator::toString(point.lockOnPoint));
-        FL_writeValue(iStream, "Upward", AsciiFileOperator::toString(point.upward));
+        sectionfile::writeValue(iStream, "ViewPoint", AsciiFileOperator::toString(point.viewPoint));
+        sectionfile::writeValue(iStream, "LockOnPoint", AsciiFileOperator::toString(point.lockOnPoint));
+        sectionfile::writeValue(iStream, "Upward", AsciiFileOperator::toString(point.upward));
     }
 }
 
 // The count comes from the file: a file that ends early fails at the first missing header.
 bool FL_readCameraPath(AsciiFileOperator& iStream, CameraPath* oPath, std::string& iErrorMessage)
 {
-    std::string line;
-    if (!FL_readValueLine(iStream, "CheckPointNumber", &line, iErrorMessage))
+    int size = 0;
+    if (!sectionfile::readInt(iStream, "CheckPointNumber", &size, iErrorMessage))
         return false;
-    const int size = AsciiFileOperator::toInt(line);
     for (int i = 0; i < size; ++i) {
         Camera::LookAtData point;
-        if (!FL_readVector(iStream, "ViewPoint", &point.viewPoint, iErrorMessage) ||
-            !FL_readVector(iStream, "LockOnPoint", &point.lockOnPoint, iErrorMessage) ||
-            !FL_readVector(iStream, "Upward", &point.upward, iErrorMessage))
+        if (!sectionfile::readVector(iStream, "ViewPoint", &point.viewPoint, iErrorMessage) ||
+            !sectionfile::readVector(iStream, "LockOnPoint", &point.lockOnPoint, iErrorMessage) ||
+            !sectionfile::readVector(iStream, "Upward", &point.upward, iErrorMessage))
             return false;
         oPath->addPoint(point);
     }
@@ -233,19 +166,9 @@ bool CameraPathManager::isErasable() const
 
 bool CameraPathManager::exportData(const std::string& iFileName, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    FL_printVersion(FL_DATA_NAME, FL_VERSION_0_1);
-    saveData_Ver0_1(stream, iErrorMessage);
-    // A full disk must not pass for saved paths.
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    return true;
+    return sectionfile::exportFile(
+        iFileName, FL_DATA_NAME, FL_VERSION_0_1, tr("Cannot open file for writting: ").toStdString(),
+        [&](AsciiFileOperator& iStream) { return saveData_Ver0_1(iStream, iErrorMessage); }, iErrorMessage);
 }
 
 bool CameraPathManager::saveData_Ver0_1(AsciiFileOperator& iStream, std::string& /*iErrorMessage*/) const
@@ -256,11 +179,11 @@ bool CameraPathManager::saveData_Ver0_1(AsciiFileOperator& iStream, std::string&
     for (int i = 0; i < static_cast<int>(getObjectSetSize()); ++i)
         if (const CameraPath* path = getData(i))
             paths.push_back(path);
-    FL_writeValue(iStream, "CameraPathListSize", AsciiFileOperator::toString(static_cast<int>(paths.size())));
+    sectionfile::writeValue(iStream, "CameraPathListSize", AsciiFileOperator::toString(static_cast<int>(paths.size())));
     iStream << AsciiFileOperator::getHeader("CameraPathList") << endl;
     for (const CameraPath* path : paths) {
-        FL_writeValue(iStream, "Name", FL_toLine(path->getName()));
-        FL_writeValue(iStream, "Visible", AsciiFileOperator::toString(path->hasState(Visible)));
+        sectionfile::writeValue(iStream, "Name", sectionfile::toLine(path->getName()));
+        sectionfile::writeValue(iStream, "Visible", AsciiFileOperator::toString(path->hasState(Visible)));
         FL_writeCameraPath(iStream, *path);
     }
     return true;
@@ -269,26 +192,12 @@ bool CameraPathManager::saveData_Ver0_1(AsciiFileOperator& iStream, std::string&
 bool CameraPathManager::initDataFromTextFile(const std::string& iFileName, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString();
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_DATA_NAME) {
-        iErrorMessage = std::string(FL_DATA_NAME) + " is not found.";
-        return false;
-    }
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion(FL_DATA_NAME, FL_VERSION_0_0);
+    switch (sectionfile::openToRead(stream, iFileName, FL_DATA_NAME, {FL_VERSION_0_0, FL_VERSION_0_1},
+                                    tr("Cannot open file for reading: ").toStdString(),
+                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    case 0:
         return loadData_Ver0_0(stream, iErrorMessage);
-    }
-    if (version == FL_VERSION_0_1) {
-        FL_printVersion(FL_DATA_NAME, FL_VERSION_0_1);
+    case 1:
         return loadData_Ver0_1(stream, iErrorMessage);
     }
     return false;
@@ -306,25 +215,22 @@ bool CameraPathManager::loadData_Ver0_1(AsciiFileOperator& iStream, std::string&
 
 bool CameraPathManager::loadData(AsciiFileOperator& iStream, bool iWithVisibility, std::string& iErrorMessage)
 {
-    std::string line;
-    if (!FL_readValueLine(iStream, "CameraPathListSize", &line, iErrorMessage))
+    int size = 0;
+    if (!sectionfile::readInt(iStream, "CameraPathListSize", &size, iErrorMessage) ||
+        !sectionfile::readHeaderLine(iStream, "CameraPathList", iErrorMessage))
         return false;
-    const int size = AsciiFileOperator::toInt(line);
-    if (!AsciiFileOperator::isHeader(iStream.readLine(), "CameraPathList")) {
-        iErrorMessage = "Header: CameraPathList is not found.";
-        return false;
-    }
 
     // The paths are read into a list of their own and replace the present ones only when
     // the whole file could be read; nothing is reserved from the count in the file.
     std::vector<std::unique_ptr<CameraPath>> paths;
     for (int i = 0; i < size; ++i) {
         std::string name;
-        if (!FL_readValueLine(iStream, "Name", &name, iErrorMessage))
+        if (!sectionfile::readValueLine(iStream, "Name", &name, iErrorMessage))
             return false;
         bool visible = true;
         if (iWithVisibility) {
-            if (!FL_readValueLine(iStream, "Visible", &line, iErrorMessage))
+            std::string line;
+            if (!sectionfile::readValueLine(iStream, "Visible", &line, iErrorMessage))
                 return false;
             visible = AsciiFileOperator::toBoolean(line);
         }
@@ -352,54 +258,32 @@ bool CameraPathManager::loadData(AsciiFileOperator& iStream, bool iWithVisibilit
 
 bool CameraPathManager::exportRenderingParameter(const std::string& iFileName, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    FL_printVersion(FL_RENDERING_DATA_NAME, FL_VERSION_0_1);
-    saveRenderingParameter_Ver0_1(stream, iErrorMessage);
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    return true;
+    return sectionfile::exportFile(
+        iFileName, FL_RENDERING_DATA_NAME, FL_VERSION_0_1, tr("Cannot open file for writting: ").toStdString(),
+        [&](AsciiFileOperator& iStream) { return saveRenderingParameter_Ver0_1(iStream, iErrorMessage); },
+        iErrorMessage);
 }
 
 bool CameraPathManager::saveRenderingParameter_Ver0_1(AsciiFileOperator& iStream,
                                                       std::string& /*iErrorMessage*/) const
 {
     iStream << FL_RENDERING_DATA_NAME << ' ' << FL_VERSION_0_1 << endl;
-    FL_writeValue(iStream, "Visibility", AsciiFileOperator::toString(hasState(Visible)));
+    sectionfile::writeValue(iStream, "Visibility", AsciiFileOperator::toString(hasState(Visible)));
     iStream << "PathLine" << endl;
-    FL_writeValue(iStream, "LineWidth", AsciiFileOperator::toString(static_cast<int>(mPara.lineWidth)));
-    FL_writeValue(iStream, "LineColor", AsciiFileOperator::toString(mPara.lineColor));
+    sectionfile::writeValue(iStream, "LineWidth", AsciiFileOperator::toString(static_cast<int>(mPara.lineWidth)));
+    sectionfile::writeValue(iStream, "LineColor", AsciiFileOperator::toString(mPara.lineColor));
     return true;
 }
 
 bool CameraPathManager::importRenderingParameter(const std::string& iFileName, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString();
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_RENDERING_DATA_NAME) {
-        iErrorMessage = std::string(FL_RENDERING_DATA_NAME) + " is not found.";
-        return false;
-    }
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion(FL_RENDERING_DATA_NAME, FL_VERSION_0_0);
+    switch (sectionfile::openToRead(stream, iFileName, FL_RENDERING_DATA_NAME, {FL_VERSION_0_0, FL_VERSION_0_1},
+                                    tr("Cannot open file for reading: ").toStdString(),
+                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    case 0:
         return loadRenderingParameter_Ver0_0(stream, iErrorMessage);
-    }
-    if (version == FL_VERSION_0_1) {
-        FL_printVersion(FL_RENDERING_DATA_NAME, FL_VERSION_0_1);
+    case 1:
         return loadRenderingParameter_Ver0_1(stream, iErrorMessage);
     }
     return false;
@@ -421,18 +305,14 @@ bool CameraPathManager::loadRenderingParameter(AsciiFileOperator& iStream, bool 
     std::string line;
     bool visible = hasState(Visible);
     if (iWithVisibility) {
-        if (!FL_readValueLine(iStream, "Visibility", &line, iErrorMessage))
+        if (!sectionfile::readValueLine(iStream, "Visibility", &line, iErrorMessage))
             return false;
         visible = AsciiFileOperator::toBoolean(line);
     }
-    if (iStream.readLine() != "PathLine") {
-        iErrorMessage = "PathLine is not found.";
-        return false;
-    }
-    if (!FL_readValueLine(iStream, "LineWidth", &line, iErrorMessage))
-        return false;
-    const int lineWidth = AsciiFileOperator::toInt(line);
-    if (!FL_readValueLine(iStream, "LineColor", &line, iErrorMessage))
+    int lineWidth = 0;
+    if (!sectionfile::readSectionWord(iStream, "PathLine", iErrorMessage) ||
+        !sectionfile::readInt(iStream, "LineWidth", &lineWidth, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "LineColor", &line, iErrorMessage))
         return false;
     const Color lineColor = AsciiFileOperator::toMyColor(line);
 

@@ -2,10 +2,9 @@
 
 #include "asciifileoperator.h"
 #include "camera.h"
-#include "numberformat.h"
 #include "sceneparameter.h"
+#include "sectionfile.h"
 
-#include <iostream>
 #include <memory>
 #include <utility>
 
@@ -19,61 +18,6 @@ const char* const FL_VERSION_0_1 = "0.1";
 // The type code of comments in the object-type pass.
 const unsigned char FL_OBJECT_TYPE = 2;
 
-void FL_printVersion(const char* iDataName, const char* iVersion)
-{
-    std::cout << iDataName << " Ver: " << iVersion << std::endl;
-}
-
-// A title or text line is one line of the file: a line break inside it would end the line
-// there and shift every line after it, so breaks are written as blanks.
-std::string FL_toLine(std::string iText)
-{
-    for (char& c : iText)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return iText;
-}
-
-void FL_writeValue(AsciiFileOperator& iStream, const std::string& iKey, const std::string& iValue)
-{
-    iStream << AsciiFileOperator::getHeader(iKey) << endl;
-    iStream << iValue << endl;
-}
-
-// The line after the header line of iKey. A missing header, or a file that ends before
-// the value line, fails with "Header: <key> is not found.".
-bool FL_readValueLine(AsciiFileOperator& iStream, const std::string& iKey, std::string* oLine,
-                      std::string& iErrorMessage)
-{
-    if (AsciiFileOperator::isHeader(iStream.readLine(), iKey)) {
-        *oLine = iStream.readLine();
-        if (!(oLine->empty() && iStream.atEnd()))
-            return true;
-    }
-    iErrorMessage = "Header: " + iKey + " is not found.";
-    return false;
-}
-
-// Three blank-separated doubles at full precision (a point at georeferenced coordinates
-// must read back exactly); missing words read as 0.
-Vector3T<double> FL_toVector(const std::string& iText)
-{
-    Vector3T<double> vector;
-    const char* p = iText.data();
-    const char* const last = p + iText.size();
-    for (int i = 0; i < 3; ++i) {
-        while (p != last && *p == ' ')
-            ++p;
-        const char* const begin = p;
-        while (p != last && *p != ' ')
-            ++p;
-        if (begin == p)
-            break;
-        numberformat::parseDouble(begin, p, &vector[i]);
-    }
-    return vector;
-}
-
 void FL_writeComments(AsciiFileOperator& iStream, const CommentManager& iManager, bool iWithVisibility)
 {
     // The count must match the blocks written, should anything but comments be listed.
@@ -81,30 +25,31 @@ void FL_writeComments(AsciiFileOperator& iStream, const CommentManager& iManager
     for (int i = 0; i < static_cast<int>(iManager.getObjectSetSize()); ++i)
         if (const Comment* comment = iManager.getData(i))
             comments.push_back(comment);
-    FL_writeValue(iStream, "CommentListSize", AsciiFileOperator::toString(static_cast<int>(comments.size())));
+    sectionfile::writeValue(iStream, "CommentListSize", AsciiFileOperator::toString(static_cast<int>(comments.size())));
     iStream << AsciiFileOperator::getHeader("CommentList") << endl;
     for (const Comment* comment : comments) {
-        FL_writeValue(iStream, "Title", FL_toLine(comment->getName()));
+        sectionfile::writeValue(iStream, "Title", sectionfile::toLine(comment->getName()));
         if (iWithVisibility)
-            FL_writeValue(iStream, "Visible", AsciiFileOperator::toString(comment->hasState(Object3D::Visible)));
+            sectionfile::writeValue(iStream, "Visible",
+                                    AsciiFileOperator::toString(comment->hasState(Object3D::Visible)));
         const std::vector<std::string> text = comment->getText();
-        FL_writeValue(iStream, "TextLineNumber", AsciiFileOperator::toString(static_cast<int>(text.size())));
+        sectionfile::writeValue(iStream, "TextLineNumber", AsciiFileOperator::toString(static_cast<int>(text.size())));
         iStream << AsciiFileOperator::getHeader("Text") << endl;
         for (const std::string& line : text)
-            iStream << FL_toLine(line) << endl;
-        FL_writeValue(iStream, "Point", AsciiFileOperator::toString(comment->getPoint()));
+            iStream << sectionfile::toLine(line) << endl;
+        sectionfile::writeValue(iStream, "Point", AsciiFileOperator::toString(comment->getPoint()));
     }
 }
 
 void FL_writeRenderingParameter(AsciiFileOperator& iStream, const CommentParameter& iPara)
 {
     iStream << "CommentCharactor" << endl;
-    FL_writeValue(iStream, "CharactorSize", AsciiFileOperator::toString(static_cast<int>(iPara.charSize)));
-    FL_writeValue(iStream, "TitleColor", AsciiFileOperator::toString(iPara.titleColor));
-    FL_writeValue(iStream, "TextColor", AsciiFileOperator::toString(iPara.textColor));
+    sectionfile::writeValue(iStream, "CharactorSize", AsciiFileOperator::toString(static_cast<int>(iPara.charSize)));
+    sectionfile::writeValue(iStream, "TitleColor", AsciiFileOperator::toString(iPara.titleColor));
+    sectionfile::writeValue(iStream, "TextColor", AsciiFileOperator::toString(iPara.textColor));
     iStream << "CommentLine" << endl;
-    FL_writeValue(iStream, "LineWidth", AsciiFileOperator::toString(static_cast<int>(iPara.lineWidth)));
-    FL_writeValue(iStream, "LineColor", AsciiFileOperator::toString(iPara.lineColor));
+    sectionfile::writeValue(iStream, "LineWidth", AsciiFileOperator::toString(static_cast<int>(iPara.lineWidth)));
+    sectionfile::writeValue(iStream, "LineColor", AsciiFileOperator::toString(iPara.lineColor));
 }
 
 } // namespace
@@ -261,19 +206,9 @@ void CommentManager::clearImageALL()
 
 bool CommentManager::exportData(const std::string& iFileName, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    FL_printVersion(FL_DATA_NAME, FL_VERSION_0_1);
-    saveData_Ver0_1(stream, iErrorMessage);
-    // A full disk must not pass for saved comments.
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    return true;
+    return sectionfile::exportFile(
+        iFileName, FL_DATA_NAME, FL_VERSION_0_1, tr("Cannot open file for writting: ").toStdString(),
+        [&](AsciiFileOperator& iStream) { return saveData_Ver0_1(iStream, iErrorMessage); }, iErrorMessage);
 }
 
 bool CommentManager::saveData_Ver0_0(AsciiFileOperator& iStream, std::string& /*iErrorMessage*/) const
@@ -293,26 +228,12 @@ bool CommentManager::saveData_Ver0_1(AsciiFileOperator& iStream, std::string& /*
 bool CommentManager::initDataFromTextFile(const std::string& iFileName, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString();
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_DATA_NAME) {
-        iErrorMessage = std::string(FL_DATA_NAME) + " is not found.";
-        return false;
-    }
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion(FL_DATA_NAME, FL_VERSION_0_0);
+    switch (sectionfile::openToRead(stream, iFileName, FL_DATA_NAME, {FL_VERSION_0_0, FL_VERSION_0_1},
+                                    tr("Cannot open file for reading: ").toStdString(),
+                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    case 0:
         return loadData_Ver0_0(stream, iErrorMessage);
-    }
-    if (version == FL_VERSION_0_1) {
-        FL_printVersion(FL_DATA_NAME, FL_VERSION_0_1);
+    case 1:
         return loadData_Ver0_1(stream, iErrorMessage);
     }
     return false;
@@ -331,13 +252,10 @@ bool CommentManager::loadData_Ver0_1(AsciiFileOperator& iStream, std::string& iE
 bool CommentManager::loadData(AsciiFileOperator& iStream, bool iWithVisibility, std::string& iErrorMessage)
 {
     std::string line;
-    if (!FL_readValueLine(iStream, "CommentListSize", &line, iErrorMessage))
+    int size = 0;
+    if (!sectionfile::readInt(iStream, "CommentListSize", &size, iErrorMessage) ||
+        !sectionfile::readHeaderLine(iStream, "CommentList", iErrorMessage))
         return false;
-    const int size = AsciiFileOperator::toInt(line);
-    if (!AsciiFileOperator::isHeader(iStream.readLine(), "CommentList")) {
-        iErrorMessage = "Header: CommentList is not found.";
-        return false;
-    }
 
     // The comments are read into a list of their own and replace the present ones only when
     // the whole file could be read. The counts come from the file: nothing is reserved from
@@ -345,21 +263,18 @@ bool CommentManager::loadData(AsciiFileOperator& iStream, bool iWithVisibility, 
     std::vector<std::unique_ptr<Comment>> comments;
     for (int i = 0; i < size; ++i) {
         std::string title;
-        if (!FL_readValueLine(iStream, "Title", &title, iErrorMessage))
+        if (!sectionfile::readValueLine(iStream, "Title", &title, iErrorMessage))
             return false;
         bool visible = true;
         if (iWithVisibility) {
-            if (!FL_readValueLine(iStream, "Visible", &line, iErrorMessage))
+            if (!sectionfile::readValueLine(iStream, "Visible", &line, iErrorMessage))
                 return false;
             visible = AsciiFileOperator::toBoolean(line);
         }
-        if (!FL_readValueLine(iStream, "TextLineNumber", &line, iErrorMessage))
+        int lineNumber = 0;
+        if (!sectionfile::readInt(iStream, "TextLineNumber", &lineNumber, iErrorMessage) ||
+            !sectionfile::readHeaderLine(iStream, "Text", iErrorMessage))
             return false;
-        const int lineNumber = AsciiFileOperator::toInt(line);
-        if (!AsciiFileOperator::isHeader(iStream.readLine(), "Text")) {
-            iErrorMessage = "Header: Text is not found.";
-            return false;
-        }
         std::vector<std::string> text;
         for (int k = 0; k < lineNumber; ++k) {
             const std::string& textLine = iStream.readLine();
@@ -370,13 +285,14 @@ bool CommentManager::loadData(AsciiFileOperator& iStream, bool iWithVisibility, 
             }
             text.push_back(textLine);
         }
-        if (!FL_readValueLine(iStream, "Point", &line, iErrorMessage))
+        Vector3T<double> point;
+        if (!sectionfile::readVector(iStream, "Point", &point, iErrorMessage))
             return false;
 
         // Not Comment::create: it refuses the empty title that a renamed comment can have,
         // and every file written here must read back.
         std::unique_ptr<Comment> comment = std::make_unique<Comment>(nullptr);
-        comment->set(FL_toVector(line), std::move(title), std::move(text));
+        comment->set(point, std::move(title), std::move(text));
         if (!visible)
             comment->disableState(Visible);
         comments.push_back(std::move(comment));
@@ -397,18 +313,10 @@ bool CommentManager::loadData(AsciiFileOperator& iStream, bool iWithVisibility, 
 
 bool CommentManager::exportRenderingParameter(const std::string& iFileName, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    FL_printVersion(FL_RENDERING_DATA_NAME, FL_VERSION_0_1);
-    saveRenderingParameter_Ver0_1(stream, iErrorMessage);
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    return true;
+    return sectionfile::exportFile(
+        iFileName, FL_RENDERING_DATA_NAME, FL_VERSION_0_1, tr("Cannot open file for writting: ").toStdString(),
+        [&](AsciiFileOperator& iStream) { return saveRenderingParameter_Ver0_1(iStream, iErrorMessage); },
+        iErrorMessage);
 }
 
 bool CommentManager::saveRenderingParameter_Ver0_0(AsciiFileOperator& iStream, std::string& /*iErrorMessage*/) const
@@ -421,7 +329,7 @@ bool CommentManager::saveRenderingParameter_Ver0_0(AsciiFileOperator& iStream, s
 bool CommentManager::saveRenderingParameter_Ver0_1(AsciiFileOperator& iStream, std::string& /*iErrorMessage*/) const
 {
     iStream << FL_RENDERING_DATA_NAME << ' ' << FL_VERSION_0_1 << endl;
-    FL_writeValue(iStream, "Visibility", AsciiFileOperator::toString(hasState(Visible)));
+    sectionfile::writeValue(iStream, "Visibility", AsciiFileOperator::toString(hasState(Visible)));
     FL_writeRenderingParameter(iStream, mPara);
     return true;
 }
@@ -429,26 +337,12 @@ bool CommentManager::saveRenderingParameter_Ver0_1(AsciiFileOperator& iStream, s
 bool CommentManager::importRenderingParameter(const std::string& iFileName, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString();
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_RENDERING_DATA_NAME) {
-        iErrorMessage = std::string(FL_RENDERING_DATA_NAME) + " is not found.";
-        return false;
-    }
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion(FL_RENDERING_DATA_NAME, FL_VERSION_0_0);
+    switch (sectionfile::openToRead(stream, iFileName, FL_RENDERING_DATA_NAME, {FL_VERSION_0_0, FL_VERSION_0_1},
+                                    tr("Cannot open file for reading: ").toStdString(),
+                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    case 0:
         return loadRenderingParameter_Ver0_0(stream, iErrorMessage);
-    }
-    if (version == FL_VERSION_0_1) {
-        FL_printVersion(FL_RENDERING_DATA_NAME, FL_VERSION_0_1);
+    case 1:
         return loadRenderingParameter_Ver0_1(stream, iErrorMessage);
     }
     return false;
@@ -470,31 +364,23 @@ bool CommentManager::loadRenderingParameter(AsciiFileOperator& iStream, bool iWi
     std::string line;
     bool visible = hasState(Visible);
     if (iWithVisibility) {
-        if (!FL_readValueLine(iStream, "Visibility", &line, iErrorMessage))
+        if (!sectionfile::readValueLine(iStream, "Visibility", &line, iErrorMessage))
             return false;
         visible = AsciiFileOperator::toBoolean(line);
     }
-    if (iStream.readLine() != "CommentCharactor") {
-        iErrorMessage = "CommentCharactor is not found.";
-        return false;
-    }
-    if (!FL_readValueLine(iStream, "CharactorSize", &line, iErrorMessage))
-        return false;
-    const int charSize = AsciiFileOperator::toInt(line);
-    if (!FL_readValueLine(iStream, "TitleColor", &line, iErrorMessage))
+    int charSize = 0;
+    if (!sectionfile::readSectionWord(iStream, "CommentCharactor", iErrorMessage) ||
+        !sectionfile::readInt(iStream, "CharactorSize", &charSize, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "TitleColor", &line, iErrorMessage))
         return false;
     const Color titleColor = AsciiFileOperator::toMyColor(line);
-    if (!FL_readValueLine(iStream, "TextColor", &line, iErrorMessage))
+    if (!sectionfile::readValueLine(iStream, "TextColor", &line, iErrorMessage))
         return false;
     const Color textColor = AsciiFileOperator::toMyColor(line);
-    if (iStream.readLine() != "CommentLine") {
-        iErrorMessage = "CommentLine is not found.";
-        return false;
-    }
-    if (!FL_readValueLine(iStream, "LineWidth", &line, iErrorMessage))
-        return false;
-    const int lineWidth = AsciiFileOperator::toInt(line);
-    if (!FL_readValueLine(iStream, "LineColor", &line, iErrorMessage))
+    int lineWidth = 0;
+    if (!sectionfile::readSectionWord(iStream, "CommentLine", iErrorMessage) ||
+        !sectionfile::readInt(iStream, "LineWidth", &lineWidth, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "LineColor", &line, iErrorMessage))
         return false;
     const Color lineColor = AsciiFileOperator::toMyColor(line);
 

@@ -2,12 +2,11 @@
 
 #include "asciifileoperator.h"
 #include "boundingbox.h"
-#include "numberformat.h"
 #include "sceneparameter.h"
+#include "sectionfile.h"
 #include "stringdivider.h"
 
 #include <cstdint>
-#include <iostream>
 
 namespace {
 
@@ -45,11 +44,6 @@ bool FL_isPrecision(int iPrecision)
     return iPrecision >= 0;
 }
 
-void FL_printVersion(const char* iDataName, const char* iVersion)
-{
-    std::cout << iDataName << " Ver: " << iVersion << std::endl;
-}
-
 std::vector<std::string> FL_words(const std::string& iLine)
 {
     StringDivider divider;
@@ -57,14 +51,12 @@ std::vector<std::string> FL_words(const std::string& iLine)
     return divider.divide(iLine);
 }
 
-// Three blank-separated numbers, read exactly (points may sit at georeferenced coordinates).
+// A point line needs its three numbers.
 bool FL_toPoint(const std::string& iLine, Vector3T<double>* oPoint)
 {
-    const std::vector<std::string> words = FL_words(iLine);
-    if (words.size() < 3)
+    if (FL_words(iLine).size() < 3)
         return false;
-    for (int i = 0; i < 3; ++i)
-        (*oPoint)[i] = numberformat::toDouble(words[static_cast<std::size_t>(i)]);
+    *oPoint = sectionfile::toVector(iLine);
     return true;
 }
 
@@ -87,35 +79,19 @@ Measure* FL_createMeasure(int iType, const std::vector<Vector3T<double>>& iPoint
     return measure;
 }
 
-// The line after the header line of iKey; a missing header, or a file that ends before the
-// value line, fails with "Header: <key> is not found.".
-bool FL_readValueLine(AsciiFileOperator& iStream, const char* iKey, std::string* oLine, std::string& iErrorMessage)
-{
-    if (AsciiFileOperator::isHeader(iStream.readLine(), iKey)) {
-        *oLine = iStream.readLine();
-        if (!(oLine->empty() && iStream.atEnd()))
-            return true;
-    }
-    iErrorMessage = std::string("Header: ") + iKey + " is not found.";
-    return false;
-}
-
 // The body of "MeasureData" after the first line; versions 0.0 and 0.1 differ only in the
 // lines between a measure's type line and its points.
 bool FL_loadMeasureList(AsciiFileOperator& iStream, bool iVersion0_1, std::vector<FL_MeasureRecord>* oRecords,
                         std::string& iErrorMessage)
 {
-    std::string countLine;
-    if (!FL_readValueLine(iStream, "MeasureListSize", &countLine, iErrorMessage))
-        return false;
     // Only a bound for the loop below: the end of the file ends a count that is too large.
-    const int count = AsciiFileOperator::toInt(countLine);
+    int count = 0;
+    if (!sectionfile::readInt(iStream, "MeasureListSize", &count, iErrorMessage))
+        return false;
     if (count <= 0)
         return true;
-    if (!AsciiFileOperator::isHeader(iStream.readLine(), "MeasureList")) {
-        iErrorMessage = "Header: MeasureList is not found.";
+    if (!sectionfile::readHeaderLine(iStream, "MeasureList", iErrorMessage))
         return false;
-    }
 
     for (int i = 0; i < count; ++i) {
         FL_MeasureRecord record;
@@ -181,20 +157,11 @@ bool FL_loadMeasureList_Ver0_1(AsciiFileOperator& iStream, std::vector<FL_Measur
     return FL_loadMeasureList(iStream, true, oRecords, iErrorMessage);
 }
 
-bool FL_readInt(AsciiFileOperator& iStream, const char* iKey, int* oValue, std::string& iErrorMessage)
-{
-    std::string line;
-    if (!FL_readValueLine(iStream, iKey, &line, iErrorMessage))
-        return false;
-    *oValue = AsciiFileOperator::toInt(line);
-    return true;
-}
-
 // A colour line needs its three numbers; a shorter one fails as a missing value.
 bool FL_readColor(AsciiFileOperator& iStream, const char* iKey, Color* oColor, std::string& iErrorMessage)
 {
     std::string line;
-    if (!FL_readValueLine(iStream, iKey, &line, iErrorMessage))
+    if (!sectionfile::readValueLine(iStream, iKey, &line, iErrorMessage))
         return false;
     if (FL_words(line).size() < 3) {
         iErrorMessage = std::string("Header: ") + iKey + " is not found.";
@@ -204,14 +171,6 @@ bool FL_readColor(AsciiFileOperator& iStream, const char* iKey, Color* oColor, s
     return true;
 }
 
-bool FL_readPlainLine(AsciiFileOperator& iStream, const char* iLine, std::string& iErrorMessage)
-{
-    if (iStream.readLine() == iLine)
-        return true;
-    iErrorMessage = std::string(iLine) + " is not found.";
-    return false;
-}
-
 // The body of "MeasureRenderingData" after the first line; version 0.0 has no visibility.
 bool FL_loadRendering(AsciiFileOperator& iStream, bool iVersion0_1, MeasureParameter* ioParameter, bool* ioVisible,
                       std::string& iErrorMessage)
@@ -219,22 +178,22 @@ bool FL_loadRendering(AsciiFileOperator& iStream, bool iVersion0_1, MeasureParam
     MeasureParameter& p = *ioParameter;
     if (iVersion0_1) {
         int visible = 0;
-        if (!FL_readInt(iStream, "Visibility", &visible, iErrorMessage))
+        if (!sectionfile::readInt(iStream, "Visibility", &visible, iErrorMessage))
             return false;
         *ioVisible = visible != 0;
     }
     int labelMode = 0;
-    if (!FL_readPlainLine(iStream, FL_LABEL_LINE, iErrorMessage) ||
-        !FL_readInt(iStream, "CharactorSize", &p.charSize, iErrorMessage) ||
+    if (!sectionfile::readSectionWord(iStream, FL_LABEL_LINE, iErrorMessage) ||
+        !sectionfile::readInt(iStream, "CharactorSize", &p.charSize, iErrorMessage) ||
         !FL_readColor(iStream, "CharactorColor", &p.charColor, iErrorMessage) ||
-        !FL_readInt(iStream, "Precision", &p.precision, iErrorMessage) ||
-        !FL_readInt(iStream, "LabelMode", &labelMode, iErrorMessage) ||
-        !FL_readPlainLine(iStream, FL_LINE_LINE, iErrorMessage) ||
-        !FL_readInt(iStream, "LineWidth", &p.lineWidth, iErrorMessage) ||
+        !sectionfile::readInt(iStream, "Precision", &p.precision, iErrorMessage) ||
+        !sectionfile::readInt(iStream, "LabelMode", &labelMode, iErrorMessage) ||
+        !sectionfile::readSectionWord(iStream, FL_LINE_LINE, iErrorMessage) ||
+        !sectionfile::readInt(iStream, "LineWidth", &p.lineWidth, iErrorMessage) ||
         !FL_readColor(iStream, "LineColor", &p.lineColor, iErrorMessage) ||
-        !FL_readInt(iStream, "ArrowLength", &p.arrowLength, iErrorMessage) ||
-        !FL_readInt(iStream, "ArrowArgument", &p.arrowArgument, iErrorMessage) ||
-        !FL_readInt(iStream, "ArcRadius", &p.arcRadius, iErrorMessage))
+        !sectionfile::readInt(iStream, "ArrowLength", &p.arrowLength, iErrorMessage) ||
+        !sectionfile::readInt(iStream, "ArrowArgument", &p.arrowArgument, iErrorMessage) ||
+        !sectionfile::readInt(iStream, "ArcRadius", &p.arcRadius, iErrorMessage))
         return false;
     p.labelMode = static_cast<MeasureParameter::LabelMode>(labelMode);
     return true;
@@ -250,12 +209,6 @@ bool FL_loadRendering_Ver0_1(AsciiFileOperator& iStream, MeasureParameter* ioPar
                              std::string& iErrorMessage)
 {
     return FL_loadRendering(iStream, true, ioParameter, ioVisible, iErrorMessage);
-}
-
-void FL_writeValue(AsciiFileOperator& iStream, const char* iKey, const std::string& iValue)
-{
-    iStream << AsciiFileOperator::getHeader(iKey) << endl;
-    iStream << iValue << endl;
 }
 
 } // namespace
@@ -464,13 +417,6 @@ void MeasureManager::setArcRadius(int iRadius)
 
 bool MeasureManager::exportMeasureALL(const std::string& iFilePath, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFilePath, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    FL_printVersion(FL_MEASURE_DATA, FL_VERSION_0_1);
-
     // Only the kinds the file knows are written, and counted.
     std::vector<const Measure*> measures;
     const int count = static_cast<int>(getObjectSetSize());
@@ -480,52 +426,40 @@ bool MeasureManager::exportMeasureALL(const std::string& iFilePath, std::string&
             measures.push_back(measure);
     }
 
-    stream << FL_MEASURE_DATA << ' ' << FL_VERSION_0_1 << endl;
-    FL_writeValue(stream, "MeasureListSize", AsciiFileOperator::toString(static_cast<int>(measures.size())));
-    stream << AsciiFileOperator::getHeader("MeasureList") << endl;
-    for (const Measure* measure : measures) {
-        stream << (measure->getType() == FL_TYPE_LENGTH ? FL_LENGTH_LINE : FL_ANGLE_LINE) << endl;
-        FL_writeValue(stream, "Visible", AsciiFileOperator::toString(measure->hasState(Visible)));
-        stream << AsciiFileOperator::getHeader("Point") << endl;
-        for (const Vector3T<double>& point : measure->getPoints())
-            stream << AsciiFileOperator::toString(point) << endl;
-    }
-    // A full disk must not pass for saved measures.
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    return true;
+    const auto write = [&measures](AsciiFileOperator& iStream) {
+        iStream << FL_MEASURE_DATA << ' ' << FL_VERSION_0_1 << endl;
+        sectionfile::writeValue(iStream, "MeasureListSize",
+                                AsciiFileOperator::toString(static_cast<int>(measures.size())));
+        iStream << AsciiFileOperator::getHeader("MeasureList") << endl;
+        for (const Measure* measure : measures) {
+            iStream << (measure->getType() == FL_TYPE_LENGTH ? FL_LENGTH_LINE : FL_ANGLE_LINE) << endl;
+            sectionfile::writeValue(iStream, "Visible", AsciiFileOperator::toString(measure->hasState(Visible)));
+            iStream << AsciiFileOperator::getHeader("Point") << endl;
+            for (const Vector3T<double>& point : measure->getPoints())
+                iStream << AsciiFileOperator::toString(point) << endl;
+        }
+        return true;
+    };
+    return sectionfile::exportFile(iFilePath, FL_MEASURE_DATA, FL_VERSION_0_1,
+                                   tr("Cannot open file for writting: ").toStdString(), write, iErrorMessage);
 }
 
 bool MeasureManager::generateFromTextFile(const std::string& iFilePath, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFilePath, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString();
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_MEASURE_DATA) {
-        iErrorMessage = std::string(FL_MEASURE_DATA) + " is not found.";
-        return false;
-    }
-
     std::vector<FL_MeasureRecord> records;
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion(FL_MEASURE_DATA, FL_VERSION_0_0);
+    switch (sectionfile::openToRead(stream, iFilePath, FL_MEASURE_DATA, {FL_VERSION_0_0, FL_VERSION_0_1},
+                                    tr("Cannot open file for reading: ").toStdString(),
+                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    case 0:
         if (!FL_loadMeasureList_Ver0_0(stream, &records, iErrorMessage))
             return false;
-    } else if (version == FL_VERSION_0_1) {
-        FL_printVersion(FL_MEASURE_DATA, FL_VERSION_0_1);
+        break;
+    case 1:
         if (!FL_loadMeasureList_Ver0_1(stream, &records, iErrorMessage))
             return false;
-    } else {
+        break;
+    default:
         return false;
     }
 
@@ -538,63 +472,44 @@ bool MeasureManager::generateFromTextFile(const std::string& iFilePath, std::str
 
 bool MeasureManager::exportRenderingParameter(const std::string& iFilePath, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFilePath, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    FL_printVersion(FL_RENDERING_DATA, FL_VERSION_0_1);
-
-    const MeasureParameter& p = parameter;
-    stream << FL_RENDERING_DATA << ' ' << FL_VERSION_0_1 << endl;
-    FL_writeValue(stream, "Visibility", AsciiFileOperator::toString(hasState(Visible)));
-    stream << FL_LABEL_LINE << endl;
-    FL_writeValue(stream, "CharactorSize", AsciiFileOperator::toString(p.charSize));
-    FL_writeValue(stream, "CharactorColor", AsciiFileOperator::toString(p.charColor));
-    FL_writeValue(stream, "Precision", AsciiFileOperator::toString(p.precision));
-    FL_writeValue(stream, "LabelMode", AsciiFileOperator::toString(static_cast<int>(p.labelMode)));
-    stream << FL_LINE_LINE << endl;
-    FL_writeValue(stream, "LineWidth", AsciiFileOperator::toString(p.lineWidth));
-    FL_writeValue(stream, "LineColor", AsciiFileOperator::toString(p.lineColor));
-    FL_writeValue(stream, "ArrowLength", AsciiFileOperator::toString(p.arrowLength));
-    FL_writeValue(stream, "ArrowArgument", AsciiFileOperator::toString(p.arrowArgument));
-    FL_writeValue(stream, "ArcRadius", AsciiFileOperator::toString(p.arcRadius));
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString();
-        return false;
-    }
-    return true;
+    const auto write = [this](AsciiFileOperator& iStream) {
+        const MeasureParameter& p = parameter;
+        iStream << FL_RENDERING_DATA << ' ' << FL_VERSION_0_1 << endl;
+        sectionfile::writeValue(iStream, "Visibility", AsciiFileOperator::toString(hasState(Visible)));
+        iStream << FL_LABEL_LINE << endl;
+        sectionfile::writeValue(iStream, "CharactorSize", AsciiFileOperator::toString(p.charSize));
+        sectionfile::writeValue(iStream, "CharactorColor", AsciiFileOperator::toString(p.charColor));
+        sectionfile::writeValue(iStream, "Precision", AsciiFileOperator::toString(p.precision));
+        sectionfile::writeValue(iStream, "LabelMode", AsciiFileOperator::toString(static_cast<int>(p.labelMode)));
+        iStream << FL_LINE_LINE << endl;
+        sectionfile::writeValue(iStream, "LineWidth", AsciiFileOperator::toString(p.lineWidth));
+        sectionfile::writeValue(iStream, "LineColor", AsciiFileOperator::toString(p.lineColor));
+        sectionfile::writeValue(iStream, "ArrowLength", AsciiFileOperator::toString(p.arrowLength));
+        sectionfile::writeValue(iStream, "ArrowArgument", AsciiFileOperator::toString(p.arrowArgument));
+        sectionfile::writeValue(iStream, "ArcRadius", AsciiFileOperator::toString(p.arcRadius));
+        return true;
+    };
+    return sectionfile::exportFile(iFilePath, FL_RENDERING_DATA, FL_VERSION_0_1,
+                                   tr("Cannot open file for writting: ").toStdString(), write, iErrorMessage);
 }
 
 bool MeasureManager::importRenderingParameter(const std::string& iFilePath, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFilePath, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString();
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_RENDERING_DATA) {
-        iErrorMessage = std::string(FL_RENDERING_DATA) + " is not found.";
-        return false;
-    }
-
     MeasureParameter read = parameter;
     bool visible = hasState(Visible);
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion(FL_RENDERING_DATA, FL_VERSION_0_0);
+    switch (sectionfile::openToRead(stream, iFilePath, FL_RENDERING_DATA, {FL_VERSION_0_0, FL_VERSION_0_1},
+                                    tr("Cannot open file for reading: ").toStdString(),
+                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    case 0:
         if (!FL_loadRendering_Ver0_0(stream, &read, &visible, iErrorMessage))
             return false;
-    } else if (version == FL_VERSION_0_1) {
-        FL_printVersion(FL_RENDERING_DATA, FL_VERSION_0_1);
+        break;
+    case 1:
         if (!FL_loadRendering_Ver0_1(stream, &read, &visible, iErrorMessage))
             return false;
-    } else {
+        break;
+    default:
         return false;
     }
 

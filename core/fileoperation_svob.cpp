@@ -2,6 +2,7 @@
 
 #include "fileoperation_svo.h"
 #include "rawio.h"
+#include "sectionfile.h"
 
 #include <fstream>
 #include <iostream>
@@ -39,25 +40,14 @@ bool SVOBFileOperator::save(int iPointNumber, const SparseVoxelOctree& iOctree,
 
 bool SVOBFileOperator::broken()
 {
-    mErrorMessage = "File is broken: " + mFilePath;
-    return false;
+    return sectionfile::broken(mFilePath, mErrorMessage);
 }
 
 bool SVOBFileOperator::begin(std::ifstream& iStream, std::uint32_t* oPointNumber)
 {
-    iStream.open(mFilePath, std::ios::binary);
-    if (!iStream.is_open()) {
-        mErrorMessage = "Cannot open file for reading: " + mFilePath;
+    if (!sectionfile::openBinaryFile(iStream, mFilePath, flFileID, flVersion, flDataID, mErrorMessage))
         return false;
-    }
-    std::string header;
-    if (!readHeader(iStream, &header))
-        return broken();
-    if (!checkHeader(header, flFileID, flVersion, flDataID))
-        return false;
-    if (!rawio::readValue(iStream, oPointNumber))
-        return broken();
-    return true;
+    return rawio::readValue(iStream, oPointNumber) || broken();
 }
 
 bool SVOBFileOperator::load(int* oPointNumber, SparseVoxelOctree* oOctree, VoxelBlockPool<ColorBlock>* oVoxelPool,

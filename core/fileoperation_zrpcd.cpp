@@ -3,6 +3,7 @@
 #include "fileoperation_pointclouddata.h"
 #include "fileoperation_svo.h"
 #include "rawio.h"
+#include "sectionfile.h"
 
 #include <fstream>
 #include <iostream>
@@ -13,34 +14,9 @@ const std::string flFileID = "QuillmarshPointCloudData";
 const std::string flVersion = "0.0";
 const std::string flDataID_ZRPCD = "PCM/PC<ColorBlock,PointIndexBlock>";
 
-// Opens the file and checks its header; on failure the message is already set or printed.
 bool FL_begin(std::ifstream& iStream, const std::string& iFilePath, std::string& iErrorMessage)
 {
-    iStream.open(iFilePath, std::ios::binary);
-    if (!iStream.is_open()) {
-        iErrorMessage = "Cannot open file for reading: " + iFilePath;
-        return false;
-    }
-    std::string header;
-    if (!readHeader(iStream, &header)) {
-        iErrorMessage = "File is broken: " + iFilePath;
-        return false;
-    }
-    return checkHeader(header, flFileID, flVersion, flDataID_ZRPCD);
-}
-
-bool FL_broken(const std::string& iFilePath, std::string& iErrorMessage)
-{
-    iErrorMessage = "File is broken: " + iFilePath;
-    return false;
-}
-
-bool FL_voxelCount(int iResolution, int* oCount)
-{
-    if (iResolution < 0 || iResolution > kMaxVoxelResolution)
-        return false;
-    *oCount = iResolution * iResolution * iResolution;
-    return true;
+    return sectionfile::openBinaryFile(iStream, iFilePath, flFileID, flVersion, flDataID_ZRPCD, iErrorMessage);
 }
 
 } // namespace
@@ -53,7 +29,7 @@ bool exportZRPCDFile(const std::string& iFilePath, const PointCloudData& iData, 
         iData.pointList.size() != std::uint64_t(iData.width) * std::uint64_t(iData.height))
         return false;
     int voxelCount = 0;
-    if (!FL_voxelCount(iOctree.getVoxelResolution(), &voxelCount))
+    if (!sectionfile::voxelCount(iOctree.getVoxelResolution(), &voxelCount))
         return false;
     std::ofstream out(iFilePath, std::ios::binary | std::ios::trunc);
     if (!out.is_open()) {
@@ -78,12 +54,12 @@ bool loadZRPCDFile(const std::string& iFilePath, PointCloudData* oData, SparseVo
         return false;
     int voxelCount = 0;
     if (!loadPointCloudData(in, oData) || !loadTree(in, oOctree) || !loadNode(in, oOctree) ||
-        !FL_voxelCount(oOctree->getVoxelResolution(), &voxelCount))
-        return FL_broken(iFilePath, iErrorMessage);
+        !sectionfile::voxelCount(oOctree->getVoxelResolution(), &voxelCount))
+        return sectionfile::broken(iFilePath, iErrorMessage);
     const std::uint64_t cells = oData->pointList.size();
     if (!loadVoxelData(in, oVoxelPool, voxelCount) || !loadLeafData(in, oLeafPool, cells) ||
         !checkSVOData(*oOctree, *oVoxelPool, *oLeafPool, cells))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     return true;
 }
 
@@ -92,7 +68,7 @@ bool loadZRPCDFile_Matrix(const std::string& iFilePath, PointCloudData* oData, s
     std::ifstream in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
-    return loadPointCloudData(in, oData) || FL_broken(iFilePath, iErrorMessage);
+    return loadPointCloudData(in, oData) || sectionfile::broken(iFilePath, iErrorMessage);
 }
 
 bool loadZRPCDFile_MatrixInfo(const std::string& iFilePath, int* oWidth, int* oHeight, int* oValidNumber,
@@ -105,7 +81,7 @@ bool loadZRPCDFile_MatrixInfo(const std::string& iFilePath, int* oWidth, int* oH
     int height = 0;
     int valid = 0;
     if (!loadPointCloudMatrixInfo(in, &width, &height, &valid))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     *oWidth = width;
     *oHeight = height;
     *oValidNumber = valid;
@@ -122,7 +98,7 @@ bool loadZRPCDFile_Base(const std::string& iFilePath, int* oWidth, int* oHeight,
     int height = 0;
     int valid = 0;
     if (!loadPointCloudMatrixInfo(in, &width, &height, &valid) || !loadTree(in, oOctree))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     *oWidth = width;
     *oHeight = height;
     *oValidNumber = valid;
@@ -134,7 +110,7 @@ bool loadZRPCDFile_Tree(const std::string& iFilePath, SparseVoxelOctree* oOctree
     std::ifstream in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
-    return (readPointCloudData(in) && loadTree(in, oOctree)) || FL_broken(iFilePath, iErrorMessage);
+    return (readPointCloudData(in) && loadTree(in, oOctree)) || sectionfile::broken(iFilePath, iErrorMessage);
 }
 
 bool loadZRPCDFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctree, int iDepth,
@@ -144,7 +120,7 @@ bool loadZRPCDFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctr
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     if (!readPointCloudData(in) || !readTree(in) || !loadNode(in, ioOctree, iDepth))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     ioOctree->setLoadedDepth(iDepth);
     return true;
 }
@@ -164,7 +140,7 @@ bool loadZRPCDFile_VoxelAndPoints(const std::string& iFilePath, VoxelBlockPool<C
     if (!loadPointCloudMatrixInfo(in, &width, &height, &valid) || !readTree(in) || !readNode(in) ||
         !loadVoxelData(in, ioVoxelPool, iVoxelNodes, iVoxelCount) ||
         !loadLeafData(in, ioLeafPool, iLeafNodes, std::uint64_t(width) * std::uint64_t(height)))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     return true;
 }
 
@@ -174,7 +150,7 @@ bool loadZRPCDFile_Matrix(const std::string& iFilePath, std::vector<Point>* oOut
     std::ifstream in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
-    return loadPointData(in, oOut, iIndices, iStop) || FL_broken(iFilePath, iErrorMessage);
+    return loadPointData(in, oOut, iIndices, iStop) || sectionfile::broken(iFilePath, iErrorMessage);
 }
 
 bool loadZRPCDFile_Matrix(const std::string& iFilePath, std::vector<Point>* oOut,

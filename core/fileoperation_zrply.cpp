@@ -3,6 +3,7 @@
 #include "binaryfileoperator.h"
 #include "fileoperation_svo.h"
 #include "rawio.h"
+#include "sectionfile.h"
 
 #include <cmath>
 #include <cstdint>
@@ -28,34 +29,9 @@ void FL_progress(const char* iLine)
     std::cout << iLine << std::endl;
 }
 
-// Opens the file and checks its header; on failure the message is already set or printed.
 bool FL_begin(std::ifstream& iStream, const std::string& iFilePath, std::string& iErrorMessage)
 {
-    iStream.open(iFilePath, std::ios::binary);
-    if (!iStream.is_open()) {
-        iErrorMessage = "Cannot open file for reading: " + iFilePath;
-        return false;
-    }
-    std::string header;
-    if (!readHeader(iStream, &header)) {
-        iErrorMessage = "File is broken: " + iFilePath;
-        return false;
-    }
-    return checkHeader(header, flFileID, flVersion, flDataID);
-}
-
-bool FL_broken(const std::string& iFilePath, std::string& iErrorMessage)
-{
-    iErrorMessage = "File is broken: " + iFilePath;
-    return false;
-}
-
-bool FL_voxelCount(int iResolution, int* oCount)
-{
-    if (iResolution < 0 || iResolution > kMaxVoxelResolution)
-        return false;
-    *oCount = iResolution * iResolution * iResolution;
-    return true;
+    return sectionfile::openBinaryFile(iStream, iFilePath, flFileID, flVersion, flDataID, iErrorMessage);
 }
 
 // The count of a polygon section: not negative, and its records must fit in what is left.
@@ -168,7 +144,7 @@ bool exportZRPLYFile(const std::string& iFilePath, const PolygonData& iData, con
     if (iData.triangles.size() > flMaxCount || iData.points.size() > flMaxCount || !FL_meshConsistent(iData))
         return false;
     int voxelCount = 0;
-    if (!FL_voxelCount(iOctree.getVoxelResolution(), &voxelCount) ||
+    if (!sectionfile::voxelCount(iOctree.getVoxelResolution(), &voxelCount) ||
         !checkSVOData(iOctree, iVoxelPool, iLeafPool, iData.triangles.size()))
         return false;
     std::ofstream out(iFilePath, std::ios::binary | std::ios::trunc);
@@ -210,15 +186,15 @@ bool loadZRPLYFile(const std::string& iFilePath, PolygonData* oData, SparseVoxel
         return false;
     PolygonData data;
     if (!FL_loadPolygonData(in, &data))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     *oData = std::move(data);
     const std::uint64_t triangles = oData->triangles.size();
     int voxelCount = 0;
     if (!loadTree(in, oOctree) || !loadNode(in, oOctree) ||
-        !FL_voxelCount(oOctree->getVoxelResolution(), &voxelCount) ||
+        !sectionfile::voxelCount(oOctree->getVoxelResolution(), &voxelCount) ||
         !loadVoxelData(in, oVoxelPool, voxelCount) || !loadLeafData(in, oLeafPool, triangles) ||
         !checkSVOData(*oOctree, *oVoxelPool, *oLeafPool, triangles))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     return true;
 }
 
@@ -229,7 +205,7 @@ bool loadZRPLYFile_PolygonData(const std::string& iFilePath, PolygonData* oData,
         return false;
     PolygonData data;
     if (!FL_loadPolygonData(in, &data))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     *oData = std::move(data);
     return true;
 }
@@ -244,7 +220,8 @@ bool loadZRPLYFile_Tree(const std::string& iFilePath, SparseVoxelOctree* oOctree
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     std::uint32_t triangles = 0;
-    return (FL_skipPolygonData(in, &triangles) && loadTree(in, oOctree)) || FL_broken(iFilePath, iErrorMessage);
+    return (FL_skipPolygonData(in, &triangles) && loadTree(in, oOctree)) ||
+           sectionfile::broken(iFilePath, iErrorMessage);
 }
 
 bool loadZRPLYFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctree, int iDepth,
@@ -255,7 +232,7 @@ bool loadZRPLYFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctr
         return false;
     std::uint32_t triangles = 0;
     if (!FL_skipPolygonData(in, &triangles) || !readTree(in) || !loadNode(in, ioOctree, iDepth))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     ioOctree->setLoadedDepth(iDepth);
     return true;
 }
@@ -270,7 +247,7 @@ bool loadZRPLYFile_Voxels(const std::string& iFilePath, VoxelBlockPool<ColorBloc
     std::uint32_t triangles = 0;
     return (FL_skipPolygonData(in, &triangles) && readTree(in) && readNode(in) &&
             loadVoxelData(in, ioVoxelPool, iNodes, iVoxelCount)) ||
-           FL_broken(iFilePath, iErrorMessage);
+           sectionfile::broken(iFilePath, iErrorMessage);
 }
 
 bool loadZRPLYFile_Leafs(const std::string& iFilePath, VoxelBlockPool<ColorBlock>*,
@@ -286,7 +263,7 @@ bool loadZRPLYFile_Leafs(const std::string& iFilePath, VoxelBlockPool<ColorBlock
     VoxelBlockPool<ColorBlock> skipped;
     return (FL_skipPolygonData(in, &triangles) && readTree(in) && readNode(in) &&
             loadVoxelData(in, &skipped, {}, iVoxelCount) && loadLeafData(in, ioLeafPool, iNodes, triangles)) ||
-           FL_broken(iFilePath, iErrorMessage);
+           sectionfile::broken(iFilePath, iErrorMessage);
 }
 
 bool loadZRPLYFile_PolygonData(const std::string& iFilePath, std::vector<TriangleData>* oOut,
@@ -300,17 +277,17 @@ bool loadZRPLYFile_PolygonData(const std::string& iFilePath, std::vector<Triangl
     std::uint32_t triangleCount = 0;
     std::uint64_t start = 0;
     if (!FL_readCount(in, flTriangleSize, &triangleCount) || !FL_tell(in, &start))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     for (unsigned index : iTriangleIndices)
         if (index >= triangleCount)
-            return FL_broken(iFilePath, iErrorMessage);
+            return sectionfile::broken(iFilePath, iErrorMessage);
     std::vector<Triangle> triangles(iTriangleIndices.size());
     if (!BinaryFileOperator::read<Triangle>(in, triangles, iTriangleIndices))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     std::cout << "triangleList Size: " << triangles.size() << std::endl;
     in.clear();
     if (!FL_seek(in, start + triangleCount * flTriangleSize))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
 
     std::vector<unsigned> vertices;
     vertices.reserve(triangles.size() * 3);
@@ -320,23 +297,23 @@ bool loadZRPLYFile_PolygonData(const std::string& iFilePath, std::vector<Triangl
     FL_progress("Load: Node Position");
     std::uint32_t vertexCount = 0;
     if (!FL_readCount(in, flPositionSize, &vertexCount) || !FL_tell(in, &start))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     for (unsigned vertex : vertices)
         if (vertex >= vertexCount)
-            return FL_broken(iFilePath, iErrorMessage);
+            return sectionfile::broken(iFilePath, iErrorMessage);
     std::vector<Vector3T<float>> positions;
     if (!FL_readRecordsAt(in, start, vertices, &positions))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     std::cout << "vertexList Size: " << positions.size() << std::endl;
     if (!FL_seek(in, start + vertexCount * flPositionSize))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
 
     FL_progress("Load: Node Color");
     std::uint32_t colorCount = 0;
     std::vector<Color> colors;
     if (!FL_readCount(in, flColorSize, &colorCount) || colorCount != vertexCount || !FL_tell(in, &start) ||
         !FL_readRecordsAt(in, start, vertices, &colors))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     std::cout << "colorList Size: " << colors.size() << std::endl;
 
     FL_progress("Set: TriangleData");
@@ -362,10 +339,10 @@ bool loadZRPLYFile_PolygonInfo(const std::string& iFilePath, int* oTriangleNumbe
     std::uint32_t vertices = 0;
     FL_progress("Load: Triangle Number");
     if (!FL_skipSection(in, flTriangleSize, &triangles))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     FL_progress("Load: Node Number");
     if (!FL_skipSection(in, flPositionSize, &vertices))
-        return FL_broken(iFilePath, iErrorMessage);
+        return sectionfile::broken(iFilePath, iErrorMessage);
     *oTriangleNumber = static_cast<int>(triangles);
     *oVertexNumber = static_cast<int>(vertices);
     return true;

@@ -1,11 +1,10 @@
 #include "background.h"
 
 #include "asciifileoperator.h"
+#include "sectionfile.h"
 
 #include <QCoreApplication>
 #include <qopengl.h>
-
-#include <iostream>
 
 namespace {
 
@@ -31,30 +30,6 @@ bool FL_isMode(int iMode)
 std::string FL_translatedName(int iMode)
 {
     return QCoreApplication::translate("Background", FL_MODE_NAMES[iMode]).toUtf8().toStdString();
-}
-
-void FL_printVersion()
-{
-    std::cout << FL_DATA_NAME << " Ver: " << FL_VERSION_0_0 << std::endl;
-}
-
-void FL_writeValue(AsciiFileOperator& iStream, const char* iKey, const std::string& iValue)
-{
-    iStream << AsciiFileOperator::getHeader(iKey) << endl;
-    iStream << iValue << endl;
-}
-
-// The line after the header line of iKey; a missing header, or a file that ends before the
-// value line, fails with "Header: <key> is not found.".
-bool FL_readValueLine(AsciiFileOperator& iStream, const char* iKey, std::string* oLine, std::string& iErrorMessage)
-{
-    if (AsciiFileOperator::isHeader(iStream.readLine(), iKey)) {
-        *oLine = iStream.readLine();
-        if (!(oLine->empty() && iStream.atEnd()))
-            return true;
-    }
-    iErrorMessage = std::string("Header: ") + iKey + " is not found.";
-    return false;
 }
 
 void FL_color(const Color& iColor)
@@ -200,51 +175,27 @@ void Background::draw() const
 
 bool Background::exportParameter(const std::string& iFileName, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFileName;
-        return false;
-    }
-    FL_printVersion();
-    saveParameter_Ver0_0(stream, iErrorMessage);
-    // A full disk must not pass for a saved background.
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFileName;
-        return false;
-    }
-    return true;
+    return sectionfile::exportFile(
+        iFileName, FL_DATA_NAME, FL_VERSION_0_0, tr("Cannot open file for writting: ").toStdString() + iFileName,
+        [&](AsciiFileOperator& iStream) { return saveParameter_Ver0_0(iStream, iErrorMessage); }, iErrorMessage);
 }
 
 bool Background::saveParameter_Ver0_0(AsciiFileOperator& iStream, std::string& /*iErrorMessage*/) const
 {
     iStream << FL_DATA_NAME << ' ' << FL_VERSION_0_0 << endl;
-    FL_writeValue(iStream, "RenderingMode", AsciiFileOperator::toString(static_cast<int>(mRenderingMode)));
-    FL_writeValue(iStream, "Color1", AsciiFileOperator::toString(mColor1));
-    FL_writeValue(iStream, "Color2", AsciiFileOperator::toString(mColor2));
+    sectionfile::writeValue(iStream, "RenderingMode", AsciiFileOperator::toString(static_cast<int>(mRenderingMode)));
+    sectionfile::writeValue(iStream, "Color1", AsciiFileOperator::toString(mColor1));
+    sectionfile::writeValue(iStream, "Color2", AsciiFileOperator::toString(mColor2));
     return true;
 }
 
 bool Background::initWithTextFile(const std::string& iFileName, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString() + iFileName;
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_DATA_NAME) {
-        iErrorMessage = std::string(FL_DATA_NAME) + " is not found.";
-        return false;
-    }
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion();
+    if (sectionfile::openToRead(stream, iFileName, FL_DATA_NAME, {FL_VERSION_0_0},
+                                tr("Cannot open file for reading: ").toStdString() + iFileName,
+                                tr("File Header Error.").toStdString(), iErrorMessage) == 0)
         return loadParameter_Ver0_0(stream, iErrorMessage);
-    }
     return false;
 }
 
@@ -253,9 +204,9 @@ bool Background::loadParameter_Ver0_0(AsciiFileOperator& iStream, std::string& i
     std::string modeLine;
     std::string color1Line;
     std::string color2Line;
-    if (!FL_readValueLine(iStream, "RenderingMode", &modeLine, iErrorMessage) ||
-        !FL_readValueLine(iStream, "Color1", &color1Line, iErrorMessage) ||
-        !FL_readValueLine(iStream, "Color2", &color2Line, iErrorMessage))
+    if (!sectionfile::readValueLine(iStream, "RenderingMode", &modeLine, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "Color1", &color1Line, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "Color2", &color2Line, iErrorMessage))
         return false;
     // The mode selects what draw() paints and what the dialogs show; an unknown one is refused
     // rather than kept as a background that paints nothing.

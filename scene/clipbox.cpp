@@ -1,12 +1,11 @@
 #include "clipbox.h"
 
 #include "asciifileoperator.h"
-#include "numberformat.h"
+#include "sectionfile.h"
 
 #include <qopengl.h>
 
 #include <cmath>
-#include <iostream>
 
 namespace {
 
@@ -18,11 +17,6 @@ const char* const FL_VERSION_0_0 = "0.0";
 const float FL_CORNERS[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
                                 {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
 const int FL_FACES[6][4] = {{4, 7, 3, 0}, {1, 2, 6, 5}, {0, 1, 5, 4}, {7, 6, 2, 3}, {3, 2, 1, 0}, {4, 5, 6, 7}};
-
-void FL_printVersion()
-{
-    std::cout << FL_DATA_NAME << " Ver: " << FL_VERSION_0_0 << std::endl;
-}
 
 void FL_setColor(const Color& iColor)
 {
@@ -47,50 +41,6 @@ unsigned char FL_getAlpha(float iClarity)
     if (alpha > 255.0f)
         return 255;
     return static_cast<unsigned char>(alpha);
-}
-
-// Three blank-separated doubles at full precision: a box placed at georeferenced coordinates
-// must read back exactly. Missing words read as 0.
-Vector3T<double> FL_toVector(const std::string& iText)
-{
-    Vector3T<double> vector;
-    const char* p = iText.data();
-    const char* const last = p + iText.size();
-    for (int i = 0; i < 3; ++i) {
-        while (p != last && *p == ' ')
-            ++p;
-        const char* const begin = p;
-        while (p != last && *p != ' ')
-            ++p;
-        if (begin == p)
-            break;
-        numberformat::parseDouble(begin, p, &vector[i]);
-    }
-    return vector;
-}
-
-void FL_writeSection(AsciiFileOperator& iStream, const std::string& iKey)
-{
-    iStream << AsciiFileOperator::getHeader(iKey) << endl;
-}
-
-// The header line of iKey as the very next line, then iCount value lines. A missing header,
-// or a file that ends before the last value line, fails with "Header: <key> is not found.".
-bool FL_readSection(AsciiFileOperator& iStream, const std::string& iKey, std::string* oLines, int iCount,
-                    std::string& iErrorMessage)
-{
-    if (AsciiFileOperator::isHeader(iStream.readLine(), iKey)) {
-        int i = 0;
-        for (; i < iCount; ++i) {
-            oLines[i] = iStream.readLine();
-            if (oLines[i].empty() && iStream.atEnd())
-                break;
-        }
-        if (i == iCount)
-            return true;
-    }
-    iErrorMessage = "Header: " + iKey + " is not found.";
-    return false;
 }
 
 } // namespace
@@ -227,63 +177,35 @@ void ClipBox::draw(int iLineWidth, const SceneParameter& iParameter) const
 
 bool ClipBox::exportParameter(const std::string& iFilePath, std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFilePath, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFilePath;
-        return false;
-    }
-    FL_printVersion();
-    if (!saveParameter_Ver0_0(stream, iErrorMessage))
-        return false;
-    // A full disk must not pass for a saved clip box.
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFilePath;
-        return false;
-    }
-    return true;
+    return sectionfile::exportFile(
+        iFilePath, FL_DATA_NAME, FL_VERSION_0_0, tr("Cannot open file for writting: ").toStdString() + iFilePath,
+        [&](AsciiFileOperator& iStream) { return saveParameter_Ver0_0(iStream, iErrorMessage); }, iErrorMessage);
 }
 
 bool ClipBox::saveParameter_Ver0_0(AsciiFileOperator& iStream, std::string& /*iErrorMessage*/) const
 {
     const Matrix4x4T<double>& m = getMatrix();
     iStream << FL_DATA_NAME << ' ' << FL_VERSION_0_0 << endl;
-    FL_writeSection(iStream, "Visible");
-    iStream << hasState(Visible) << endl;
-    FL_writeSection(iStream, "Enable");
-    iStream << enable << endl;
-    FL_writeSection(iStream, "Scale");
-    iStream << AsciiFileOperator::toString(scale) << endl;
-    FL_writeSection(iStream, "Translation");
-    iStream << AsciiFileOperator::toString(Vector3T<double>(m(0, 3), m(1, 3), m(2, 3))) << endl;
-    FL_writeSection(iStream, "Attribute");
+    sectionfile::writeValue(iStream, "Visible", AsciiFileOperator::toString(hasState(Visible)));
+    sectionfile::writeValue(iStream, "Enable", AsciiFileOperator::toString(enable));
+    sectionfile::writeValue(iStream, "Scale", AsciiFileOperator::toString(scale));
+    sectionfile::writeValue(iStream, "Translation",
+                            AsciiFileOperator::toString(Vector3T<double>(m(0, 3), m(1, 3), m(2, 3))));
+    iStream << AsciiFileOperator::getHeader("Attribute") << endl;
     for (int r = 0; r < 3; ++r)
         iStream << AsciiFileOperator::toString(Vector3T<double>(m(r, 0), m(r, 1), m(r, 2))) << endl;
-    FL_writeSection(iStream, "Clarity");
-    iStream << clarity << endl;
+    sectionfile::writeValue(iStream, "Clarity", AsciiFileOperator::toString(clarity));
     return true;
 }
 
 bool ClipBox::initWithTextFile(const std::string& iFilePath, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFilePath, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString() + iFilePath;
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != FL_DATA_NAME) {
-        iErrorMessage = std::string(FL_DATA_NAME) + " is not found.";
-        return false;
-    }
-    if (version != FL_VERSION_0_0)
-        return false;
-    FL_printVersion();
-    return loadParameter_Ver0_0(stream, iErrorMessage);
+    if (sectionfile::openToRead(stream, iFilePath, FL_DATA_NAME, {FL_VERSION_0_0},
+                                tr("Cannot open file for reading: ").toStdString() + iFilePath,
+                                tr("File Header Error.").toStdString(), iErrorMessage) == 0)
+        return loadParameter_Ver0_0(stream, iErrorMessage);
+    return false;
 }
 
 bool ClipBox::loadParameter_Ver0_0(AsciiFileOperator& iStream, std::string& iErrorMessage)
@@ -294,18 +216,18 @@ bool ClipBox::loadParameter_Ver0_0(AsciiFileOperator& iStream, std::string& iErr
     std::string translation;
     std::string attribute[3];
     std::string clarityLine;
-    if (!FL_readSection(iStream, "Visible", &visible, 1, iErrorMessage) ||
-        !FL_readSection(iStream, "Enable", &enableLine, 1, iErrorMessage) ||
-        !FL_readSection(iStream, "Scale", &scaleLine, 1, iErrorMessage) ||
-        !FL_readSection(iStream, "Translation", &translation, 1, iErrorMessage) ||
-        !FL_readSection(iStream, "Attribute", attribute, 3, iErrorMessage) ||
-        !FL_readSection(iStream, "Clarity", &clarityLine, 1, iErrorMessage))
+    if (!sectionfile::readValueLine(iStream, "Visible", &visible, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "Enable", &enableLine, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "Scale", &scaleLine, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "Translation", &translation, iErrorMessage) ||
+        !sectionfile::readValueLines(iStream, "Attribute", attribute, 3, iErrorMessage) ||
+        !sectionfile::readValueLine(iStream, "Clarity", &clarityLine, iErrorMessage))
         return false;
 
-    const Vector3T<double> t = FL_toVector(translation);
+    const Vector3T<double> t = sectionfile::toVector(translation);
     Matrix4x4T<double> matrix;
     for (int r = 0; r < 3; ++r) {
-        const Vector3T<double> row = FL_toVector(attribute[r]);
+        const Vector3T<double> row = sectionfile::toVector(attribute[r]);
         matrix(r, 0) = row.x;
         matrix(r, 1) = row.y;
         matrix(r, 2) = row.z;
@@ -314,7 +236,7 @@ bool ClipBox::loadParameter_Ver0_0(AsciiFileOperator& iStream, std::string& iErr
 
     setState(Visible, AsciiFileOperator::toBoolean(visible));
     setEnable(AsciiFileOperator::toBoolean(enableLine));
-    setScale(FL_toVector(scaleLine));
+    setScale(sectionfile::toVector(scaleLine));
     setMatrix(matrix);
     setClarity(AsciiFileOperator::toFloat(clarityLine));
     return true;

@@ -1,8 +1,7 @@
 #include "renderingtarget.h"
 
 #include "asciifileoperator.h"
-
-#include <iostream>
+#include "sectionfile.h"
 
 namespace {
 
@@ -41,36 +40,23 @@ const FL_InfomationKey FL_INFOMATION_KEYS[] = {
     {"ShowPointCloudRenderingInfomation", &RenderingTarget::InfomationData::showPointCloudRenderingInfomation},
 };
 
-void FL_printVersion(const char* iDataName)
-{
-    std::cout << iDataName << " Ver: " << FL_VERSION_0_0 << std::endl;
-}
-
 template <typename Data, std::size_t N>
 void FL_write(AsciiFileOperator& iStream, const char* iDataName, const FL_Key<Data> (&iKeys)[N], const Data& iData)
 {
     iStream << iDataName << ' ' << FL_VERSION_0_0 << endl;
-    for (const FL_Key<Data>& key : iKeys) {
-        iStream << AsciiFileOperator::getHeader(key.key) << endl;
-        iStream << AsciiFileOperator::toString(iData.*key.flag) << endl;
-    }
+    for (const FL_Key<Data>& key : iKeys)
+        sectionfile::writeValue(iStream, key.key, AsciiFileOperator::toString(iData.*key.flag));
 }
 
-// Reads every keyed flag into oData. A missing header, or a file that ends before a value
-// line, fails with "Header: <key> is not found.".
+// Reads every keyed flag into oData.
 template <typename Data, std::size_t N>
 bool FL_read(AsciiFileOperator& iStream, const FL_Key<Data> (&iKeys)[N], Data* oData, std::string& iErrorMessage)
 {
+    std::string line;
     for (const FL_Key<Data>& key : iKeys) {
-        if (AsciiFileOperator::isHeader(iStream.readLine(), key.key)) {
-            const std::string& line = iStream.readLine();
-            if (!(line.empty() && iStream.atEnd())) {
-                oData->*key.flag = AsciiFileOperator::toBoolean(line);
-                continue;
-            }
-        }
-        iErrorMessage = std::string("Header: ") + key.key + " is not found.";
-        return false;
+        if (!sectionfile::readValueLine(iStream, key.key, &line, iErrorMessage))
+            return false;
+        oData->*key.flag = AsciiFileOperator::toBoolean(line);
     }
     return true;
 }
@@ -141,19 +127,9 @@ bool RenderingTarget::exportFile(const std::string& iFileName, const char* iData
                                  bool (RenderingTarget::*iSave)(AsciiFileOperator&, std::string&) const,
                                  std::string& iErrorMessage) const
 {
-    AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFileName;
-        return false;
-    }
-    FL_printVersion(iDataName);
-    (this->*iSave)(stream, iErrorMessage);
-    // A full disk must not pass for saved flags.
-    if (!stream.closeFile()) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFileName;
-        return false;
-    }
-    return true;
+    return sectionfile::exportFile(
+        iFileName, iDataName, FL_VERSION_0_0, tr("Cannot open file for writting: ").toStdString() + iFileName,
+        [&](AsciiFileOperator& iStream) { return (this->*iSave)(iStream, iErrorMessage); }, iErrorMessage);
 }
 
 bool RenderingTarget::initFile(const std::string& iFileName, const char* iDataName,
@@ -161,24 +137,10 @@ bool RenderingTarget::initFile(const std::string& iFileName, const char* iDataNa
                                std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFileName, true)) {
-        iErrorMessage = tr("Cannot open file for reading: ").toStdString() + iFileName;
-        return false;
-    }
-    std::string name;
-    std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = tr("File Header Error.").toStdString();
-        return false;
-    }
-    if (name != iDataName) {
-        iErrorMessage = std::string(iDataName) + " is not found.";
-        return false;
-    }
-    if (version == FL_VERSION_0_0) {
-        FL_printVersion(iDataName);
+    if (sectionfile::openToRead(stream, iFileName, iDataName, {FL_VERSION_0_0},
+                                tr("Cannot open file for reading: ").toStdString() + iFileName,
+                                tr("File Header Error.").toStdString(), iErrorMessage) == 0)
         return (this->*iLoad)(stream, iErrorMessage);
-    }
     return false;
 }
 

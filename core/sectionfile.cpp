@@ -1,0 +1,188 @@
+#include "sectionfile.h"
+
+#include "fileoperation_svo.h"
+#include "numberformat.h"
+
+#include <iostream>
+
+namespace sectionfile {
+
+void printVersion(const std::string& iDataName, const std::string& iVersion)
+{
+    std::cout << iDataName << " Ver: " << iVersion << std::endl;
+}
+
+bool exportFile(const std::string& iFilePath, const std::string& iDataName, const std::string& iVersion,
+                const std::string& iCannotOpen, const std::function<bool(AsciiFileOperator&)>& iWrite,
+                std::string& iErrorMessage)
+{
+    AsciiFileOperator stream;
+    if (!stream.openFile(iFilePath, false)) {
+        iErrorMessage = iCannotOpen;
+        return false;
+    }
+    printVersion(iDataName, iVersion);
+    if (!iWrite(stream))
+        return false;
+    // A full disk must not pass for a saved file.
+    if (!stream.closeFile()) {
+        iErrorMessage = iCannotOpen;
+        return false;
+    }
+    return true;
+}
+
+int openToRead(AsciiFileOperator& ioStream, const std::string& iFilePath, const std::string& iDataName,
+               std::initializer_list<const char*> iVersions, const std::string& iCannotOpen,
+               const std::string& iHeaderError, std::string& iErrorMessage)
+{
+    if (!ioStream.openFile(iFilePath, true)) {
+        iErrorMessage = iCannotOpen;
+        return -1;
+    }
+    std::string name;
+    std::string version;
+    if (!AsciiFileOperator::getFileHeader(ioStream.readLine(), &name, &version)) {
+        iErrorMessage = iHeaderError;
+        return -1;
+    }
+    if (name != iDataName) {
+        iErrorMessage = iDataName + " is not found.";
+        return -1;
+    }
+    int index = 0;
+    for (const char* known : iVersions) {
+        if (version == known) {
+            printVersion(iDataName, version);
+            return index;
+        }
+        ++index;
+    }
+    return -1;
+}
+
+void writeValue(AsciiFileOperator& iStream, const std::string& iKey, const std::string& iValue)
+{
+    iStream << AsciiFileOperator::getHeader(iKey) << endl;
+    iStream << iValue << endl;
+}
+
+bool readSectionWord(AsciiFileOperator& iStream, const std::string& iWord, std::string& iErrorMessage)
+{
+    if (iStream.readLine() == iWord)
+        return true;
+    iErrorMessage = iWord + " is not found.";
+    return false;
+}
+
+bool readValueLines(AsciiFileOperator& iStream, const std::string& iKey, std::string* oLines, int iCount,
+                    std::string& iErrorMessage)
+{
+    if (AsciiFileOperator::isHeader(iStream.readLine(), iKey)) {
+        int i = 0;
+        for (; i < iCount; ++i) {
+            oLines[i] = iStream.readLine();
+            if (oLines[i].empty() && iStream.atEnd())
+                break;
+        }
+        if (i == iCount)
+            return true;
+    }
+    iErrorMessage = "Header: " + iKey + " is not found.";
+    return false;
+}
+
+bool readHeaderLine(AsciiFileOperator& iStream, const std::string& iKey, std::string& iErrorMessage)
+{
+    return readValueLines(iStream, iKey, nullptr, 0, iErrorMessage);
+}
+
+bool readValueLine(AsciiFileOperator& iStream, const std::string& iKey, std::string* oLine,
+                   std::string& iErrorMessage)
+{
+    return readValueLines(iStream, iKey, oLine, 1, iErrorMessage);
+}
+
+bool readInt(AsciiFileOperator& iStream, const std::string& iKey, int* oValue, std::string& iErrorMessage)
+{
+    std::string line;
+    if (!readValueLine(iStream, iKey, &line, iErrorMessage))
+        return false;
+    *oValue = AsciiFileOperator::toInt(line);
+    return true;
+}
+
+bool readFloat(AsciiFileOperator& iStream, const std::string& iKey, float* oValue, std::string& iErrorMessage)
+{
+    std::string line;
+    if (!readValueLine(iStream, iKey, &line, iErrorMessage))
+        return false;
+    *oValue = AsciiFileOperator::toFloat(line);
+    return true;
+}
+
+bool readVector(AsciiFileOperator& iStream, const std::string& iKey, Vector3T<double>* oValue,
+                std::string& iErrorMessage)
+{
+    std::string line;
+    if (!readValueLine(iStream, iKey, &line, iErrorMessage))
+        return false;
+    *oValue = toVector(line);
+    return true;
+}
+
+std::string toLine(std::string iText)
+{
+    for (char& c : iText)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return iText;
+}
+
+Vector3T<double> toVector(const std::string& iText)
+{
+    Vector3T<double> vector;
+    const char* p = iText.data();
+    const char* const last = p + iText.size();
+    for (int i = 0; i < 3; ++i) {
+        while (p != last && *p == ' ')
+            ++p;
+        const char* const begin = p;
+        while (p != last && *p != ' ')
+            ++p;
+        if (begin == p)
+            break;
+        numberformat::parseDouble(begin, p, &vector[i]);
+    }
+    return vector;
+}
+
+bool openBinaryFile(std::ifstream& ioStream, const std::string& iFilePath, const std::string& iFileID,
+                    const std::string& iVersion, const std::string& iDataID, std::string& iErrorMessage)
+{
+    ioStream.open(iFilePath, std::ios::binary);
+    if (!ioStream.is_open()) {
+        iErrorMessage = "Cannot open file for reading: " + iFilePath;
+        return false;
+    }
+    std::string header;
+    if (!readHeader(ioStream, &header))
+        return broken(iFilePath, iErrorMessage);
+    return checkHeader(header, iFileID, iVersion, iDataID);
+}
+
+bool broken(const std::string& iFilePath, std::string& iErrorMessage)
+{
+    iErrorMessage = "File is broken: " + iFilePath;
+    return false;
+}
+
+bool voxelCount(int iResolution, int* oCount)
+{
+    if (iResolution < 0 || iResolution > kMaxVoxelResolution)
+        return false;
+    *oCount = iResolution * iResolution * iResolution;
+    return true;
+}
+
+} // namespace sectionfile
