@@ -322,7 +322,7 @@ private:
     const PointCloudData& mBase;
     const Matrix4x4T<double>& mTargetMatrix;
     const Matrix4x4T<double>& mBaseMatrix;
-    const std::vector<Vector3T<double>>& mTargetNormals; // not read: the planes are the base's
+    [[maybe_unused]] const std::vector<Vector3T<double>>& mTargetNormals; // not read: the planes are the base's
     const std::vector<Vector3T<double>>& mBaseNormals;
 };
 

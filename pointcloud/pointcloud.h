@@ -29,6 +29,9 @@ public:
     explicit PointCloud(Object3D* iParent = nullptr);
     ~PointCloud() override;
 
+    // A new PointCloudForm on this shot, owned by the caller.
+    QWidget* createUI() override;
+
     const Color& getColor() const;
     PointCloudInterface* getPointCloud() const;
     // The queue must stay usable for as long as the shot lives (or be reset first).

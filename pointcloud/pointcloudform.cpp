@@ -1,0 +1,222 @@
+#include "pointcloudform.h"
+
+#include "colorfunction.h"
+#include "pointcloud.h"
+#include "pointcloudinterface.h"
+#include "renamedialog.h"
+#include "ui_pointcloudform.h"
+
+#include <QStandardItemModel>
+
+#include <string>
+
+namespace {
+
+// Fills a spin box without touching one that already shows the value, so that a refresh
+// caused by the user's own typing does not rewrite the text under the cursor.
+void FL_setValue(QDoubleSpinBox* iBox, double iValue)
+{
+    if (iBox->value() != iValue)
+        iBox->setValue(iValue);
+}
+
+void FL_setButtonColor(QPushButton* iButton, const Color& iColor)
+{
+    QPalette palette = iButton->palette();
+    palette.setBrush(QPalette::All, QPalette::Button, QBrush(convert(iColor), Qt::SolidPattern));
+    iButton->setPalette(palette);
+}
+
+} // namespace
+
+PointCloudForm::PointCloudForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_PointCloudForm)
+{
+    ui->setupUi(this);
+    ui->pushButtonColor->setAutoFillBackground(true);
+    initUI();
+}
+
+PointCloudForm::~PointCloudForm()
+{
+    delete ui;
+}
+
+void PointCloudForm::initUI()
+{
+    connectUI();
+}
+
+void PointCloudForm::connectUI()
+{
+    connect(ui->toolButtonRename, SIGNAL(clicked()), this, SLOT(renameShot()), Qt::UniqueConnection);
+    connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()), Qt::UniqueConnection);
+    connect(ui->pushButtonColor, SIGNAL(clicked()), this, SLOT(setColor()), Qt::UniqueConnection);
+    connect(ui->doubleSpinBoxPositionX, SIGNAL(valueChanged(double)), this, SLOT(setPositionX(double)),
+            Qt::UniqueConnection);
+    connect(ui->doubleSpinBoxPositionY, SIGNAL(valueChanged(double)), this, SLOT(setPositionY(double)),
+            Qt::UniqueConnection);
+    connect(ui->doubleSpinBoxPositionZ, SIGNAL(valueChanged(double)), this, SLOT(setPositionZ(double)),
+            Qt::UniqueConnection);
+}
+
+void PointCloudForm::disconnectUI()
+{
+    disconnect(ui->doubleSpinBoxPositionX, SIGNAL(valueChanged(double)), this, SLOT(setPositionX(double)));
+    disconnect(ui->doubleSpinBoxPositionY, SIGNAL(valueChanged(double)), this, SLOT(setPositionY(double)));
+    disconnect(ui->doubleSpinBoxPositionZ, SIGNAL(valueChanged(double)), this, SLOT(setPositionZ(double)));
+}
+
+void PointCloudForm::setTarget(PointCloud* iTarget)
+{
+    if (iTarget == target)
+        return;
+    disconnectTarget();
+    target = iTarget;
+    // A panel that is already following its shot follows the new one instead.
+    if (mFollowing) {
+        updateUI();
+        connectTarget();
+    }
+}
+
+void PointCloudForm::setVisible(bool iVisible)
+{
+    mFollowing = iVisible;
+    if (iVisible) {
+        updateUI();
+        connectTarget();
+    } else {
+        disconnectTarget();
+    }
+    QWidget::setVisible(iVisible);
+}
+
+void PointCloudForm::connectTarget()
+{
+    if (target)
+        connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
+}
+
+void PointCloudForm::disconnectTarget()
+{
+    if (target)
+        disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
+}
+
+void PointCloudForm::enabledUI(bool iEnabled)
+{
+    ui->toolButtonRename->setEnabled(iEnabled);
+    ui->checkBoxVisible->setEnabled(iEnabled);
+    ui->pushButtonColor->setEnabled(iEnabled);
+    ui->doubleSpinBoxPositionX->setEnabled(iEnabled);
+    ui->doubleSpinBoxPositionY->setEnabled(iEnabled);
+    ui->doubleSpinBoxPositionZ->setEnabled(iEnabled);
+    ui->lineEditPointCloudFile->setEnabled(iEnabled);
+    ui->lineEditPointNumber->setEnabled(iEnabled);
+}
+
+void PointCloudForm::updateUI()
+{
+    if (!target) {
+        enabledUI(false);
+        return;
+    }
+    enabledUI(true);
+    // Filling the position boxes must not write their rounded or clamped values back.
+    disconnectUI();
+
+    ui->lineEditName->setText(QString::fromStdString(target->getName()));
+    ui->lineEditPointCloudFile->setText(QString::fromStdString(target->getDataFileName()));
+    // A shot opened without its data has no points yet.
+    const PointCloudInterface* body = target->getPointCloud();
+    ui->lineEditPointNumber->setText(QString::number(body ? body->getPointNumber() : 0));
+    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+    FL_setButtonColor(ui->pushButtonColor, target->getColor());
+
+    Vector3T<double> position;
+    target->getPosition(&position);
+    FL_setValue(ui->doubleSpinBoxPositionX, position.x);
+    FL_setValue(ui->doubleSpinBoxPositionY, position.y);
+    FL_setValue(ui->doubleSpinBoxPositionZ, position.z);
+
+    // One model for the panel's life, refilled: a model swapped in on every refresh would leave
+    // the selection models that the table makes for each model behind until the panel goes.
+    if (!mAttitudeModel) {
+        mAttitudeModel = new QStandardItemModel(3, 3, this);
+        ui->tableViewAttitude->setModel(mAttitudeModel);
+    }
+    const Matrix4x4T<double>& matrix = target->getMatrix();
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            mAttitudeModel->setData(mAttitudeModel->index(r, c), matrix(r, c), Qt::EditRole);
+
+    connectUI();
+}
+
+void PointCloudForm::renameShot()
+{
+    if (!target)
+        return;
+    std::string name = target->getName();
+    const std::vector<std::string> usedNames;
+    const bool accepted = RenameDialog::getName(&name, &usedNames);
+    // The shot may have gone while the dialog ran.
+    if (accepted && target)
+        target->setName(name);
+}
+
+void PointCloudForm::changeVisibility()
+{
+    if (!target)
+        return;
+    if (ui->checkBoxVisible->isChecked())
+        target->enableState(Object3D::Visible);
+    else
+        target->disableState(Object3D::Visible);
+}
+
+void PointCloudForm::setColor()
+{
+    if (!target)
+        return;
+    QColor color;
+    const bool accepted = getColorWithColorDialog(color, convert(target->getColor()), this);
+    if (accepted && target)
+        target->setColor(convert(color));
+}
+
+void PointCloudForm::setPositionComponent(int iAxis, double iValue)
+{
+    if (!target)
+        return;
+    // The other axes come from the shot, not from the other boxes, which may show a rounded
+    // or clamped value.
+    Vector3T<double> position;
+    target->getPosition(&position);
+    position[iAxis] = iValue;
+    target->setPosition(position);
+}
+
+void PointCloudForm::setPositionX(double iX)
+{
+    setPositionComponent(0, iX);
+}
+
+void PointCloudForm::setPositionY(double iY)
+{
+    setPositionComponent(1, iY);
+}
+
+void PointCloudForm::setPositionZ(double iZ)
+{
+    setPositionComponent(2, iZ);
+}
+
+// The shot's panel is made here rather than in pointcloud.cpp: the form belongs to the
+// pointcloudui library, which links the pointcloud library (both are one link group).
+QWidget* PointCloud::createUI()
+{
+    PointCloudForm* form = new PointCloudForm(nullptr);
+    form->setTarget(this);
+    return form;
+}

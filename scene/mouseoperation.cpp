@@ -1,0 +1,361 @@
+#include "mouseoperation.h"
+
+#include "camera.h"
+#include "camerapathmanager.h"
+#include "clipbox.h"
+#include "commentmanager.h"
+#include "manipulator.h"
+#include "measuremanager.h"
+#include "pointcloud.h"
+#include "pointcloudmanager.h"
+#include "referencepoint.h"
+#include "scene.h"
+#include "scenestate.h"
+
+#include <QGLWidget>
+#include <QOpenGLContext>
+#include <qopengl.h>
+
+#include <algorithm>
+
+namespace mouseoperation {
+
+Position flMouseDownPosition;
+Position flMousePosition;
+Position flNewMousePosition;
+unsigned int flState = 0;
+double flTraslationRatio = 0.1;
+double flRotationRatio = 1.0;
+
+namespace {
+
+// A map entry that no object covers.
+const unsigned int FL_NO_OBJECT = 0xFFFFFFFFu;
+
+// Picking reads back from the view's GL context, which is not necessarily current during mouse
+// events.
+bool FL_makeCurrent(QWidget* iWidget)
+{
+    if (QGLWidget* glWidget = qobject_cast<QGLWidget*>(iWidget))
+        glWidget->makeCurrent();
+    return QOpenGLContext::currentContext() != nullptr;
+}
+
+void FL_updateMaps(Scene* iScene, QWidget* iWidget)
+{
+    if (!FL_makeCurrent(iWidget))
+        return;
+    iScene->updateTypeMap();
+    iScene->updateIDMap();
+}
+
+// The selection rectangle from the press to the last recorded position, in widget pixels.
+void FL_getRectangle(Range* oX, Range* oY)
+{
+    const float downX = static_cast<float>(flMouseDownPosition.x);
+    const float downY = static_cast<float>(flMouseDownPosition.y);
+    const float lastX = static_cast<float>(flMousePosition.x);
+    const float lastY = static_cast<float>(flMousePosition.y);
+    oX->min = std::min(downX, lastX);
+    oX->max = std::max(downX, lastX);
+    oY->min = std::min(downY, lastY);
+    oY->max = std::max(downY, lastY);
+}
+
+// The (type, id) pairs of the objects inside the rectangle, one per covered pixel.
+void FL_getRectangleObjects(Scene* iScene, QWidget* iWidget, Range iX, Range iY,
+                            std::vector<std::pair<unsigned int, unsigned int>>* oPairs)
+{
+    std::vector<unsigned int> ids;
+    std::vector<unsigned int> types;
+    FL_updateMaps(iScene, iWidget);
+    iScene->getObjectIDList(&ids, iX, iY);
+    FL_updateMaps(iScene, iWidget);
+    iScene->getObjectTypeList(&types, iX, iY);
+    // Both maps cover the same view; should they not, only the common pixels pair up.
+    const std::size_t count = std::min(ids.size(), types.size());
+    oPairs->reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (types[i] == FL_NO_OBJECT || ids[i] == FL_NO_OBJECT)
+            continue;
+        oPairs->emplace_back(types[i], ids[i]);
+    }
+}
+
+// Drawing the rectangle while the pointer drags: hover highlight on what it covers.
+void FL_highlightRectangle(Scene* iScene, QWidget* iWidget, const Color& iColor)
+{
+    Range x;
+    Range y;
+    FL_getRectangle(&x, &y);
+    iScene->setSelectionRange(x, y);
+    iScene->setSelectionColor(iColor);
+    std::vector<std::pair<unsigned int, unsigned int>> pairs;
+    FL_getRectangleObjects(iScene, iWidget, x, y, &pairs);
+    FL_setStateSceneObject(iScene, Object3D::Highlight, false);
+    for (const auto& pair : pairs)
+        FL_setStateSceneObject(iScene, Object3D::Highlight, true, pair.first, pair.second);
+}
+
+// Ends a rectangle: hides it and selects or deselects what it covers. Returns the objects
+// found, once per covered pixel.
+std::vector<Object3D*> FL_selectRectangle(Scene* iScene, QWidget* iWidget, bool iSelect, bool iClearHighlight)
+{
+    Range x;
+    Range y;
+    FL_getRectangle(&x, &y);
+    iScene->setSelectionRange(Range(), Range());
+    std::vector<std::pair<unsigned int, unsigned int>> pairs;
+    FL_getRectangleObjects(iScene, iWidget, x, y, &pairs);
+    if (iClearHighlight)
+        FL_setStateSceneObject(iScene, Object3D::Highlight, false);
+    std::vector<Object3D*> found;
+    for (const auto& pair : pairs) {
+        if (Object3D* object = FL_setStateSceneObject(iScene, Object3D::Selected, iSelect, pair.first, pair.second))
+            found.push_back(object);
+    }
+    return found;
+}
+
+void FL_setStateChildren(Object3D* iManager, Object3D::State iState, bool iOn)
+{
+    const int count = static_cast<int>(iManager->getObjectSetSize());
+    for (int i = 0; i < count; ++i) {
+        Object3D* child = iManager->getObject(i);
+        if (iOn)
+            child->enableState(iState);
+        else
+            child->disableState(iState);
+    }
+}
+
+} // namespace
+
+void FLOperation::moved(Scene*, QWidget*, int, int) const
+{
+}
+
+void FLOperation::wheeled(Scene*, QWidget*, int) const
+{
+}
+
+void FLOperation::pressedLeftButton(Scene*, QWidget*, int, int) const
+{
+}
+
+void FLOperation::pressedRightButton(Scene*, QWidget*, int, int) const
+{
+}
+
+void FLOperation::clickedLeftButton(Scene*, QWidget*, int, int) const
+{
+}
+
+void FLOperation::clickedRightButton(Scene*, QWidget*, int, int) const
+{
+}
+
+void FLOperation::dragedLeftButton(Scene*, QWidget*, int, int) const
+{
+}
+
+void FLOperation::dragedRightButton(Scene*, QWidget*, int, int) const
+{
+}
+
+void FLOperation::finishedLeftButtonDrag(Scene*, QWidget*) const
+{
+}
+
+void FLOperation::finishedRightButtonDrag(Scene*, QWidget*) const
+{
+}
+
+void FL_pickType(Scene* iScene, QWidget* iWidget, int iX, int iY, unsigned int* oType)
+{
+    FL_updateMaps(iScene, iWidget);
+    iScene->getObjectType(oType, iX, iY);
+}
+
+void FL_pickID(Scene* iScene, QWidget* iWidget, int iX, int iY, unsigned int* oID)
+{
+    FL_updateMaps(iScene, iWidget);
+    iScene->getObjectID(oID, iX, iY);
+}
+
+void FL_pickObject(Scene* iScene, QWidget* iWidget, int iX, int iY, unsigned int* oType, unsigned int* oID)
+{
+    FL_pickType(iScene, iWidget, iX, iY, oType);
+    FL_pickID(iScene, iWidget, iX, iY, oID);
+}
+
+bool FL_getSurfacePoint(Scene* iScene, QWidget* iWidget, int iX, int iY, Vector3T<double>* oPoint)
+{
+    if (!FL_makeCurrent(iWidget))
+        return false;
+    // A pixel outside the framebuffer is not written and keeps the far value.
+    GLfloat depth = 1.0f;
+    glReadPixels(iX, iY, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    if (depth == 1.0f)
+        return false;
+    *oPoint = iScene->getSceneState()->getCamera().convertValueFromGLDeviceToModel(
+        Vector3T<double>(iX, iY, depth));
+    return true;
+}
+
+Object3D* FL_setStateSceneObject(Scene* iScene, Object3D::State iState, bool iOn, unsigned int iType,
+                                 unsigned int iID)
+{
+    // Out-of-range IDs come out negative and name no child.
+    const int index = static_cast<int>(iID);
+    Object3D* object = nullptr;
+    switch (iType) {
+    case PointCloudType:
+        object = iScene->getPointCloudManager()->getData(index);
+        break;
+    case MeasureType:
+        object = iScene->getMeasureManager()->getData(index);
+        break;
+    case CommentType:
+        object = iScene->getCommentManager()->getData(index);
+        break;
+    case CameraPathType:
+        object = iScene->getCameraPathManager()->getData(index);
+        break;
+    case ClipBoxType:
+        object = iScene->getClipBox();
+        break;
+    default:
+        break;
+    }
+    if (!object)
+        return nullptr;
+    if (iOn)
+        object->enableState(iState);
+    else
+        object->disableState(iState);
+    return object;
+}
+
+void FL_setStateSceneObject(Scene* iScene, Object3D::State iState, bool iOn)
+{
+    FL_setStateChildren(iScene->getPointCloudManager(), iState, iOn);
+    FL_setStateChildren(iScene->getMeasureManager(), iState, iOn);
+    FL_setStateChildren(iScene->getCommentManager(), iState, iOn);
+    FL_setStateChildren(iScene->getCameraPathManager(), iState, iOn);
+}
+
+void FLObjectSelection::moved(Scene* iScene, QWidget* iWidget, int iX, int iY) const
+{
+    unsigned int type = FL_NO_OBJECT;
+    unsigned int id = FL_NO_OBJECT;
+    FL_pickObject(iScene, iWidget, iX, iY, &type, &id);
+    FL_setStateSceneObject(iScene, Object3D::Highlight, false);
+    FL_setStateSceneObject(iScene, Object3D::Highlight, true, type, id);
+}
+
+void FLObjectSelection::clickedLeftButton(Scene* iScene, QWidget* iWidget, int iX, int iY) const
+{
+    unsigned int type = FL_NO_OBJECT;
+    unsigned int id = FL_NO_OBJECT;
+    FL_pickObject(iScene, iWidget, iX, iY, &type, &id);
+    FL_setStateSceneObject(iScene, Object3D::Selected, true, type, id);
+}
+
+void FLObjectSelection::clickedRightButton(Scene* iScene, QWidget* iWidget, int iX, int iY) const
+{
+    unsigned int type = FL_NO_OBJECT;
+    unsigned int id = FL_NO_OBJECT;
+    FL_pickObject(iScene, iWidget, iX, iY, &type, &id);
+    FL_setStateSceneObject(iScene, Object3D::Selected, false, type, id);
+}
+
+void FLObjectSelection::dragedLeftButton(Scene* iScene, QWidget* iWidget, int, int) const
+{
+    FL_highlightRectangle(iScene, iWidget, Color(255, 0, 0, 255));
+}
+
+void FLObjectSelection::dragedRightButton(Scene* iScene, QWidget* iWidget, int, int) const
+{
+    FL_highlightRectangle(iScene, iWidget, Color(0, 0, 255, 255));
+}
+
+void FLObjectSelection::finishedLeftButtonDrag(Scene* iScene, QWidget* iWidget) const
+{
+    FL_selectRectangle(iScene, iWidget, true, true);
+}
+
+void FLObjectSelection::finishedRightButtonDrag(Scene* iScene, QWidget* iWidget) const
+{
+    FL_selectRectangle(iScene, iWidget, false, true);
+}
+
+void FLObjectSelection_Manipulator::clickedLeftButton(Scene* iScene, QWidget* iWidget, int iX, int iY) const
+{
+    unsigned int type = FL_NO_OBJECT;
+    unsigned int id = FL_NO_OBJECT;
+    FL_pickObject(iScene, iWidget, iX, iY, &type, &id);
+    const Object3D* object = FL_setStateSceneObject(iScene, Object3D::Selected, true, type, id);
+    if (!object)
+        return;
+    // On the centre of the object's box, turned back to the world axes.
+    const Vector3T<double> center = object->getMatrix().transform(object->getBoundingBox().getCenter());
+    Matrix4x4T<double> matrix;
+    matrix(0, 3) = center.x;
+    matrix(1, 3) = center.y;
+    matrix(2, 3) = center.z;
+    Manipulator* manipulator = iScene->getManipulator();
+    manipulator->setMatrix(matrix);
+    manipulator->setVisible(true);
+}
+
+void FLObjectSelection_Manipulator::finishedLeftButtonDrag(Scene* iScene, QWidget* iWidget) const
+{
+    const std::vector<Object3D*> found = FL_selectRectangle(iScene, iWidget, true, false);
+    Manipulator* manipulator = iScene->getManipulator();
+    if (found.empty() || manipulator->isVisible())
+        return;
+    manipulator->setVisible(true);
+    // Each object weighs as many times as it covers pixels.
+    Vector3T<double> sum;
+    for (const Object3D* object : found) {
+        Vector3T<double> position;
+        object->getPosition(&position);
+        sum += position;
+    }
+    const Vector3T<double> mean = sum / static_cast<double>(found.size());
+    Matrix4x4T<double> matrix = manipulator->getMatrix();
+    matrix(0, 3) = mean.x;
+    matrix(1, 3) = mean.y;
+    matrix(2, 3) = mean.z;
+    matrix(3, 3) = 1.0;
+    manipulator->setMatrix(matrix);
+}
+
+void FLObjectSelection_Manipulator::finishedRightButtonDrag(Scene* iScene, QWidget* iWidget) const
+{
+    FL_selectRectangle(iScene, iWidget, false, false);
+}
+
+void FLPointCreation::moved(Scene* iScene, QWidget* iWidget, int iX, int iY) const
+{
+    Vector3T<double> point;
+    if (FL_getSurfacePoint(iScene, iWidget, iX, iY, &point))
+        iScene->getReferencePointManager()->enablePreviewPoint(point);
+    else
+        iScene->getReferencePointManager()->disablePreviewPoint();
+}
+
+void FLPointCreation::clickedLeftButton(Scene* iScene, QWidget* iWidget, int iX, int iY) const
+{
+    Vector3T<double> point;
+    if (FL_getSurfacePoint(iScene, iWidget, iX, iY, &point))
+        iScene->getReferencePointManager()->addNewReferencePoint(point);
+}
+
+void FLPointCreation::clickedRightButton(Scene* iScene, QWidget*, int, int) const
+{
+    iScene->getReferencePointManager()->deleteReferencePointLast();
+}
+
+} // namespace mouseoperation
