@@ -1,0 +1,637 @@
+#include "mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include "bestfitdialog.h"
+#include "camera.h"
+#include "camerapathmanager.h"
+#include "clipbox.h"
+#include "commands.h"
+#include "commentmanager.h"
+#include "global.h"
+#include "measuremanager.h"
+#include "mouseoperator.h"
+#include "pointcloud.h"
+#include "pointcloudeditdialog.h"
+#include "pointcloudmanager.h"
+#include "projectcommands.h"
+#include "projectoperator.h"
+#include "referencepoint.h"
+#include "scene.h"
+#include "scenestate.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <cmath>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace
+{
+ProjectOperator* flProjectOperator = nullptr;
+
+Command_NULL flCommand_NULL;
+Command_TransformByManipulator flCommand_TransformByManipulator;
+Command_MeasureLength flCommand_MeasureLength;
+Command_MeasureAngle flCommand_MeasureAngle;
+Command_Comment flCommand_Comment;
+
+Command* flCommand = &flCommand_NULL;
+// The tool dialog last shown; hidden when another operation is chosen.
+QWidget* flDialog = nullptr;
+
+ProjectOperator* FL_getProjectOperator()
+{
+    if (!flProjectOperator)
+        flProjectOperator = new ProjectOperator();
+    return flProjectOperator;
+}
+
+// Every shot, measure, comment and camera path; not the managers, the polygons or the clip box.
+void FL_setStateSceneObject(Scene* /*iScene*/, Object3D::State iState, bool iOn)
+{
+    const std::vector<Object3D*> managers = {getPointCloudManager(), getMeasureManager(), getCommentManager(),
+                                             getCameraPathManager()};
+    for (Object3D* manager : managers)
+    {
+        for (unsigned int i = 0; i < manager->getObjectSetSize(); ++i)
+        {
+            Object3D* child = manager->getObject(static_cast<int>(i));
+            if (!child)
+                continue;
+            if (iOn)
+                child->enableState(iState);
+            else
+                child->disableState(iState);
+        }
+    }
+}
+
+// Hue in degrees, saturation 0..1 and value 0..255 of a colour.
+void FL_getHSV(const Color& iColor, float* oH, float* oS, float* oV)
+{
+    const float r = iColor.red;
+    const float g = iColor.green;
+    const float b = iColor.blue;
+    const float maximum = std::max(r, std::max(g, b));
+    const float minimum = std::min(r, std::min(g, b));
+    const float delta = maximum - minimum;
+    if (maximum <= 0.0f)
+    {
+        *oH = 0.0f;
+        *oS = 0.0f;
+        *oV = 0.0f;
+        return;
+    }
+    float h = 0.0f;
+    if (delta > 0.0f)
+    {
+        if (maximum == r)
+            h = 60.0f * (g - b) / delta;
+        else if (maximum == g)
+            h = 120.0f + 60.0f * (b - r) / delta;
+        else
+            h = 240.0f + 60.0f * (r - g) / delta;
+        if (h < 0.0f)
+            h += 360.0f;
+    }
+    *oH = h;
+    *oS = delta / maximum;
+    *oV = maximum;
+}
+
+Color FL_getRGB(int iH, float iS, int iV)
+{
+    if (iS <= 0.0f)
+        return Color(iV, iV, iV, 255);
+    const int k = iH / 60;
+    const float f = iH / 60.0f - k;
+    const int p = static_cast<int>(iV * (1.0f - iS));
+    const int q = static_cast<int>(iV * (1.0f - iS * f));
+    const int u = static_cast<int>(iV * (1.0f - iS * (1.0f - f)));
+    switch (k)
+    {
+    case 0: return Color(iV, u, p, 255);
+    case 1: return Color(q, iV, p, 255);
+    case 2: return Color(p, iV, u, 255);
+    case 3: return Color(p, q, iV, 255);
+    case 4: return Color(u, p, iV, 255);
+    default: return Color(iV, p, q, 255);
+    }
+}
+
+QString FL_fromUtf8(const std::string& iText)
+{
+    return QString::fromUtf8(iText.c_str(), static_cast<int>(iText.size()));
+}
+
+// Hides the tool dialog, leaves the current command and enters the chosen one.
+void FL_switchCommand(Command* iCommand)
+{
+    if (flDialog)
+    {
+        flDialog->hide();
+        flDialog = nullptr;
+    }
+    flCommand->disable();
+    flCommand = iCommand;
+    flCommand->enable();
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWindow)
+{
+    ui->setupUi(this);
+    createActions();
+    createMenus();
+    createToolBars();
+    updateTitle();
+    updateActionFile();
+
+    mCameraDialog = nullptr;
+    mCameraPathDialog = nullptr;
+    mObjectBrowseDialog = nullptr;
+    mObjectPropertyDialog = nullptr;
+    mObjectTransformationDialog = nullptr;
+    mSceneDialog = nullptr;
+    mMouseSettingDialog = nullptr;
+    mPointCloudEditDialog = nullptr;
+    mBestFitDialog = nullptr;
+    mMeasureCreationDialog = nullptr;
+
+    ui->widgetOpenGL->setModel(getScene(), getSceneState(), getMouseOperator());
+
+    connect(ui->widgetOpenGL, SIGNAL(mouseMove(QMouseEvent*)), this, SLOT(showMousePosition(QMouseEvent*)));
+    connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updateTitle()));
+    connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updateActionFile()));
+    connect(&getSceneState()->getCamera(), SIGNAL(changedValue()), this, SLOT(updateActionCamera()));
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::createActions()
+{
+    createActionFile();
+    createActionMouseMode();
+    createActionBrowser();
+    createActionScene();
+    createActionPointCloud();
+    createActionTool();
+    createActionHelp();
+}
+
+namespace
+{
+
+// An action of the window with its text and status tip, triggering iSlot.
+QAction* FL_makeAction(MainWindow* iWindow, const QString& iText, const QString& iStatusTip, const char* iSlot)
+{
+    QAction* action = new QAction(iText, iWindow);
+    action->setStatusTip(iStatusTip);
+    QObject::connect(action, SIGNAL(triggered()), iWindow, iSlot);
+    return action;
+}
+
+} // namespace
+
+void MainWindow::createActionFile()
+{
+    newProjectAct = FL_makeAction(this, tr("Create New Project..."), tr("Create a new file"), SLOT(createNewProject()));
+    newProjectAct->setShortcuts(QKeySequence::New);
+    openProjectAct = FL_makeAction(this, tr("Open Project..."), tr("Open an existing file"), SLOT(openProject()));
+    openProjectAct->setShortcuts(QKeySequence::Open);
+    saveProjectAct = FL_makeAction(this, tr("Save Project"), tr("Save the document to disk"), SLOT(saveProject()));
+    saveProjectAct->setShortcuts(QKeySequence::Save);
+    importPointCloudAct =
+        FL_makeAction(this, tr("Import PointCloud..."), tr("Import PointCloud to disk"), SLOT(importPointCloud()));
+    importPointCloudAct->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_I));
+    exitAct = FL_makeAction(this, tr("Exit"), tr("Exit the application"), SLOT(close()));
+    exitAct->setShortcuts(QKeySequence::Quit);
+}
+
+void MainWindow::createActionMouseMode()
+{
+    mouseSettingAct =
+        FL_makeAction(this, tr("Mouse Setting..."), tr("Show Dialog: Mouse Setting"), SLOT(showMouseSettingDialog()));
+}
+
+void MainWindow::createActionBrowser()
+{
+    objectBrowseAct = FL_makeAction(this, tr("Scene Structure..."), tr("Show Browser: Scene Structure"),
+                                    SLOT(showObjectBrowseDialog()));
+    objectPropertyAct = FL_makeAction(this, tr("Object Property..."), tr("Show Browser: Object Property"),
+                                      SLOT(showObjectPropertyDialog()));
+}
+
+void MainWindow::createActionScene()
+{
+    sceneRenderingAct =
+        FL_makeAction(this, tr("Scene Rendering..."), tr("Show Dialog: SceneRendering"), SLOT(showSceneDialog()));
+    cameraSettingAct =
+        FL_makeAction(this, tr("Camera Setting..."), tr("Show Dialog: CameraSetting"), SLOT(showCameraWorkDialog()));
+    cameraPathAct = FL_makeAction(this, tr("CameraPath..."), tr("Show Dialog: CameraPath"), SLOT(showCameraPathDialog()));
+
+    cameraModeBox = new QComboBox(this);
+    cameraModeBox->addItem(tr("Observation"));
+    cameraModeBox->addItem(tr("WalkThrough"));
+    connect(cameraModeBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setCameraWorkMode(int)));
+}
+
+void MainWindow::createActionPointCloud()
+{
+    editPointCloudAct =
+        FL_makeAction(this, tr("Edit PointCloud..."), tr("Show Dialog: Edit"), SLOT(showPointCloudEditDialog()));
+    bestFitAct = FL_makeAction(this, tr("Best Fit..."), tr("Show Dialog: Best Fit"), SLOT(showBestFitDialog()));
+    shotColorAutoAct = FL_makeAction(this, tr("Set Shot Color (Automatic)"), tr("Set Shot Color (Automatic)"),
+                                     SLOT(setShotColorAuto()));
+}
+
+void MainWindow::createActionTool()
+{
+    toolNullAct = FL_makeAction(this, tr("NULL"), tr("NULL: Object Selection"), SLOT(changeOperation_NULL()));
+    toolTransformAct =
+        FL_makeAction(this, tr("Transform..."), tr("Show Dialog: Transform"), SLOT(changeOperation_Transform()));
+    toolTransformByManipulatorAct = FL_makeAction(this, tr("Transform By Manipulator"), tr("Transform: Select Object!"),
+                                                  SLOT(changeOperation_TransformByManipulator()));
+    toolTransformByManipulatorAct->setIcon(QIcon(":/icons/tool_translation.png"));
+    toolMeasureAct = FL_makeAction(this, tr("Measure..."), tr("Show Dialog: Measure"), SLOT(changeOperation_Measure()));
+    toolMeasureLengthAct = FL_makeAction(this, tr("MeasureLength"), tr("Measure Length: Select 2 Points!"),
+                                         SLOT(changeOperation_MeasureLength()));
+    toolMeasureLengthAct->setIcon(QIcon(":/icons/tool_distance.png"));
+    toolMeasureAngleAct = FL_makeAction(this, tr("MeasureAngle"), tr("Measure Angle: Select 3 Points!"),
+                                        SLOT(changeOperation_MeasureAngle()));
+    toolMeasureAngleAct->setIcon(QIcon(":/icons/tool_degree.png"));
+    toolCommentAct =
+        FL_makeAction(this, tr("Comment"), tr("Create Comment: Select 1 Point!"), SLOT(changeOperation_Comment()));
+    toolCommentAct->setIcon(QIcon(":/icons/tool_comment.png"));
+}
+
+void MainWindow::createActionHelp()
+{
+    aboutAct = FL_makeAction(this, tr("About..."), tr("Show the application's About box"), SLOT(about()));
+}
+
+void MainWindow::createMenus()
+{
+    fileMenu = menuBar()->addMenu(tr("File"));
+    fileMenu->addAction(newProjectAct);
+    fileMenu->addAction(openProjectAct);
+    fileMenu->addAction(saveProjectAct);
+    fileMenu->addAction(importPointCloudAct);
+    fileMenu->addSeparator();
+    fileMenu->addAction(exitAct);
+
+    browserMenu = menuBar()->addMenu(tr("Browser"));
+    browserMenu->addAction(objectBrowseAct);
+    browserMenu->addAction(objectPropertyAct);
+
+    sceneMenu = menuBar()->addMenu(tr("Scene"));
+    sceneMenu->addAction(sceneRenderingAct);
+    sceneMenu->addAction(mouseSettingAct);
+    sceneMenu->addAction(cameraSettingAct);
+    sceneMenu->addAction(cameraPathAct);
+
+    pointCloudMenu = menuBar()->addMenu(tr("PointCloud"));
+    pointCloudMenu->addAction(editPointCloudAct);
+    pointCloudMenu->addAction(bestFitAct);
+    pointCloudMenu->addAction(shotColorAutoAct);
+
+    helpMenu = menuBar()->addMenu(tr("Help"));
+    helpMenu->addAction(aboutAct);
+}
+
+void MainWindow::createToolBars()
+{
+    cameraToolBar = addToolBar(tr("Camera"));
+    cameraToolBar->addWidget(cameraModeBox);
+
+    operationToolBar = addToolBar(tr("Operation"));
+    operationToolBar->addAction(toolTransformByManipulatorAct);
+    operationToolBar->addAction(toolMeasureLengthAct);
+    operationToolBar->addAction(toolMeasureAngleAct);
+    operationToolBar->addAction(toolCommentAct);
+}
+
+void MainWindow::updateTitle()
+{
+    ProjectOperator* project = FL_getProjectOperator();
+    if (project->hasProject())
+        setWindowTitle(FL_fromUtf8(project->getProjectName()));
+    else
+        setWindowTitle(tr("No Project..."));
+}
+
+void MainWindow::updateActionFile()
+{
+    const bool hasProject = FL_getProjectOperator()->hasProject();
+    saveProjectAct->setEnabled(hasProject);
+    importPointCloudAct->setEnabled(hasProject);
+}
+
+void MainWindow::updateActionCamera()
+{
+    int mode = 0;
+    getSceneState()->getCamera().getWorkMode(&mode);
+    cameraModeBox->setCurrentIndex(mode);
+}
+
+void MainWindow::createNewProject()
+{
+    projectcommand::createNewProject(this, FL_getProjectOperator());
+}
+
+void MainWindow::openProject()
+{
+    projectcommand::openProject(this, FL_getProjectOperator());
+}
+
+void MainWindow::saveProject()
+{
+    projectcommand::saveProject(this, FL_getProjectOperator());
+}
+
+void MainWindow::importPointCloud()
+{
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        this, tr("Import Files"), QString(),
+        tr("ALL Files(*.*);;Original PointCloud Files (*.zrpcd);;PointCloudData Files (*.pcd);;JPGIS Files "
+           "(*.xml);;PTX Files(*.ptx)"));
+    if (paths.isEmpty())
+        return;
+    bool allImported = true;
+    for (const QString& path : paths)
+    {
+        std::string err;
+        if (!FL_getProjectOperator()->importPointCloud(path.toUtf8().toStdString(), err))
+        {
+            std::cout << "Import Error: " << err << std::endl;
+            allImported = false;
+        }
+    }
+    if (allImported)
+        QMessageBox::information(this, tr("Information"), tr("All Imported."));
+    else
+        QMessageBox::warning(this, tr("Warning"), tr("Several Files can not imported..."));
+}
+
+void MainWindow::importPolygon()
+{
+    const QStringList paths = QFileDialog::getOpenFileNames(this, tr("Import Files"), QString(),
+                                                            tr("ALL Files(*.*);;STL Files (*.stl);;JPGIS Files (*.xml)"));
+    if (paths.isEmpty())
+        return;
+    bool allImported = true;
+    for (const QString& path : paths)
+    {
+        std::string err;
+        if (!FL_getProjectOperator()->importPolygon(path.toUtf8().toStdString(), err))
+        {
+            std::cout << "Import Error: " << err << std::endl;
+            allImported = false;
+        }
+        else
+        {
+            std::cout << "Import OK." << std::endl;
+        }
+    }
+    if (allImported)
+        QMessageBox::information(this, tr("Information"), tr("All Imported."));
+    else
+        QMessageBox::warning(this, tr("Warning"), tr("Several Files can not imported..."));
+}
+
+void MainWindow::print()
+{
+    QMessageBox::information(this, tr("Information()"), tr("Invoked <b>File|Print</b>"), QMessageBox::Ok);
+}
+
+void MainWindow::about()
+{
+    QMessageBox::information(this, tr("Information()"), tr("Vistrel Ver0.1"), QMessageBox::Ok);
+}
+
+// The browser, scene, mouse, camera and camera path dialogs come with later work; until then
+// their entries show nothing.
+void MainWindow::showObjectBrowseDialog() {}
+void MainWindow::showObjectPropertyDialog() {}
+void MainWindow::showSceneDialog() {}
+void MainWindow::showMouseSettingDialog() {}
+void MainWindow::showCameraWorkDialog() {}
+void MainWindow::showCameraPathDialog() {}
+
+void MainWindow::showPointCloudEditDialog()
+{
+    if (!mPointCloudEditDialog)
+        mPointCloudEditDialog = new PointCloudEditDialog(this);
+    mPointCloudEditDialog->setTarget(getPointCloudManager());
+    mPointCloudEditDialog->setFolderPath(FL_getProjectOperator()->getPointCloudFolderPath());
+    mPointCloudEditDialog->activateWindow();
+    mPointCloudEditDialog->show();
+}
+
+void MainWindow::showBestFitDialog()
+{
+    if (!mBestFitDialog)
+        mBestFitDialog = new BestFitDialog(this);
+    mBestFitDialog->setTarget(getPointCloudManager());
+    mBestFitDialog->activateWindow();
+    mBestFitDialog->show();
+}
+
+void MainWindow::setShotColorAuto()
+{
+    PointCloudManager* manager = getPointCloudManager();
+    const int n = static_cast<int>(manager->getObjectSetSize());
+    float h0, s0, v0, h1, s1, v1;
+    FL_getHSV(Color(0, 0, 255, 255), &h0, &s0, &v0);
+    FL_getHSV(Color(255, 0, 0, 255), &h1, &s1, &v1);
+    for (int i = 0; i < n; ++i)
+    {
+        PointCloud* shot = manager->getData(i);
+        if (!shot)
+            continue;
+        const float t = static_cast<float>(i) / static_cast<float>(n);
+        const int h = static_cast<int>(h0 + (h1 - h0) * t);
+        const float s = s0 + (s1 - s0) * t;
+        const int v = static_cast<int>(v0 + (v1 - v0) * t);
+        shot->setColor(FL_getRGB(h, s, v));
+    }
+}
+
+void MainWindow::updateToolIcons()
+{
+    toolTransformByManipulatorAct->setIcon(QIcon(flCommand == &flCommand_TransformByManipulator
+                                                     ? ":/icons/tool_translation_ON.png"
+                                                     : ":/icons/tool_translation.png"));
+    toolMeasureLengthAct->setIcon(QIcon(flCommand == &flCommand_MeasureLength ? ":/icons/tool_distance_ON.png"
+                                                                              : ":/icons/tool_distance.png"));
+    toolMeasureAngleAct->setIcon(QIcon(flCommand == &flCommand_MeasureAngle ? ":/icons/tool_degree_ON.png"
+                                                                            : ":/icons/tool_degree.png"));
+    toolCommentAct->setIcon(
+        QIcon(flCommand == &flCommand_Comment ? ":/icons/tool_comment_ON.png" : ":/icons/tool_comment.png"));
+}
+
+// The transform and measure dialogs come with later work; the switches prepare the reference
+// points and leave the current command as it is.
+void MainWindow::changeOperation_Transform()
+{
+    if (flDialog)
+        flDialog->hide();
+    flDialog = nullptr;
+    getReferencePointManager()->pointLimit = 1;
+    getReferencePointManager()->deleteReferencePointALL();
+}
+
+void MainWindow::changeOperation_Measure()
+{
+    if (flDialog)
+        flDialog->hide();
+    flDialog = nullptr;
+    getReferencePointManager()->pointLimit = 3;
+    getReferencePointManager()->deleteReferencePointALL();
+}
+
+void MainWindow::changeOperation_TransformByManipulator()
+{
+    FL_switchCommand(&flCommand_TransformByManipulator);
+    updateToolIcons();
+}
+
+void MainWindow::changeOperation_MeasureLength()
+{
+    FL_switchCommand(&flCommand_MeasureLength);
+    updateToolIcons();
+}
+
+void MainWindow::changeOperation_MeasureAngle()
+{
+    FL_switchCommand(&flCommand_MeasureAngle);
+    updateToolIcons();
+}
+
+void MainWindow::changeOperation_Comment()
+{
+    FL_switchCommand(&flCommand_Comment);
+    updateToolIcons();
+}
+
+void MainWindow::changeOperation_NULL()
+{
+    FL_switchCommand(&flCommand_NULL);
+    updateToolIcons();
+}
+
+void MainWindow::changeOperationMode()
+{
+    MouseOperator* mouse = getMouseOperator();
+    mouse->setMouseMode(mouse->getMouseMode() == MouseOperator::ObjectOperation ? MouseOperator::CameraOperation
+                                                                                : MouseOperator::ObjectOperation);
+}
+
+void MainWindow::setCameraWorkMode(int iMode)
+{
+    getSceneState()->getCamera().setWorkMode(iMode);
+}
+
+void MainWindow::changeToObservationMode()
+{
+    setCameraWorkMode(0);
+}
+
+void MainWindow::changeToWalkThroughMode()
+{
+    setCameraWorkMode(1);
+}
+
+void MainWindow::flipClipBoxVisible()
+{
+    ClipBox* clipBox = getClipBox();
+    if (clipBox->hasState(Object3D::Visible))
+        clipBox->disableState(Object3D::Visible);
+    else
+        clipBox->enableState(Object3D::Visible);
+}
+
+void MainWindow::flipClipBoxEnable()
+{
+    ClipBox* clipBox = getClipBox();
+    clipBox->setEnable(!clipBox->enable);
+}
+
+void MainWindow::showMousePosition(QMouseEvent* iEvent)
+{
+    const long x = std::lround(iEvent->localPos().x());
+    const long y = ui->widgetOpenGL->height() - std::lround(iEvent->localPos().y());
+    statusBar()->showMessage(tr("IX: %1, IY: %2").arg(x).arg(y));
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* iEvent)
+{
+    const Qt::KeyboardModifiers modifiers = iEvent->modifiers();
+    const bool alt = modifiers & Qt::AltModifier;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    Scene* scene = getScene();
+    if (modifiers & Qt::ControlModifier)
+    {
+        if (iEvent->key() == Qt::Key_A)
+            FL_setStateSceneObject(scene, Object3D::Selected, !shift);
+        return;
+    }
+    std::vector<Object3D*> selected;
+    switch (iEvent->key())
+    {
+    case Qt::Key_F:
+        if (!alt)
+            scene->collectObject(&selected, Object3D::Selected, true);
+        scene->fitView(selected);
+        break;
+    case Qt::Key_V:
+        if (alt)
+        {
+            FL_setStateSceneObject(scene, Object3D::Visible, !shift);
+            break;
+        }
+        scene->collectObject(&selected, Object3D::Selected, true);
+        for (Object3D* object : selected)
+        {
+            if (shift)
+                object->disableState(Object3D::Visible);
+            else
+                object->enableState(Object3D::Visible);
+        }
+        break;
+    case Qt::Key_Escape:
+        changeOperation_NULL();
+        break;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        scene->collectObject(&selected, Object3D::Selected, true);
+        scene->deleteObject(selected);
+        break;
+    case Qt::Key_Shift:
+        getMouseOperator()->setMouseMode(MouseOperator::ObjectOperation);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* iEvent)
+{
+    if (iEvent->key() == Qt::Key_Shift)
+        getMouseOperator()->setMouseMode(MouseOperator::CameraOperation);
+}

@@ -1,0 +1,132 @@
+#ifndef APP_MAINWINDOW_H
+#define APP_MAINWINDOW_H
+
+#include <QMainWindow>
+
+class BestFitDialog;
+class PointCloudEditDialog;
+class QAction;
+class QComboBox;
+class QKeyEvent;
+class QMenu;
+class QMouseEvent;
+class QToolBar;
+class Ui_MainWindow;
+
+// Vistrel's window: the view over the scene model, the menus and toolbars that reach the project,
+// the dialogs and the tool operations. Dialogs are made on first use and kept until the window
+// goes; the scene model, the mouse operator and the project operator outlive the window.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+public slots:
+    void updateTitle();
+    void updateActionFile();
+    void updateActionCamera();
+    void createNewProject();
+    void openProject();
+    void saveProject();
+    void importPointCloud();
+    void importPolygon();
+    void print();
+    void about();
+    void showObjectBrowseDialog();
+    void showObjectPropertyDialog();
+    void showSceneDialog();
+    void showMouseSettingDialog();
+    void showCameraWorkDialog();
+    void showCameraPathDialog();
+    void showPointCloudEditDialog();
+    void showBestFitDialog();
+    void setShotColorAuto();
+    void updateToolIcons();
+    void changeOperation_Transform();
+    void changeOperation_TransformByManipulator();
+    void changeOperation_Measure();
+    void changeOperation_MeasureLength();
+    void changeOperation_MeasureAngle();
+    void changeOperation_Comment();
+    void changeOperation_NULL();
+    void changeOperationMode();
+    void setCameraWorkMode(int iMode);
+    void changeToObservationMode();
+    void changeToWalkThroughMode();
+    void flipClipBoxVisible();
+    void flipClipBoxEnable();
+    void showMousePosition(QMouseEvent* iEvent);
+
+protected:
+    void keyPressEvent(QKeyEvent* iEvent) override;
+    void keyReleaseEvent(QKeyEvent* iEvent) override;
+
+private:
+    void createActions();
+    void createActionFile();
+    void createActionMouseMode();
+    void createActionBrowser();
+    void createActionScene();
+    void createActionPointCloud();
+    void createActionTool();
+    void createActionHelp();
+    void createMenus();
+    void createToolBars();
+
+    Ui_MainWindow* ui;
+
+    QMenu* fileMenu;
+    QAction* newProjectAct;
+    QAction* openProjectAct;
+    QAction* saveProjectAct;
+    QAction* importPointCloudAct;
+    QAction* exitAct;
+
+    QMenu* browserMenu;
+    QAction* objectBrowseAct;
+    QAction* objectPropertyAct;
+
+    QMenu* sceneMenu;
+    QAction* sceneRenderingAct;
+    QAction* cameraSettingAct;
+    QAction* cameraPathAct;
+    QAction* mouseSettingAct;
+
+    QComboBox* cameraModeBox;
+
+    QMenu* pointCloudMenu;
+    QAction* editPointCloudAct;
+    QAction* bestFitAct;
+    QAction* shotColorAutoAct;
+
+    QAction* toolNullAct;
+    QAction* toolTransformAct;
+    QAction* toolTransformByManipulatorAct;
+    QAction* toolMeasureAct;
+    QAction* toolMeasureLengthAct;
+    QAction* toolMeasureAngleAct;
+    QAction* toolCommentAct;
+
+    QMenu* helpMenu;
+    QAction* aboutAct;
+
+    QToolBar* operationToolBar;
+    QToolBar* cameraToolBar;
+
+    // The dialogs of later work are not there yet; their slots show nothing.
+    QWidget* mCameraDialog;
+    QWidget* mCameraPathDialog;
+    QWidget* mObjectBrowseDialog;
+    QWidget* mObjectPropertyDialog;
+    QWidget* mObjectTransformationDialog;
+    QWidget* mSceneDialog;
+    QWidget* mMouseSettingDialog;
+    PointCloudEditDialog* mPointCloudEditDialog;
+    BestFitDialog* mBestFitDialog;
+    QWidget* mMeasureCreationDialog;
+};
+
+#endif

@@ -1,0 +1,485 @@
+#include "projectoperator.h"
+
+#include "camerapathmanager.h"
+#include "commentmanager.h"
+#include "global.h"
+#include "measuremanager.h"
+#include "pointcloudmanager.h"
+#include "polygonmanager.h"
+#include "stringdivider.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// One project per program run, whatever the number of operators.
+std::string flProjectFolderPath;
+std::string flProjectName;
+std::string flProjectVersion = "0.0";
+const std::string flSceneFolderName = "Scenes";
+const std::string flCommunicationFolderName = "Communication";
+const std::string flPointCloudFolderName = "PointClouds";
+const std::string flPolygonFolderName = "Polygons";
+const std::string flTempFolderName = "Temp";
+
+QString FL_toQString(const std::string& iText)
+{
+    return QString::fromStdString(iText);
+}
+
+// The name becomes a file name in the project folder and line 3 of the project file.
+bool FL_isSafeName(const std::string& iName)
+{
+    return iName.find('/') == std::string::npos && iName.find("..") == std::string::npos &&
+           iName.find('\n') == std::string::npos && iName.find('\r') == std::string::npos &&
+           iName.find('\0') == std::string::npos;
+}
+
+} // namespace
+
+ProjectOperator::ProjectOperator(QObject* iParent) : QObject(iParent), mProjectState(false)
+{
+}
+
+ProjectOperator::~ProjectOperator() = default;
+
+bool ProjectOperator::createNewProject(const std::string& iProjectFolderPath, const std::string& iProjectName,
+                                       std::string& iErrorMessage)
+{
+    if (!createProjectFiles(iProjectFolderPath, iProjectName, iErrorMessage))
+        return false;
+    if (!save(iErrorMessage))
+        return false;
+    setProjectState(true);
+    return true;
+}
+
+bool ProjectOperator::checkNewProject(const std::string& iProjectFolderPath, const std::string& iProjectName,
+                                      std::string& iErrorMessage) const
+{
+    if (iProjectFolderPath.empty()) {
+        iErrorMessage = tr("Folder is empty...").toStdString();
+        return false;
+    }
+    if (iProjectName.empty()) {
+        iErrorMessage = tr("Name is empty...").toStdString();
+        return false;
+    }
+    if (!FL_isSafeName(iProjectName)) {
+        iErrorMessage = tr("Name must not contain \"/\", \"..\" or a line break.").toStdString();
+        return false;
+    }
+    const QDir folder(FL_toQString(iProjectFolderPath));
+    if (!folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty()) {
+        iErrorMessage = tr("Project Folder is needed to be empty.").toStdString();
+        return false;
+    }
+    return true;
+}
+
+bool ProjectOperator::createProjectFiles(const std::string& iProjectFolderPath, const std::string& iProjectName,
+                                         std::string& iErrorMessage)
+{
+    return setProjectFolderPath(iProjectFolderPath, iErrorMessage) && setProjectName(iProjectName, iErrorMessage) &&
+           createSubFolders(iErrorMessage) &&
+           saveProjectFile(iProjectFolderPath + "/" + iProjectName + ".bgp", iErrorMessage);
+}
+
+bool ProjectOperator::open(const std::string& iFileName, std::string& iErrorMessage)
+{
+    std::cout << "Start: open Project..." << std::endl;
+    mPolygonDataLoaded = false;
+    if (!loadProjectFile(iFileName, iErrorMessage)) {
+        iErrorMessage = tr("Error: ProjectFile... ").toStdString() + iErrorMessage;
+        return false;
+    }
+    // loadProjectFile accepts no other version.
+    const bool loaded = flProjectVersion == "0.0" ? loadProject_Ver0_0(iErrorMessage)
+                                                  : loadProject_Ver0_1(iErrorMessage);
+    if (!loaded)
+        return false;
+    std::cout << "End: open Project..." << std::endl;
+    setProjectState(true);
+    return true;
+}
+
+bool ProjectOperator::save(std::string& iErrorMessage)
+{
+    // Every path below would otherwise start at the file system's root.
+    if (flProjectFolderPath.empty()) {
+        iErrorMessage = tr("Folder is empty...").toStdString();
+        return false;
+    }
+    if (flProjectName.empty()) {
+        iErrorMessage = tr("Name is empty...").toStdString();
+        return false;
+    }
+    std::cout << "Start: save Project..." << std::endl;
+    if (!saveProjectFile(flProjectFolderPath + "/" + flProjectName + ".bgp", iErrorMessage)) {
+        iErrorMessage = tr("Error: ProjectFile... ").toStdString() + iErrorMessage;
+        return false;
+    }
+    if (!saveSceneData(iErrorMessage))
+        return false;
+    if (!saveCommunicationData(iErrorMessage))
+        return false;
+    if (!savePointCloudData(iErrorMessage))
+        return false;
+    if (!savePolygonData(iErrorMessage))
+        return false;
+    clearTempFolder();
+    std::cout << "End: save Project." << std::endl;
+    return true;
+}
+
+bool ProjectOperator::close(std::string& iErrorMessage)
+{
+    (void)iErrorMessage;
+    // No loader may touch a shot while the managers delete them. The polygon manager has no
+    // loader thread yet; once it has one, it is stopped here before the meshes go.
+    getPointCloudManager()->stopDataLoading();
+    getPointCloudManager()->clearObject();
+    getPolygonManager()->clearObject();
+    getCameraPathManager()->clearObject();
+    getMeasureManager()->clearObject();
+    getCommentManager()->clearObject();
+    setProjectState(false);
+    return true;
+}
+
+void ProjectOperator::setProjectState(bool iState)
+{
+    if (mProjectState == iState)
+        return;
+    mProjectState = iState;
+    emit changedProjectState();
+}
+
+bool ProjectOperator::hasProject() const
+{
+    return mProjectState;
+}
+
+std::string ProjectOperator::getProjectFolderPath() const
+{
+    return flProjectFolderPath;
+}
+
+std::string ProjectOperator::getProjectName() const
+{
+    return flProjectName;
+}
+
+std::string ProjectOperator::getProjectVersion() const
+{
+    return flProjectVersion;
+}
+
+std::string ProjectOperator::getSceneFolderPath() const
+{
+    return flProjectFolderPath + "/" + flSceneFolderName;
+}
+
+std::string ProjectOperator::getCommunicationFolderPath() const
+{
+    return flProjectFolderPath + "/" + flCommunicationFolderName;
+}
+
+std::string ProjectOperator::getPointCloudFolderPath() const
+{
+    return flProjectFolderPath + "/" + flPointCloudFolderName;
+}
+
+std::string ProjectOperator::getPolygonFolderPath() const
+{
+    return flProjectFolderPath + "/" + flPolygonFolderName;
+}
+
+std::string ProjectOperator::getTempFolderPath() const
+{
+    return flProjectFolderPath + "/" + flTempFolderName;
+}
+
+bool ProjectOperator::setProjectFolderPath(const std::string& iProjectFolderPath, std::string& iErrorMessage)
+{
+    if (iProjectFolderPath.empty()) {
+        iErrorMessage = tr("Folder is empty...").toStdString();
+        return false;
+    }
+    flProjectFolderPath = iProjectFolderPath;
+    return true;
+}
+
+bool ProjectOperator::setProjectName(const std::string& iProjectName, std::string& iErrorMessage)
+{
+    if (iProjectName.empty()) {
+        iErrorMessage = tr("Name is empty...").toStdString();
+        return false;
+    }
+    if (!FL_isSafeName(iProjectName)) {
+        iErrorMessage = tr("Name must not contain \"/\", \"..\" or a line break.").toStdString();
+        return false;
+    }
+    flProjectName = iProjectName;
+    return true;
+}
+
+void ProjectOperator::setProjectVersion(const std::string& iVersion)
+{
+    flProjectVersion = iVersion;
+}
+
+bool ProjectOperator::createSubFolders(std::string& iErrorMessage)
+{
+    QDir folder(FL_toQString(flProjectFolderPath));
+    // A folder that does not exist lists nothing; the project file then cannot be written.
+    if (!folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty()) {
+        iErrorMessage = tr("Project Folder is needed to be empty.").toStdString();
+        return false;
+    }
+    for (const std::string* name : {&flSceneFolderName, &flCommunicationFolderName, &flPointCloudFolderName,
+                                    &flPolygonFolderName, &flTempFolderName})
+        folder.mkdir(FL_toQString(*name));
+    return true;
+}
+
+void ProjectOperator::clearTempFolder()
+{
+    QDir folder(FL_toQString(getTempFolderPath()));
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        if (!entry.isFile())
+            continue;
+        std::cout << "remove File: " << entry.fileName().toStdString() << std::endl;
+        folder.remove(entry.fileName());
+    }
+}
+
+namespace {
+
+using FLExportFunction = std::function<bool(int, const std::string&, std::string&)>;
+
+// Regular, not hidden files of a folder, by name ignoring case.
+QFileInfoList FL_listFiles(const std::string& iFolderPath)
+{
+    return QDir(FL_toQString(iFolderPath)).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+std::set<std::string> FL_dataFileNames(const Object3D* iManager)
+{
+    std::set<std::string> names;
+    for (unsigned i = 0; i < iManager->getObjectSetSize(); ++i)
+        names.insert(iManager->getObject(static_cast<int>(i))->getDataFileName());
+    return names;
+}
+
+bool FL_moveFile(const std::string& iFromPath, const std::string& iToPath)
+{
+    return std::rename(iFromPath.c_str(), iToPath.c_str()) == 0;
+}
+
+// Writes one object file per child as "<prefix><index>.<suffix>" and moves every other file of
+// the folder into Temp, which the caller empties. The new object files are written under
+// hidden names first and the folder is changed only when all of them were written; a file that
+// cannot be moved puts back what was moved. The data files that the objects name stay where
+// they are. False with the first message; the folder then is as it was.
+bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTempPath, const Object3D* iManager,
+                         const std::string& iPrefix, const std::string& iSuffix, const FLExportFunction& iExport,
+                         std::string& iErrorMessage)
+{
+    QDir().mkpath(FL_toQString(iTempPath));
+    const std::set<std::string> referenced = FL_dataFileNames(iManager);
+    const int count = static_cast<int>(iManager->getObjectSetSize());
+
+    // A data file left in Temp by an interrupted save comes back.
+    for (const std::string& name : referenced) {
+        const std::string placed = iFolderPath + "/" + name;
+        const std::string inTemp = iTempPath + "/" + name;
+        if (!name.empty() && !QFileInfo::exists(FL_toQString(placed)) && QFileInfo::exists(FL_toQString(inTemp)))
+            FL_moveFile(inTemp, placed);
+    }
+
+    std::vector<std::pair<std::string, std::string>> staged;
+    auto removeStaged = [&staged]() {
+        for (const auto& file : staged)
+            std::remove(file.first.c_str());
+    };
+    for (int i = 0; i < count; ++i) {
+        const std::string fileName = iPrefix + std::to_string(i) + "." + iSuffix;
+        const std::string filePath = iFolderPath + "/" + fileName;
+        // Something other than a file in the way is written to directly, so that it fails.
+        const QFileInfo existing(FL_toQString(filePath));
+        const bool direct = existing.exists() && !existing.isFile();
+        const std::string stagedPath = direct ? filePath : iFolderPath + "/." + fileName + ".part";
+        if (!direct)
+            staged.emplace_back(stagedPath, filePath);
+        std::string message;
+        if (!iExport(i, stagedPath, message)) {
+            removeStaged();
+            const std::size_t at = message.find(stagedPath);
+            if (at != std::string::npos)
+                message.replace(at, stagedPath.size(), filePath);
+            iErrorMessage = message.empty()
+                                ? ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath
+                                : message;
+            return false;
+        }
+    }
+
+    std::vector<std::pair<std::string, std::string>> moved;
+    for (const QFileInfo& entry : FL_listFiles(iFolderPath)) {
+        const std::string name = entry.fileName().toStdString();
+        if (referenced.count(name) != 0)
+            continue;
+        std::cout << "move File: " << name << std::endl;
+        const std::string from = iFolderPath + "/" + name;
+        const std::string to = iTempPath + "/" + name;
+        // Temp is scratch space; a file of the same name there is a leftover.
+        std::remove(to.c_str());
+        if (!FL_moveFile(from, to)) {
+            for (auto it = moved.rbegin(); it != moved.rend(); ++it)
+                FL_moveFile(it->second, it->first);
+            removeStaged();
+            iErrorMessage = ProjectOperator::tr("Cannot move file: ").toStdString() + from;
+            return false;
+        }
+        moved.emplace_back(from, to);
+    }
+
+    for (const auto& file : staged) {
+        if (!FL_moveFile(file.first, file.second)) {
+            removeStaged();
+            iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + file.second;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Deletes every file that is neither an object file nor the data file of a child.
+void FL_cleanObjectFolder(const std::string& iFolderPath, const std::string& iSuffix, const Object3D* iManager)
+{
+    const std::set<std::string> referenced = FL_dataFileNames(iManager);
+    for (const QFileInfo& entry : FL_listFiles(iFolderPath)) {
+        if (entry.suffix().toStdString() == iSuffix)
+            continue;
+        if (referenced.count(entry.fileName().toStdString()) != 0)
+            continue;
+        std::cout << "Remove Non-Referenced File: " << entry.absoluteFilePath().toStdString() << std::endl;
+        if (!QFile::remove(entry.absoluteFilePath()))
+            std::cout << "Failure File Remove..." << std::endl;
+    }
+}
+
+// Paths of the object files of a folder, by file name ignoring case.
+std::vector<std::string> FL_objectFilePaths(const std::string& iFolderPath, const std::string& iSuffix)
+{
+    std::vector<std::string> paths;
+    for (const QFileInfo& entry : FL_listFiles(iFolderPath)) {
+        if (entry.suffix().toStdString() == iSuffix)
+            paths.push_back(iFolderPath + "/" + entry.fileName().toStdString());
+    }
+    return paths;
+}
+
+// The leading decimal integer as atoi reads it, held to the range of int instead of overflowing.
+int FL_leadingIndex(const std::string& iText)
+{
+    const long value = std::strtol(iText.c_str(), nullptr, 10);
+    return static_cast<int>(std::max<long>(std::min<long>(value, INT_MAX), INT_MIN));
+}
+
+} // namespace
+
+bool ProjectOperator::savePointCloudData(std::string& iErrorMessage)
+{
+    const std::string folderPath = getPointCloudFolderPath();
+    std::cout << "PointCloudFolderPath: " << folderPath << std::endl;
+    PointCloudManager* manager = getPointCloudManager();
+    return FL_saveObjectFolder(
+        folderPath, getTempFolderPath(), manager, "Shot_", "shot",
+        [manager](int i, const std::string& p, std::string& e) { return manager->exportObjectFile(i, p, e); },
+        iErrorMessage);
+}
+
+bool ProjectOperator::savePolygonData(std::string& iErrorMessage)
+{
+    QDir(FL_toQString(getProjectFolderPath())).mkdir(FL_toQString(flPolygonFolderName));
+    const std::string folderPath = getPolygonFolderPath();
+    std::cout << "PolygonFolderPath: " << folderPath << std::endl;
+    // Meshes cannot be made yet, so no mesh has an object file to write.
+    const Object3D* manager = getPolygonManager();
+    return FL_saveObjectFolder(
+        folderPath, getTempFolderPath(), manager, "Polygon_", "polygon",
+        [](int, const std::string&, std::string&) { return false; }, iErrorMessage);
+}
+
+bool ProjectOperator::loadPointCloudData(std::string& iErrorMessage)
+{
+    const std::string folderPath = getPointCloudFolderPath();
+    std::cout << "PointCloudFolderPath: " << folderPath << std::endl;
+    std::vector<std::pair<int, std::string>> files; // FLIndexString: index and object file path
+    StringDivider divider;
+    divider.entry('_');
+    for (const QFileInfo& entry : FL_listFiles(folderPath)) {
+        if (entry.suffix().toStdString() != "shot")
+            continue;
+        const std::vector<std::string> pieces = divider.divide(entry.baseName().toStdString());
+        const int index = pieces.empty() ? 0 : FL_leadingIndex(pieces.back());
+        files.emplace_back(index, folderPath + "/" + entry.fileName().toStdString());
+    }
+    // Equal indices keep the listing order.
+    std::stable_sort(files.begin(), files.end(),
+                     [](const std::pair<int, std::string>& a, const std::pair<int, std::string>& b) {
+                         return a.first < b.first;
+                     });
+    std::cout << "Shot File Open..." << std::endl;
+    for (const auto& file : files) {
+        std::cout << file.second << std::endl;
+        if (!getPointCloudManager()->generateFromObjectFile(file.second, iErrorMessage)) {
+            iErrorMessage += " --> " + file.second;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ProjectOperator::loadPolygonData(std::string& iErrorMessage)
+{
+    const std::string folderPath = getPolygonFolderPath();
+    std::cout << "PolygonFolderPath: " << folderPath << std::endl;
+    std::cout << "Polygon File Open..." << std::endl;
+    for (const std::string& path : FL_objectFilePaths(folderPath, "polygon")) {
+        std::cout << path << std::endl;
+        // No mesh can be made from it; opening without it would let the next save drop it.
+        iErrorMessage = tr("Polygon meshes are not available.").toStdString() + " --> " + path;
+        return false;
+    }
+    mPolygonDataLoaded = true;
+    return true;
+}
+
+void ProjectOperator::cleanPointCloudFolder()
+{
+    FL_cleanObjectFolder(getPointCloudFolderPath(), "shot", getPointCloudManager());
+}
+
+void ProjectOperator::cleanPolygonFolder()
+{
+    // Without the meshes read nothing tells which data files they name.
+    if (!mPolygonDataLoaded)
+        return;
+    FL_cleanObjectFolder(getPolygonFolderPath(), "polygon", getPolygonManager());
+}

@@ -1,0 +1,350 @@
+// The main window: its title, menus, toolbars and project-dependent actions, the kept dialogs,
+// the tool commands, and the program with its translation in the application folder.
+#include "bestfitdialog.h"
+#include "camera.h"
+#include "commentmanager.h"
+#include "global.h"
+#include "mainwindow.h"
+#include "measuremanager.h"
+#include "pointcloud.h"
+#include "pointcloudeditdialog.h"
+#include "pointcloudmanager.h"
+#include "referencepoint.h"
+#include "scenestate.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace
+{
+QString appDir()
+{
+    const char* dir = std::getenv("VISTREL_APP_DIR");
+    return dir ? QString::fromLocal8Bit(dir) : QString();
+}
+
+bool hasDisplay()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != "offscreen" && platform != "minimal";
+}
+
+struct Entry
+{
+    const char* text;
+    const char* statusTip;
+    QKeySequence shortcut;
+};
+
+void expectMenu(QMenu* iMenu, const std::vector<Entry>& iEntries, bool iSeparatorBeforeLast)
+{
+    std::vector<QAction*> actions;
+    int separators = 0;
+    for (QAction* action : iMenu->actions())
+    {
+        if (action->isSeparator())
+        {
+            ++separators;
+            EXPECT_TRUE(iSeparatorBeforeLast);
+            EXPECT_EQ(actions.size() + 1, iEntries.size());
+            continue;
+        }
+        actions.push_back(action);
+    }
+    EXPECT_EQ(separators, iSeparatorBeforeLast ? 1 : 0);
+    ASSERT_EQ(actions.size(), iEntries.size()) << iMenu->title().toStdString();
+    for (size_t i = 0; i < actions.size(); ++i)
+    {
+        EXPECT_EQ(actions[i]->text(), QString(iEntries[i].text));
+        EXPECT_EQ(actions[i]->statusTip(), QString(iEntries[i].statusTip));
+        EXPECT_EQ(actions[i]->shortcut(), iEntries[i].shortcut) << iEntries[i].text;
+        EXPECT_TRUE(actions[i]->toolTip().isEmpty() || actions[i]->toolTip() == actions[i]->text().remove("..."));
+        EXPECT_FALSE(actions[i]->isCheckable());
+    }
+}
+
+QAction* findAction(QWidget* iWindow, const QString& iText)
+{
+    for (QAction* action : iWindow->findChildren<QAction*>())
+        if (action->text() == iText)
+            return action;
+    return nullptr;
+}
+
+bool sameIcon(const QIcon& iIcon, const char* iPath)
+{
+    return iIcon.pixmap(24, 24).toImage() == QIcon(iPath).pixmap(24, 24).toImage();
+}
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!hasDisplay())
+            GTEST_SKIP() << "the window's GL view needs a display";
+        mWindow = std::make_unique<MainWindow>();
+    }
+
+    std::unique_ptr<MainWindow> mWindow;
+};
+}
+
+// Runs first in the file: the project operator is shared by every window of the process.
+TEST_F(MainWindowTest, TitleAndProjectActionsFollowTheProject)
+{
+    EXPECT_EQ(mWindow->windowTitle(), QString("No Project..."));
+    QAction* save = findAction(mWindow.get(), "Save Project");
+    QAction* import = findAction(mWindow.get(), "Import PointCloud...");
+    ASSERT_TRUE(save && import);
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(import->isEnabled());
+    for (QAction* action : mWindow->findChildren<QAction*>())
+    {
+        if (action != save && action != import)
+        {
+            EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+        }
+    }
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    // The creation dialog runs modally; fill it in once it is up.
+    QTimer::singleShot(0, [&folder]() {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_TRUE(dialog);
+        dialog->findChild<QLineEdit*>("lineEditProjectName")->setText("Site A");
+        dialog->findChild<QLineEdit*>("lineEditProjectFolder")->setText(folder.path());
+        dialog->findChild<QPushButton*>("pushButtonOK")->click();
+    });
+    findAction(mWindow.get(), "Create New Project...")->trigger();
+    EXPECT_EQ(mWindow->windowTitle(), QString("Site A"));
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(import->isEnabled());
+    EXPECT_TRUE(QFile::exists(folder.path() + "/Site A.bgp"));
+
+    // A second window sees the same project.
+    MainWindow other;
+    EXPECT_EQ(other.windowTitle(), QString("Site A"));
+}
+
+TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder)
+{
+    const QList<QAction*> menus = mWindow->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 5);
+    const char* titles[] = {"File", "Browser", "Scene", "PointCloud", "Help"};
+    for (int i = 0; i < 5; ++i)
+    {
+        EXPECT_EQ(menus[i]->text(), QString(titles[i]));
+        ASSERT_TRUE(menus[i]->menu());
+    }
+    expectMenu(menus[0]->menu(),
+               {{"Create New Project...", "Create a new file", QKeySequence(QKeySequence::New)},
+                {"Open Project...", "Open an existing file", QKeySequence(QKeySequence::Open)},
+                {"Save Project", "Save the document to disk", QKeySequence(QKeySequence::Save)},
+                {"Import PointCloud...", "Import PointCloud to disk", QKeySequence("Ctrl+I")},
+                {"Exit", "Exit the application", QKeySequence(QKeySequence::Quit)}},
+               true);
+    expectMenu(menus[1]->menu(),
+               {{"Scene Structure...", "Show Browser: Scene Structure", QKeySequence()},
+                {"Object Property...", "Show Browser: Object Property", QKeySequence()}},
+               false);
+    expectMenu(menus[2]->menu(),
+               {{"Scene Rendering...", "Show Dialog: SceneRendering", QKeySequence()},
+                {"Mouse Setting...", "Show Dialog: Mouse Setting", QKeySequence()},
+                {"Camera Setting...", "Show Dialog: CameraSetting", QKeySequence()},
+                {"CameraPath...", "Show Dialog: CameraPath", QKeySequence()}},
+               false);
+    expectMenu(menus[3]->menu(),
+               {{"Edit PointCloud...", "Show Dialog: Edit", QKeySequence()},
+                {"Best Fit...", "Show Dialog: Best Fit", QKeySequence()},
+                {"Set Shot Color (Automatic)", "Set Shot Color (Automatic)", QKeySequence()}},
+               false);
+    expectMenu(menus[4]->menu(), {{"About...", "Show the application's About box", QKeySequence()}}, false);
+
+    // The three dialog switches of the tools exist but are placed nowhere.
+    for (const char* text : {"NULL", "Transform...", "Measure..."})
+    {
+        QAction* action = findAction(mWindow.get(), text);
+        ASSERT_TRUE(action) << text;
+        EXPECT_TRUE(action->associatedWidgets().isEmpty()) << text;
+    }
+}
+
+TEST_F(MainWindowTest, ToolbarsHoldTheCameraModeAndTheTools)
+{
+    const QList<QToolBar*> bars = mWindow->findChildren<QToolBar*>();
+    ASSERT_EQ(bars.size(), 2);
+    EXPECT_EQ(bars[0]->windowTitle(), QString("Camera"));
+    EXPECT_EQ(bars[1]->windowTitle(), QString("Operation"));
+
+    QComboBox* box = mWindow->findChild<QComboBox*>();
+    ASSERT_TRUE(box);
+    ASSERT_EQ(box->count(), 2);
+    EXPECT_EQ(box->itemText(0), QString("Observation"));
+    EXPECT_EQ(box->itemText(1), QString("WalkThrough"));
+    EXPECT_EQ(box->parentWidget(), bars[0]);
+
+    const QList<QAction*> tools = bars[1]->actions();
+    ASSERT_EQ(tools.size(), 4);
+    const char* texts[] = {"Transform By Manipulator", "MeasureLength", "MeasureAngle", "Comment"};
+    const char* icons[] = {":/icons/tool_translation.png", ":/icons/tool_distance.png", ":/icons/tool_degree.png",
+                           ":/icons/tool_comment.png"};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(tools[i]->text(), QString(texts[i]));
+        EXPECT_FALSE(QIcon(icons[i]).isNull()) << icons[i];
+        EXPECT_TRUE(sameIcon(tools[i]->icon(), icons[i])) << texts[i];
+    }
+
+    // The box follows the camera, from wherever its mode is changed, and sets it back.
+    Camera& camera = getSceneState()->getCamera();
+    camera.setWorkMode(1);
+    EXPECT_EQ(box->currentIndex(), 1);
+    box->setCurrentIndex(0);
+    int mode = -1;
+    camera.getWorkMode(&mode);
+    EXPECT_EQ(mode, 0);
+}
+
+TEST_F(MainWindowTest, DialogsAreMadeOnceAndKept)
+{
+    findAction(mWindow.get(), "Best Fit...")->trigger();
+    findAction(mWindow.get(), "Best Fit...")->trigger();
+    EXPECT_EQ(mWindow->findChildren<BestFitDialog*>().size(), 1);
+    findAction(mWindow.get(), "Edit PointCloud...")->trigger();
+    findAction(mWindow.get(), "Edit PointCloud...")->trigger();
+    const QList<PointCloudEditDialog*> edits = mWindow->findChildren<PointCloudEditDialog*>();
+    ASSERT_EQ(edits.size(), 1);
+    EXPECT_TRUE(edits[0]->isVisible());
+    for (QDialog* dialog : mWindow->findChildren<QDialog*>())
+        dialog->hide();
+}
+
+TEST_F(MainWindowTest, PointToolsMakeMeasuresAndComments)
+{
+    ReferencePointManager* points = getReferencePointManager();
+    MeasureManager* measures = getMeasureManager();
+    CommentManager* comments = getCommentManager();
+    const unsigned int measuresBefore = measures->getObjectSetSize();
+    const unsigned int commentsBefore = comments->getObjectSetSize();
+    QAction* length = findAction(mWindow.get(), "MeasureLength");
+
+    length->trigger();
+    EXPECT_EQ(points->pointLimit, 2u);
+    EXPECT_TRUE(sameIcon(length->icon(), ":/icons/tool_distance_ON.png"));
+    points->addNewReferencePoint(Vector3T<double>(0, 0, 0));
+    EXPECT_EQ(measures->getObjectSetSize(), measuresBefore);
+    points->addNewReferencePoint(Vector3T<double>(3, 4, 0));
+    EXPECT_EQ(measures->getObjectSetSize(), measuresBefore + 1);
+    EXPECT_TRUE(points->referencePoints.empty());
+
+    // Escape discards a half-placed measure and returns to plain selection.
+    points->addNewReferencePoint(Vector3T<double>(1, 1, 1));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(mWindow.get(), &escape);
+    EXPECT_TRUE(points->referencePoints.empty());
+    EXPECT_TRUE(sameIcon(length->icon(), ":/icons/tool_distance.png"));
+    points->addNewReferencePoint(Vector3T<double>(1, 1, 1));
+    points->deleteReferencePointALL();
+    EXPECT_EQ(measures->getObjectSetSize(), measuresBefore + 1);
+
+    findAction(mWindow.get(), "MeasureAngle")->trigger();
+    EXPECT_EQ(points->pointLimit, 3u);
+    points->addNewReferencePoint(Vector3T<double>(1, 0, 0));
+    points->addNewReferencePoint(Vector3T<double>(0, 0, 0));
+    EXPECT_EQ(measures->getObjectSetSize(), measuresBefore + 1);
+    points->addNewReferencePoint(Vector3T<double>(0, 1, 0));
+    EXPECT_EQ(measures->getObjectSetSize(), measuresBefore + 2);
+
+    findAction(mWindow.get(), "Comment")->trigger();
+    EXPECT_EQ(points->pointLimit, 1u);
+    points->addNewReferencePoint(Vector3T<double>(2, 2, 2));
+    EXPECT_EQ(comments->getObjectSetSize(), commentsBefore + 1);
+    EXPECT_TRUE(points->referencePoints.empty());
+
+    findAction(mWindow.get(), "NULL")->trigger();
+    EXPECT_TRUE(sameIcon(findAction(mWindow.get(), "Comment")->icon(), ":/icons/tool_comment.png"));
+}
+
+TEST_F(MainWindowTest, ShotColoursRunFromBlueTowardRed)
+{
+    PointCloudManager* manager = getPointCloudManager();
+    ASSERT_EQ(manager->getObjectSetSize(), 0u);
+    for (int i = 0; i < 4; ++i)
+        manager->addNewObject(new PointCloud());
+    findAction(mWindow.get(), "Set Shot Color (Automatic)")->trigger();
+    // Hues 240, 180, 120 and 60.
+    const Color expected[] = {Color(0, 0, 255), Color(0, 255, 255), Color(0, 255, 0), Color(255, 255, 0)};
+    for (int i = 0; i < 4; ++i)
+    {
+        const Color& colour = manager->getData(i)->getColor();
+        EXPECT_EQ(colour.toUInt32(), expected[i].toUInt32()) << "shot " << i;
+    }
+    manager->stopDataLoading();
+    while (manager->getObjectSetSize() > 0)
+        delete manager->getObject(0);
+}
+
+TEST_F(MainWindowTest, StatusBarShowsThePositionFromTheBottom)
+{
+    mWindow->resize(400, 300);
+    QWidget* view = mWindow->findChild<QWidget*>("widgetOpenGL");
+    ASSERT_TRUE(view);
+    QMouseEvent move(QEvent::MouseMove, QPointF(0, 0), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    mWindow->showMousePosition(&move);
+    EXPECT_EQ(mWindow->statusBar()->currentMessage(), QString("IX: 0, IY: %1").arg(view->height()));
+    QMouseEvent move2(QEvent::MouseMove, QPointF(10.5, 20.4), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    mWindow->showMousePosition(&move2);
+    EXPECT_EQ(mWindow->statusBar()->currentMessage(), QString("IX: 11, IY: %1").arg(view->height() - 20));
+}
+
+TEST(VistrelProgram, TranslationLiesBesideTheProgram)
+{
+    const QString qm = appDir() + "/Vistrel_Japanese.qm";
+    ASSERT_TRUE(QFile::exists(qm)) << qm.toStdString();
+    QTranslator translator;
+    ASSERT_TRUE(translator.load("Vistrel_Japanese.qm", appDir()));
+    EXPECT_FALSE(translator.translate("MainWindow", "File").isEmpty());
+}
+
+TEST(VistrelProgram, StartsAndRunsUntilTerminated)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "the program's window needs a display";
+    QProcess program;
+    program.start(appDir() + "/Vistrel", QStringList());
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // Still up after two seconds: start-up did not fail.
+    EXPECT_FALSE(program.waitForFinished(2000));
+    EXPECT_EQ(program.state(), QProcess::Running);
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(10000));
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindowWithoutAsking)
+{
+    mWindow->show();
+    ASSERT_TRUE(mWindow->isVisible());
+    findAction(mWindow.get(), "Exit")->trigger();
+    EXPECT_FALSE(mWindow->isVisible());
+}

@@ -1,0 +1,407 @@
+// A project's contents through save, close and open: imported shots (through the real
+// Kestrune), measures, comments and settings, the object files and the cleaning of the data
+// folders, saves that fail part-way, and broken section and object files.
+#include "projectoperator.h"
+
+#include "background.h"
+#include "commentmanager.h"
+#include "global.h"
+#include "measuremanager.h"
+#include "object3d.h"
+#include "pointcloud.h"
+#include "pointcloudmanager.h"
+#include "scenestate.h"
+#include "testutil.h"
+
+#include "../pointcloud/shotfixture.h"
+
+#include <QDir>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+using testutil::CoutCapture;
+using testutil::readFile;
+using testutil::TempDir;
+using testutil::writeFile;
+
+namespace {
+
+const char* const kPTXHeaderLines = "0 0 0\n1 0 0\n0 1 0\n0 0 1\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n";
+
+std::string ptxText()
+{
+    return std::string("2\n2\n") + kPTXHeaderLines +
+           "1 2 3 0.5 10 20 30\n-1 0.5 2 1.0 40 50 60\n4 -2 1 0.25 70 80 90\n2 2 2 1 1 2 3\n";
+}
+
+std::string pcdText()
+{
+    return "# .PCD v.7 - Point Cloud Data file format\nVERSION .7\nFIELDS x y z rgb\nSIZE 4 4 4 4\n"
+           "TYPE F F F F\nCOUNT 1 1 1 1\nWIDTH 3\nHEIGHT 1\nVIEWPOINT 0 0 0 1 0 0 0\nPOINTS 0\nDATA ascii\n"
+           "0 0 0 0\n1 1 1 0\n2 0.5 -1 0\n";
+}
+
+// Every file below iPath, hidden ones too, with its bytes; folders as "<name>/".
+std::map<std::string, std::string> snapshot(const std::string& iPath, const std::string& iPrefix = "")
+{
+    std::map<std::string, std::string> files;
+    const QDir folder(QString::fromStdString(iPath));
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const std::string name = iPrefix + entry.fileName().toStdString();
+        if (entry.isDir()) {
+            files[name + "/"] = "";
+            for (const auto& file : snapshot(entry.absoluteFilePath().toStdString(), name + "/"))
+                files.insert(file);
+        } else {
+            files[name] = readFile(entry.absoluteFilePath().toStdString());
+        }
+    }
+    return files;
+}
+
+std::set<std::string> names(const std::string& iPath)
+{
+    std::set<std::string> result;
+    for (const QString& name :
+         QDir(QString::fromStdString(iPath)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        result.insert(name.toStdString());
+    return result;
+}
+
+class ProjectContentsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* appDir = std::getenv("VISTREL_APP_DIR");
+        ProjectOperator::setConverterFolderPath(appDir ? appDir : "");
+        mProjectPath = mDir.file("Proj");
+        mSourcePath = mDir.file("sources");
+        ASSERT_EQ(mkdir(mSourcePath.c_str(), 0700), 0);
+        ASSERT_EQ(mkdir(mProjectPath.c_str(), 0700), 0);
+        std::string message;
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.createNewProject(mProjectPath, "Proj", message)) << message;
+    }
+
+    void TearDown() override
+    {
+        std::string message;
+        CoutCapture quiet;
+        mProject.close(message);
+        ProjectOperator::setConverterFolderPath("");
+    }
+
+    std::string source(const std::string& iName) const { return mSourcePath + "/" + iName; }
+    std::string projectFile() const { return mProjectPath + "/Proj.bgp"; }
+    std::string points() const { return mProjectPath + "/PointClouds"; }
+
+    // scan.ptx and room.pcd through Kestrune, matrix.zrpmd copied.
+    void importThree()
+    {
+        writeFile(source("scan.ptx"), ptxText());
+        writeFile(source("room.pcd"), pcdText());
+        ASSERT_TRUE(shotfixture::writeZRPMD(source("matrix.zrpmd"), shotfixture::makeData()));
+        CoutCapture quiet;
+        for (const char* name : {"scan.ptx", "room.pcd", "matrix.zrpmd"}) {
+            std::string message;
+            ASSERT_TRUE(mProject.importPointCloud(source(name), message)) << name << ": " << message;
+        }
+    }
+
+    bool reopen(std::string& oMessage)
+    {
+        CoutCapture quiet;
+        std::string ignored;
+        mProject.close(ignored);
+        return mProject.open(projectFile(), oMessage);
+    }
+
+    TempDir mDir;
+    std::string mProjectPath;
+    std::string mSourcePath;
+    ProjectOperator mProject;
+};
+
+TEST_F(ProjectContentsTest, EverythingComesBackAfterSaveAndOpen)
+{
+    importThree();
+    PointCloudManager* shots = getPointCloudManager();
+    ASSERT_EQ(shots->getObjectSetSize(), 3u);
+    EXPECT_EQ(shots->getObject(0)->getName(), points() + "/scan.zrpcd");
+    EXPECT_EQ(shots->getObject(0)->getDataFileName(), "scan.zrpcd");
+    EXPECT_EQ(shots->getObject(2)->getDataFileName(), "matrix.zrpmd");
+    ASSERT_TRUE(getMeasureManager()->createMeasureLength({Vector3T<double>(0, 0, 0), Vector3T<double>(3, 4, 0)}));
+    ASSERT_TRUE(getCommentManager()->createComment(Vector3T<double>(1, 2, 3), "Title", {"line one", "line two"}));
+    shots->getData(1)->setColor(Color(1, 2, 3, 255));
+    getSceneState()->getBackground().setColor1(Color(9, 8, 7, 255));
+
+    std::string message;
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "Shot_1.shot", "Shot_2.shot", "matrix.zrpmd",
+                                                       "room.zrpcd", "scan.zrpcd"}));
+    EXPECT_TRUE(names(mProjectPath + "/Temp").empty());
+    EXPECT_EQ(names(mProjectPath), (std::set<std::string>{"Proj.bgp", "Scenes", "Communication", "PointClouds",
+                                                           "Polygons", "Temp"}));
+    EXPECT_EQ(names(mProjectPath + "/Scenes"),
+              (std::set<std::string>{"FolderManager.txt", "Scene.txt", "Camera.txt", "ObjectRendering.txt",
+                                     "InfomationRendering.txt", "Background.txt", "ClipBox.txt"}));
+    EXPECT_EQ(names(mProjectPath + "/Communication"),
+              (std::set<std::string>{"FolderManager.txt", "CameraPath.txt", "CameraPathRendering.txt", "Comment.txt",
+                                     "CommentRendering.txt", "Measure.txt", "MeasureRendering.txt"}));
+    const auto saved = snapshot(mProjectPath);
+
+    getSceneState()->getBackground().setColor1(Color(0, 0, 0, 255));
+    ASSERT_TRUE(reopen(message)) << message;
+    ASSERT_EQ(shots->getObjectSetSize(), 3u);
+    const char* const expected[] = {"scan.zrpcd", "room.zrpcd", "matrix.zrpmd"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(shots->getObject(i)->getName(), points() + "/" + expected[i]);
+        EXPECT_EQ(shots->getObject(i)->getDataFileName(), expected[i]);
+    }
+    EXPECT_EQ(shots->getData(1)->getColor(), Color(1, 2, 3, 255));
+    EXPECT_EQ(getSceneState()->getBackground().getColor1(), Color(9, 8, 7, 255));
+    EXPECT_EQ(getMeasureManager()->getObjectSetSize(), 1u);
+    EXPECT_EQ(getCommentManager()->getObjectSetSize(), 1u);
+
+    // A second save of the unchanged model writes the same bytes.
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    EXPECT_EQ(snapshot(mProjectPath), saved);
+
+    // A deleted shot takes its data file and the last object file with it.
+    {
+        CoutCapture quiet;
+        shots->stopDataLoading();
+        delete shots->getObject(1);
+        ASSERT_EQ(shots->getObjectSetSize(), 2u);
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "Shot_1.shot", "matrix.zrpmd", "scan.zrpcd"}));
+}
+
+TEST_F(ProjectContentsTest, ImportRefusals)
+{
+    writeFile(source("scan.ptx"), ptxText());
+    writeFile(source("scan.pcd"), pcdText());
+    writeFile(source("bad.ptx"), "not a scan\n");
+    writeFile(source("broken.zrpcd"), "ZRPCD junk");
+    CoutCapture quiet;
+    std::string message;
+    ASSERT_TRUE(mProject.importPointCloud(source("scan.ptx"), message)) << message;
+    // Both land in scan.zrpcd.
+    EXPECT_FALSE(mProject.importPointCloud(source("scan.pcd"), message));
+    EXPECT_EQ(message, "File is exist yet...");
+    EXPECT_FALSE(mProject.importPointCloud(source("bad.ptx"), message));
+    EXPECT_EQ(message, "Unknown File Format...");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(points() + "/bad.zrpcd")));
+    // A copied file that does not load stays until the next save.
+    EXPECT_FALSE(mProject.importPointCloud(source("broken.zrpcd"), message));
+    EXPECT_EQ(message, "Unknown File Format...");
+    EXPECT_FALSE(mProject.importPointCloud(source("broken.zrpcd"), message));
+    EXPECT_EQ(message, "File is exist yet...");
+    EXPECT_TRUE(mProject.save(message)) << message;
+    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "scan.zrpcd"}));
+
+    ProjectOperator::setConverterFolderPath(mDir.file("nowhere"));
+    EXPECT_FALSE(mProject.importPointCloud(source("other.ptx"), message));
+    EXPECT_EQ(message, "File Converter is not exist...");
+    EXPECT_FALSE(mProject.importPolygon(source("mesh.stl"), message));
+    EXPECT_EQ(message, "File Converter is not exist...");
+
+    EXPECT_FALSE(mProject.importPointCloud(source("two\nlines.ptx"), message));
+    EXPECT_EQ(message, "File name must not contain a line break.");
+    mProject.close(message);
+    EXPECT_FALSE(mProject.importPointCloud(source("scan.ptx"), message));
+    EXPECT_EQ(message, "Project is not opened...");
+    EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 0u);
+}
+
+// Writes fail past 64 bytes in a child process (file-size limit, SIGXFSZ ignored so the write
+// returns an error instead of killing it). Root ignores permissions, so a read-only folder
+// would not stop the writes. The child's save must fail; the project on disk, Temp included,
+// stays byte for byte as it was and opens again.
+TEST_F(ProjectContentsTest, SaveThatCannotWriteKeepsThePreviousProject)
+{
+    importThree();
+    std::string message;
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    writeFile(mProjectPath + "/Temp/marker.txt", "kept");
+    getMeasureManager()->createMeasureLength({Vector3T<double>(0, 0, 0), Vector3T<double>(1, 0, 0)});
+    const auto before = snapshot(mProjectPath);
+
+    for (rlim_t limit : {rlim_t(0), rlim_t(64)}) {
+        std::cout.flush();
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+            std::string childMessage;
+            CoutCapture quiet;
+            const bool saved = mProject.save(childMessage);
+            const bool named = childMessage.find("Cannot open file for writting: ") != std::string::npos;
+            _exit(saved ? 1 : named ? 0 : 2);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "limit " << limit;
+        EXPECT_EQ(snapshot(mProjectPath), before) << "limit " << limit;
+    }
+
+    // An object file that cannot be written (a folder in its place) fails the save after the
+    // sections; the data files and the other object files stay, Temp is not emptied.
+    const std::string blocked = points() + "/Shot_1.shot";
+    ASSERT_EQ(std::remove(blocked.c_str()), 0);
+    ASSERT_EQ(mkdir(blocked.c_str(), 0700), 0);
+    const std::string shot0 = readFile(points() + "/Shot_0.shot");
+    {
+        CoutCapture quiet;
+        EXPECT_FALSE(mProject.save(message));
+    }
+    EXPECT_EQ(message, "Cannot open file for writting: " + blocked);
+    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "Shot_1.shot", "Shot_2.shot", "matrix.zrpmd",
+                                                       "room.zrpcd", "scan.zrpcd"}));
+    EXPECT_EQ(readFile(points() + "/Shot_0.shot"), shot0);
+    EXPECT_EQ(readFile(mProjectPath + "/Temp/marker.txt"), "kept");
+
+    ASSERT_EQ(rmdir(blocked.c_str()), 0);
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    ASSERT_TRUE(reopen(message)) << message;
+    EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 3u);
+    EXPECT_EQ(getMeasureManager()->getObjectSetSize(), 1u);
+}
+
+TEST_F(ProjectContentsTest, BrokenFilesGiveTheirMessages)
+{
+    importThree();
+    std::string message;
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    const auto good = snapshot(mProjectPath);
+    auto restore = [&]() {
+        for (const auto& file : good)
+            if (file.first.back() != '/')
+                writeFile(mProjectPath + "/" + file.first, file.second);
+    };
+
+    const std::string sceneList = mProjectPath + "/Scenes/FolderManager.txt";
+    writeFile(sceneList, "ManageData 0.7\n");
+    EXPECT_FALSE(reopen(message));
+    EXPECT_EQ(message, "Error: SceneData... Unknown ManageData Version... 0.7");
+    restore();
+
+    const std::string communicationList = mProjectPath + "/Communication/FolderManager.txt";
+    writeFile(communicationList, "ManageData 0.2\n");
+    EXPECT_FALSE(reopen(message));
+    EXPECT_EQ(message, "No Communication Data... Unknown ManageData Version... 0.2");
+    ASSERT_EQ(std::remove(communicationList.c_str()), 0);
+    EXPECT_FALSE(reopen(message));
+    EXPECT_EQ(message, "No Communication Data... Cannot open file for reading: " + communicationList);
+    restore();
+
+    const std::string background = mProjectPath + "/Scenes/Background.txt";
+    ASSERT_EQ(std::remove(background.c_str()), 0);
+    EXPECT_FALSE(reopen(message));
+    EXPECT_EQ(message.rfind("Error: SceneData... Cannot open file for reading: ", 0), 0u) << message;
+    EXPECT_EQ(message.substr(message.size() - background.size() - 5), " --> " + background);
+    restore();
+
+    const std::string shot1 = points() + "/Shot_1.shot";
+    writeFile(shot1, "junk\n");
+    EXPECT_FALSE(reopen(message));
+    EXPECT_EQ(message.rfind("Error: PointCloudData... ", 0), 0u) << message;
+    EXPECT_EQ(message.substr(message.size() - shot1.size() - 5), " --> " + shot1);
+    // The shot before it stays in the manager.
+    EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 1u);
+    restore();
+
+    const std::string polygon = mProjectPath + "/Polygons/Polygon_0.polygon";
+    writeFile(polygon, "ObjectInfo 0.1\n");
+    EXPECT_FALSE(reopen(message));
+    EXPECT_EQ(message, "Error: PolygonData... Polygon meshes are not available. --> " + polygon);
+    ASSERT_EQ(std::remove(polygon.c_str()), 0);
+
+    ASSERT_TRUE(reopen(message)) << message;
+    EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 3u);
+}
+
+TEST_F(ProjectContentsTest, OpenOrdersShotsAndCleansTheFolders)
+{
+    importThree();
+    std::string message;
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    // Shot_1 becomes Shot_10: the order is 0, 2, 10 by number, not by name.
+    ASSERT_EQ(std::rename((points() + "/Shot_1.shot").c_str(), (points() + "/Shot_10.shot").c_str()), 0);
+    writeFile(points() + "/stray.txt", "x");
+    writeFile(points() + "/Upper.SHOT", "x");
+    ASSERT_EQ(mkdir((points() + "/sub").c_str(), 0700), 0);
+    writeFile(mProjectPath + "/Polygons/stray.zrply", "x");
+    ASSERT_EQ(rmdir((mProjectPath + "/Temp").c_str()), 0);
+    {
+        CoutCapture out;
+        std::string ignored;
+        mProject.close(ignored);
+        ASSERT_TRUE(mProject.open(projectFile(), message)) << message;
+        const std::string text = out.text();
+        EXPECT_LT(text.find("Shot_0.shot"), text.find("Shot_2.shot"));
+        EXPECT_LT(text.find("Shot_2.shot"), text.find("Shot_10.shot"));
+        EXPECT_NE(text.find("Remove Non-Referenced File: " + points() + "/stray.txt"), std::string::npos);
+    }
+    PointCloudManager* shots = getPointCloudManager();
+    ASSERT_EQ(shots->getObjectSetSize(), 3u);
+    EXPECT_EQ(shots->getObject(1)->getDataFileName(), "matrix.zrpmd");
+    EXPECT_EQ(shots->getObject(2)->getDataFileName(), "room.zrpcd");
+    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "Shot_10.shot", "Shot_2.shot", "matrix.zrpmd",
+                                                       "room.zrpcd", "scan.zrpcd", "sub"}));
+    EXPECT_EQ(names(mProjectPath + "/Polygons"), std::set<std::string>{});
+
+    // A missing Temp is made again by the save.
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "Shot_1.shot", "Shot_2.shot", "matrix.zrpmd",
+                                                       "room.zrpcd", "scan.zrpcd", "sub"}));
+    EXPECT_TRUE(names(mProjectPath + "/Temp").empty());
+
+    // A version 0.0 project reads no meshes, so its polygon folder is left alone.
+    writeFile(mProjectPath + "/Polygons/kept.zrply", "x");
+    writeFile(projectFile(), "ProjectData\n* ProjectName\nProj\n");
+    ASSERT_TRUE(reopen(message)) << message;
+    EXPECT_EQ(mProject.getProjectVersion(), "0.0");
+    EXPECT_EQ(names(mProjectPath + "/Polygons"), std::set<std::string>{"kept.zrply"});
+}
+
+} // namespace
