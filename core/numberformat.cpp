@@ -1,5 +1,7 @@
 #include "numberformat.h"
 
+#include <cstdint>
+
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -145,9 +147,34 @@ std::size_t parseDouble(const char* iFirst, const char* iLast, double* oValue)
     if (p == iLast || *p == '-')
         return 0;
 
-    double value = 0;
     const bool hex = iLast - p > 2 && p[0] == '0' && (p[1] | 0x20) == 'x' &&
                      (FL_isHexDigit(p[2]) || (p[2] == '.' && iLast - p > 3 && FL_isHexDigit(p[3])));
+    // Plain decimals of at most 15 digits without an exponent (nearly every coordinate in a scan
+    // file): the digits make an exact integer and one division by an exact power of ten rounds
+    // once, which is the correctly rounded value that strtod gives too.
+    {
+        static const double kPowers[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const char* q = p;
+        std::uint64_t mantissa = 0;
+        int digits = 0;
+        int fraction = 0;
+        for (; q != iLast && FL_isDigit(*q); ++q, ++digits)
+            mantissa = mantissa * 10 + std::uint64_t(*q - '0');
+        if (q != iLast && *q == '.') {
+            ++q;
+            for (; q != iLast && FL_isDigit(*q); ++q, ++digits, ++fraction)
+                mantissa = mantissa * 10 + std::uint64_t(*q - '0');
+        }
+        const bool exponent = q != iLast && (*q | 0x20) == 'e';
+        if (!hex && digits > 0 && digits <= 15 && !exponent) {
+            const double value = double(mantissa) / kPowers[fraction];
+            *oValue = negative ? -value : value;
+            return static_cast<std::size_t>(q - iFirst);
+        }
+    }
+
+    double value = 0;
     const char* start = hex ? p + 2 : p;
     const std::from_chars_result r =
         std::from_chars(start, iLast, value, hex ? std::chars_format::hex : std::chars_format::general);

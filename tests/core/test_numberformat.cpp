@@ -209,3 +209,33 @@ TEST(NumberFormat, IgnoresACommaDecimalLocale)
     EXPECT_EQ(read, 1.5);
     EXPECT_EQ(integer, 1);
 }
+
+// Scan files are full of short plain decimals: they take a shortcut that must give strtod's value.
+TEST(NumberFormat, ShortDecimalsMatchStrtod)
+{
+    std::mt19937_64 random(7);
+    char text[40];
+    for (int i = 0; i < 200000; ++i) {
+        const int whole = int(random() % 9);
+        const int fraction = int(random() % 9);
+        int n = 0;
+        if (random() % 2)
+            text[n++] = '-';
+        for (int k = 0; k < whole; ++k)
+            text[n++] = char('0' + random() % 10);
+        if (fraction > 0 || whole == 0) {
+            text[n++] = '.';
+            for (int k = 0; k < fraction + (whole == 0 ? 1 : 0); ++k)
+                text[n++] = char('0' + random() % 10);
+        }
+        text[n++] = ' ';
+        text[n] = '\0';
+        double value = 0;
+        const std::size_t used = numberformat::parseDouble(text, text + n, &value);
+        char* end = nullptr;
+        const double expected = std::strtod(text, &end);
+        ASSERT_EQ(used, std::size_t(end - text)) << text;
+        ASSERT_EQ(std::signbit(value), std::signbit(expected)) << text;
+        ASSERT_EQ(value, expected) << text;
+    }
+}
