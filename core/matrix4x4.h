@@ -3,6 +3,8 @@
 
 #include "vector3.h"
 
+#include <cmath>
+
 // Row-major 4x4 matrix: element (r, c) at 4r + c, translation at 3, 7 and 11.
 template <typename T>
 struct Matrix4x4T
@@ -54,5 +56,27 @@ struct Matrix4x4T
 };
 
 using Matrix4x4D = Matrix4x4T<double>;
+
+// Right-handed rotation by iRadian about iAxis, used as it stands (not normalised).
+inline Matrix4x4T<double> getRotationMatrix(const Vector3T<double>& iAxis, double iRadian)
+{
+    const double c = std::cos(iRadian);
+    const double s = std::sin(iRadian);
+    const double t = 1.0 - c;
+    const double x = iAxis.x;
+    const double y = iAxis.y;
+    const double z = iAxis.z;
+    Matrix4x4T<double> r;
+    r(0, 0) = x * x * t + c;
+    r(0, 1) = x * y * t - z * s;
+    r(0, 2) = x * z * t + y * s;
+    r(1, 0) = x * y * t + z * s;
+    r(1, 1) = y * y * t + c;
+    r(1, 2) = y * z * t - x * s;
+    r(2, 0) = x * z * t - y * s;
+    r(2, 1) = y * z * t + x * s;
+    r(2, 2) = z * z * t + c;
+    return r;
+}
 
 #endif

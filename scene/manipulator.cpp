@@ -10,27 +10,6 @@ const double FL_PI = 3.141592;
 const int FL_RING_POINTS = 72;
 const float FL_GUIDE_LENGTH = 1000.0f;
 
-// Right-handed rotation about iAxis, used as it stands (not normalised).
-Matrix4x4T<double> FL_getRotation(const Vector3T<double>& iAxis, double iRadian)
-{
-    const double c = std::cos(iRadian);
-    const double s = std::sin(iRadian);
-    const double t = 1.0 - c;
-    const double x = iAxis.x;
-    const double y = iAxis.y;
-    const double z = iAxis.z;
-    Matrix4x4T<double> r;
-    r(0, 0) = x * x * t + c;
-    r(0, 1) = x * y * t - z * s;
-    r(0, 2) = x * z * t + y * s;
-    r(1, 0) = y * x * t + z * s;
-    r(1, 1) = y * y * t + c;
-    r(1, 2) = y * z * t - x * s;
-    r(2, 0) = z * x * t - y * s;
-    r(2, 1) = z * y * t + x * s;
-    r(2, 2) = z * z * t + c;
-    return r;
-}
 
 void FL_setColor(const Color& iColor)
 {
@@ -95,7 +74,7 @@ void Manipulator::rotate(const Vector3T<double>& iAxis, double iDegree)
 {
     if (iAxis.dot(iAxis) == 0.0)
         return;
-    setMatrix(mMatrix * FL_getRotation(iAxis, iDegree / 180.0 * FL_PI));
+    setMatrix(mMatrix * getRotationMatrix(iAxis, iDegree / 180.0 * FL_PI));
     emit rotated(iAxis, iDegree);
 }
 

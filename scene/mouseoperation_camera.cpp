@@ -57,27 +57,6 @@ Matrix4x4T<double> FL_getTranslation(const Vector3T<double>& iVector)
     return t;
 }
 
-// Right-handed rotation about iAxis, used as it stands (not normalised).
-Matrix4x4T<double> FL_getRotation(const Vector3T<double>& iAxis, double iRadian)
-{
-    const double c = std::cos(iRadian);
-    const double s = std::sin(iRadian);
-    const double t = 1.0 - c;
-    const double x = iAxis.x;
-    const double y = iAxis.y;
-    const double z = iAxis.z;
-    Matrix4x4T<double> r;
-    r(0, 0) = x * x * t + c;
-    r(0, 1) = x * y * t - z * s;
-    r(0, 2) = x * z * t + y * s;
-    r(1, 0) = y * x * t + z * s;
-    r(1, 1) = y * y * t + c;
-    r(1, 2) = y * z * t - x * s;
-    r(2, 0) = z * x * t - y * s;
-    r(2, 1) = z * y * t + x * s;
-    r(2, 2) = z * z * t + c;
-    return r;
-}
 
 // The draw levels of point clouds and polygons while the camera is dragged (rough) or at rest.
 void FL_setLevelOfDetail(Scene* iScene, bool iRough)
@@ -189,7 +168,7 @@ void FL_rotateObject(const std::vector<Object3D*>& iObjects, const Vector3T<doub
         return;
     const double radian = iDegree / 180.0 * FL_PI;
     const Matrix4x4T<double> turn =
-        FL_getTranslation(iOrigin) * FL_getRotation(iAxis, radian) * FL_getTranslation(-iOrigin);
+        FL_getTranslation(iOrigin) * getRotationMatrix(iAxis, radian) * FL_getTranslation(-iOrigin);
     for (Object3D* object : iObjects)
         object->setMatrix(turn * object->getMatrix());
 }

@@ -8,27 +8,6 @@ namespace {
 // The rotation angle convention of the scene: degrees times this over 180.
 const double FL_PI = 3.141592;
 
-// Right-handed rotation about iAxis, used as it stands (not normalised).
-Matrix4x4T<double> FL_getRotation(const Vector3T<double>& iAxis, double iRadian)
-{
-    const double c = std::cos(iRadian);
-    const double s = std::sin(iRadian);
-    const double t = 1.0 - c;
-    const double x = iAxis.x;
-    const double y = iAxis.y;
-    const double z = iAxis.z;
-    Matrix4x4T<double> r;
-    r(0, 0) = x * x * t + c;
-    r(0, 1) = x * y * t - z * s;
-    r(0, 2) = x * z * t + y * s;
-    r(1, 0) = x * y * t + z * s;
-    r(1, 1) = y * y * t + c;
-    r(1, 2) = y * z * t - x * s;
-    r(2, 0) = x * z * t - y * s;
-    r(2, 1) = y * z * t + x * s;
-    r(2, 2) = z * z * t + c;
-    return r;
-}
 
 } // namespace
 
@@ -251,7 +230,7 @@ void Object3D::rotate(const Vector3T<double>& iAxis, double iDegree)
 {
     if (iAxis.dot(iAxis) == 0.0 || iDegree == 0.0)
         return;
-    setMatrix(mMatrix * FL_getRotation(iAxis, iDegree / 180.0 * FL_PI));
+    setMatrix(mMatrix * getRotationMatrix(iAxis, iDegree / 180.0 * FL_PI));
 }
 
 void Object3D::setBoundingBox(const BoundingBox& iSource)
