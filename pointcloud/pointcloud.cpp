@@ -37,6 +37,9 @@ PointCloud::PointCloud(Object3D* iParent) : Object3D(iParent)
 
 PointCloud::~PointCloud()
 {
+    // A load may be reading the shot itself, not only its data.
+    if (mLoadStop)
+        mLoadStop();
     releasePointCloud(mPointCloud);
 }
 
@@ -55,6 +58,11 @@ void PointCloud::setDeleterQueue(DeleterQueue iQueue)
     mDeleterQueue = std::move(iQueue);
 }
 
+void PointCloud::setLoadStop(LoadStop iStop)
+{
+    mLoadStop = std::move(iStop);
+}
+
 void PointCloud::setColor(Color iColor)
 {
     if (iColor == mColor)
@@ -67,6 +75,9 @@ void PointCloud::setPointCloud(PointCloudInterface* iPCImp)
 {
     if (iPCImp == mPointCloud)
         return;
+    // A load reads the data pointer and works on the old data.
+    if (mLoadStop)
+        mLoadStop();
     PointCloudInterface* old = mPointCloud;
     mPointCloud = iPCImp;
     releasePointCloud(old);

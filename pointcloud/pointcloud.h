@@ -16,8 +16,9 @@ class PointCloudInterface;
 // The point data is freed with the shot (or when it is replaced). An octree body that may be
 // large is handed, when a deleter queue is set, to that queue as a Deleter, so that the
 // deleter thread frees it; the small rest of the data object is freed at once. Without a
-// queue everything is freed on the spot. Whoever deletes shots stops the loader first: the
-// loader may be working on this data.
+// queue everything is freed on the spot. The loader may be working on this shot and its data:
+// the shot runs its load stop, when one is set, before it replaces its data and when it is
+// destroyed, whoever deletes it and whether it holds data or not.
 class PointCloud : public Object3D
 {
     Q_OBJECT
@@ -25,6 +26,8 @@ class PointCloud : public Object3D
 public:
     // Takes ownership of the deleter it is given; called on the thread that frees the shot.
     using DeleterQueue = std::function<void(Deleter*)>;
+    // Ends, and waits for, every load from another thread that may use the shot.
+    using LoadStop = std::function<void()>;
 
     explicit PointCloud(Object3D* iParent = nullptr);
     ~PointCloud() override;
@@ -36,6 +39,8 @@ public:
     PointCloudInterface* getPointCloud() const;
     // The queue must stay usable for as long as the shot lives (or be reset first).
     void setDeleterQueue(DeleterQueue iQueue);
+    // The same holds for the load stop.
+    void setLoadStop(LoadStop iStop);
 
     // Writes the shot's object file: name, Visible state, colour, matrix, box, data file name.
     bool exportObjectFile(const std::string& iFilePath, std::string& iErrorMessage) const;
@@ -62,6 +67,7 @@ private:
     Color mColor{0, 255, 0, 255};
     PointCloudInterface* mPointCloud = nullptr;
     DeleterQueue mDeleterQueue;
+    LoadStop mLoadStop;
 };
 
 #endif

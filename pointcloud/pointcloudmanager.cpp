@@ -162,18 +162,19 @@ PointCloudManager::PointCloudManager(QObject* iParent)
     // finished() comes from the loader thread; the relay reaches the GUI thread's listeners
     // through its event loop.
     connect(mLoader, &QThread::finished, this, &PointCloudManager::finishedDataLoading, Qt::QueuedConnection);
-    // The manager lives until the program ends: the threads must not outlive the application.
-    if (QCoreApplication* application = QCoreApplication::instance())
-        connect(application, &QCoreApplication::aboutToQuit, this, &PointCloudManager::finishThreads);
+    followApplication();
 }
 
 PointCloudManager::~PointCloudManager()
 {
     finishThreads();
     // The base destructor frees the shots; their data is freed on the spot from now on.
-    for (unsigned i = 0; i < getObjectSetSize(); ++i)
-        if (PointCloud* shot = getData(static_cast<int>(i)))
+    for (unsigned i = 0; i < getObjectSetSize(); ++i) {
+        if (PointCloud* shot = getData(static_cast<int>(i))) {
             shot->setDeleterQueue(PointCloud::DeleterQueue());
+            shot->setLoadStop(PointCloud::LoadStop());
+        }
+    }
     delete mLoader;
     delete mDeleter;
 }
@@ -193,15 +194,33 @@ bool PointCloudManager::isErasable() const
 void PointCloudManager::setDeleterQueueALL()
 {
     PointCloudDeleter* deleter = mDeleter;
-    for (unsigned i = 0; i < getObjectSetSize(); ++i)
-        if (PointCloud* shot = getData(static_cast<int>(i)))
+    PointCloudLoader* loader = mLoader;
+    for (unsigned i = 0; i < getObjectSetSize(); ++i) {
+        if (PointCloud* shot = getData(static_cast<int>(i))) {
             shot->setDeleterQueue([deleter](Deleter* iDeleter) { deleter->addTarget(iDeleter); });
+            shot->setLoadStop([loader]() { loader->stopFully(); });
+        }
+    }
 }
 
-void PointCloudManager::finishThreads()
+void PointCloudManager::finishThreads() const
 {
     mLoader->stopFully();
     mDeleter->finish();
+}
+
+// The manager is kept until the program ends, and may be made before the application: the
+// threads must not outlive it. An application that is destroyed without its event loop having
+// returned never sends aboutToQuit().
+void PointCloudManager::followApplication() const
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr || application == mApplication)
+        return;
+    mApplication = application;
+    PointCloudManager* self = const_cast<PointCloudManager*>(this);
+    connect(application, &QCoreApplication::aboutToQuit, self, [self]() { self->finishThreads(); });
+    connect(application, &QObject::destroyed, self, [self]() { self->finishThreads(); });
 }
 
 PointCloud* PointCloudManager::getData(int iIndex) const
@@ -226,6 +245,8 @@ void PointCloudManager::stopDataLoading()
 void PointCloudManager::updateDrawData(int iPointSize, int iTargetLevel, bool iDelayLoad, const Camera& iCamera,
                                        const ClipBox& /*iClipBox*/) const
 {
+    // The threads start below.
+    followApplication();
     std::vector<PointCloud*> shots;
     for (unsigned i = 0; i < getObjectSetSize(); ++i)
         if (PointCloud* shot = getData(static_cast<int>(i)))

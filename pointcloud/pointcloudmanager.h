@@ -5,6 +5,9 @@
 #include "object3d.h"
 #include "pointcloudparameter.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,10 +31,12 @@ QGLShaderProgram* FL_getPointCloudShader();
 //
 // Threads. Everything here runs on the GUI thread. The manager owns a loader thread, which
 // fills octree blocks of the shots in the background, and a deleter thread, which frees the
-// octrees of shots that left the view. Every shot added gets the deleter as its deleter queue.
-// The loader is stopped and waited for before any octree is released, and both threads are
-// brought to an end when the application quits and when the manager is destroyed, before the
-// shots are. Whoever deletes shots calls stopDataLoading() first.
+// octrees of shots that left the view. Every shot added gets the deleter as its deleter queue
+// and the loader's stop as its load stop, so that the loader is stopped and waited for before
+// any shot or its data goes, whatever path deletes it (clearObject() and deleteObject() of the
+// base included). Both threads are brought to an end when the application quits or is
+// destroyed (also one made after the manager) and when the manager is destroyed, before the
+// shots are.
 class PointCloudManager : public Object3D
 {
     Q_OBJECT
@@ -121,10 +126,13 @@ public slots:
     void setPointContourColorMin(const Color& iColor);
 
 private:
-    // Every shot frees the octree of its point data through the deleter thread.
+    // Every shot frees the octree of its point data through the deleter thread and stops the
+    // loader before it lets go of its data.
     void setDeleterQueueALL();
     // Stops the loader and lets the deleter free everything queued.
-    void finishThreads();
+    void finishThreads() const;
+    // Has the threads finished by the application that runs now; once per application.
+    void followApplication() const;
     void applyRenderSetting(const PointCloudParameter& iParameter, bool iVisible);
     // The picking passes; iColorByIndex gives each shot its child index as colour.
     void drawFlat(int iPointSize, bool iColorByIndex) const;
@@ -132,6 +140,7 @@ private:
     PointCloudLoader* mLoader;
     PointCloudDeleter* mDeleter;
     PointCloudParameter mParameter;
+    mutable QPointer<QCoreApplication> mApplication;
 };
 
 #endif
