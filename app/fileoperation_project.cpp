@@ -137,6 +137,17 @@ std::vector<FLSection> FL_communicationSections(bool iWithCameraPathRendering)
     return sections;
 }
 
+// Opens the staged list of a folder for writing.
+bool FL_createList(AsciiFileOperator& iStream, const std::string& iFolderPath, std::string& iErrorMessage)
+{
+    if (!iStream.openFile(FL_stagedPath(iFolderPath, flFolderManagerFileName), false)) {
+        iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + iFolderPath + "/" +
+                        flFolderManagerFileName;
+        return false;
+    }
+    return true;
+}
+
 // Has every owner write its file, also after one has failed, then writes the list; all go to
 // staged files first. Only when every file was written are they put in place; otherwise the
 // staged files are removed, the previous files stay and the first failing owner's message is
@@ -269,60 +280,53 @@ bool ProjectOperator::loadProjectFile(const std::string& iFilePath, std::string&
     return true;
 }
 
+namespace {
+
+// Reads the lists and the data folders in the order of a project's version, then tidies the
+// folders. Stops at the first failure with the failing step named before its message.
+bool FL_loadProject(ProjectOperator& iOperator, bool iWithPolygons, std::string& iErrorMessage)
+{
+    if (!iOperator.loadSceneData(iErrorMessage)) {
+        iErrorMessage = ProjectOperator::tr("Error: SceneData... ").toStdString() + iErrorMessage;
+        return false;
+    }
+    if (!iOperator.loadCommunicationData(iErrorMessage)) {
+        iErrorMessage = ProjectOperator::tr("No Communication Data... ").toStdString() + iErrorMessage;
+        return false;
+    }
+    if (!iOperator.loadPointCloudData(iErrorMessage)) {
+        iErrorMessage = ProjectOperator::tr("Error: PointCloudData... ").toStdString() + iErrorMessage;
+        return false;
+    }
+    if (iWithPolygons && !iOperator.loadPolygonData(iErrorMessage)) {
+        iErrorMessage = ProjectOperator::tr("Error: PolygonData... ").toStdString() + iErrorMessage;
+        return false;
+    }
+    iOperator.clearTempFolder();
+    iOperator.cleanPointCloudFolder();
+    iOperator.cleanPolygonFolder();
+    return true;
+}
+
+} // namespace
+
 bool ProjectOperator::loadProject_Ver0_0(std::string& iErrorMessage)
 {
-    if (!loadSceneData(iErrorMessage)) {
-        iErrorMessage = tr("Error: SceneData... ").toStdString() + iErrorMessage;
-        return false;
-    }
-    if (!loadCommunicationData(iErrorMessage)) {
-        iErrorMessage = tr("No Communication Data... ").toStdString() + iErrorMessage;
-        return false;
-    }
-    if (!loadPointCloudData(iErrorMessage)) {
-        iErrorMessage = tr("Error: PointCloudData... ").toStdString() + iErrorMessage;
-        return false;
-    }
-    clearTempFolder();
-    cleanPointCloudFolder();
-    cleanPolygonFolder();
-    return true;
+    return FL_loadProject(*this, false, iErrorMessage);
 }
 
 bool ProjectOperator::loadProject_Ver0_1(std::string& iErrorMessage)
 {
-    if (!loadSceneData(iErrorMessage)) {
-        iErrorMessage = tr("Error: SceneData... ").toStdString() + iErrorMessage;
-        return false;
-    }
-    if (!loadCommunicationData(iErrorMessage)) {
-        iErrorMessage = tr("No Communication Data... ").toStdString() + iErrorMessage;
-        return false;
-    }
-    if (!loadPointCloudData(iErrorMessage)) {
-        iErrorMessage = tr("Error: PointCloudData... ").toStdString() + iErrorMessage;
-        return false;
-    }
-    if (!loadPolygonData(iErrorMessage)) {
-        iErrorMessage = tr("Error: PolygonData... ").toStdString() + iErrorMessage;
-        return false;
-    }
-    clearTempFolder();
-    cleanPointCloudFolder();
-    cleanPolygonFolder();
-    return true;
+    return FL_loadProject(*this, true, iErrorMessage);
 }
 
 bool ProjectOperator::saveSceneData(std::string& iErrorMessage)
 {
     const std::string folderPath = getSceneFolderPath();
     std::cout << "SceneFolderPath: " << folderPath << std::endl;
-    const std::string listPath = folderPath + "/" + flFolderManagerFileName;
     AsciiFileOperator stream;
-    if (!stream.openFile(FL_stagedPath(folderPath, flFolderManagerFileName), false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + listPath;
+    if (!FL_createList(stream, folderPath, iErrorMessage))
         return false;
-    }
     std::cout << "SceneData Ver: 0.0" << std::endl;
     const bool sectionsWritten = saveSceneData_Ver0_0(stream, iErrorMessage);
     return FL_finishSections(stream, sectionsWritten, folderPath, FL_sceneSections(), iErrorMessage);
@@ -332,12 +336,9 @@ bool ProjectOperator::saveCommunicationData(std::string& iErrorMessage)
 {
     const std::string folderPath = getCommunicationFolderPath();
     std::cout << "CommunicationFolderPath: " << folderPath << std::endl;
-    const std::string listPath = folderPath + "/" + flFolderManagerFileName;
     AsciiFileOperator stream;
-    if (!stream.openFile(FL_stagedPath(folderPath, flFolderManagerFileName), false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + listPath;
+    if (!FL_createList(stream, folderPath, iErrorMessage))
         return false;
-    }
     std::cout << "CommunicationData Ver: 0.1" << std::endl;
     const bool sectionsWritten = saveCommunicationData_Ver0_1(stream, iErrorMessage);
     return FL_finishSections(stream, sectionsWritten, folderPath, FL_communicationSections(true), iErrorMessage);

@@ -52,6 +52,25 @@ void FL_writeRenderingParameter(AsciiFileOperator& iStream, const CommentParamet
     sectionfile::writeValue(iStream, "LineColor", AsciiFileOperator::toString(iPara.lineColor));
 }
 
+// Stores the value when it differs from the field; true when it was stored.
+template <typename T>
+bool FL_store(T& ioField, const T& iValue)
+{
+    if (iValue == ioField)
+        return false;
+    ioField = iValue;
+    return true;
+}
+
+// Opens a file of either version for reading; the index of its version, or -1.
+int FL_openToRead(AsciiFileOperator& ioStream, const std::string& iFileName, const char* iDataName,
+                  std::string& iErrorMessage)
+{
+    return sectionfile::openToRead(ioStream, iFileName, iDataName, {FL_VERSION_0_0, FL_VERSION_0_1},
+                                   CommentManager::tr("Cannot open file for reading: ").toStdString(),
+                                   CommentManager::tr("File Header Error.").toStdString(), iErrorMessage);
+}
+
 } // namespace
 
 CommentManager::CommentManager(QObject* iParent) : Object3D(iParent)
@@ -90,27 +109,24 @@ Color CommentManager::getLineColor() const
 
 void CommentManager::setCharSize(int iValue)
 {
-    if (iValue < 1 || iValue == mPara.charSize)
+    if (iValue < 1 || !FL_store(mPara.charSize, iValue))
         return;
-    mPara.charSize = iValue;
     clearImageALL();
     emit changedValue();
 }
 
 void CommentManager::setTitleColor(const Color& iColor)
 {
-    if (iColor == mPara.titleColor)
+    if (!FL_store(mPara.titleColor, iColor))
         return;
-    mPara.titleColor = iColor;
     clearImageALL();
     emit changedValue();
 }
 
 void CommentManager::setTextColor(const Color& iColor)
 {
-    if (iColor == mPara.textColor)
+    if (!FL_store(mPara.textColor, iColor))
         return;
-    mPara.textColor = iColor;
     clearImageALL();
     emit changedValue();
 }
@@ -118,18 +134,14 @@ void CommentManager::setTextColor(const Color& iColor)
 void CommentManager::setLineWidth(int iValue)
 {
     // GL refuses line widths below 1.
-    if (iValue < 1 || iValue == mPara.lineWidth)
-        return;
-    mPara.lineWidth = iValue;
-    emit changedValue();
+    if (iValue >= 1 && FL_store(mPara.lineWidth, iValue))
+        emit changedValue();
 }
 
 void CommentManager::setLineColor(const Color& iColor)
 {
-    if (iColor == mPara.lineColor)
-        return;
-    mPara.lineColor = iColor;
-    emit changedValue();
+    if (FL_store(mPara.lineColor, iColor))
+        emit changedValue();
 }
 
 Color CommentManager::getDrawColor(int iIndex, const SceneParameter& iScenePara, const Color& iLineColor) const
@@ -228,9 +240,7 @@ bool CommentManager::saveData_Ver0_1(AsciiFileOperator& iStream, std::string& /*
 bool CommentManager::initDataFromTextFile(const std::string& iFileName, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    switch (sectionfile::openToRead(stream, iFileName, FL_DATA_NAME, {FL_VERSION_0_0, FL_VERSION_0_1},
-                                    tr("Cannot open file for reading: ").toStdString(),
-                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    switch (FL_openToRead(stream, iFileName, FL_DATA_NAME, iErrorMessage)) {
     case 0:
         return loadData_Ver0_0(stream, iErrorMessage);
     case 1:
@@ -337,9 +347,7 @@ bool CommentManager::saveRenderingParameter_Ver0_1(AsciiFileOperator& iStream, s
 bool CommentManager::importRenderingParameter(const std::string& iFileName, std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    switch (sectionfile::openToRead(stream, iFileName, FL_RENDERING_DATA_NAME, {FL_VERSION_0_0, FL_VERSION_0_1},
-                                    tr("Cannot open file for reading: ").toStdString(),
-                                    tr("File Header Error.").toStdString(), iErrorMessage)) {
+    switch (FL_openToRead(stream, iFileName, FL_RENDERING_DATA_NAME, iErrorMessage)) {
     case 0:
         return loadRenderingParameter_Ver0_0(stream, iErrorMessage);
     case 1:

@@ -211,6 +211,14 @@ bool FL_loadRendering_Ver0_1(AsciiFileOperator& iStream, MeasureParameter* ioPar
     return FL_loadRendering(iStream, true, ioParameter, ioVisible, iErrorMessage);
 }
 
+// A copy of the parameter with one field changed.
+template <typename T>
+MeasureParameter FL_with(MeasureParameter iParameter, T MeasureParameter::*iField, const T& iValue)
+{
+    iParameter.*iField = iValue;
+    return iParameter;
+}
+
 } // namespace
 
 MeasureManager::MeasureManager(QObject* iParent) : Object3D(iParent)
@@ -343,9 +351,7 @@ void MeasureManager::setCharSize(int iSize)
 {
     if (!FL_isCharSize(iSize))
         return;
-    MeasureParameter p = parameter;
-    p.charSize = iSize;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::charSize, iSize)))
         emit changedValue();
 }
 
@@ -353,65 +359,49 @@ void MeasureManager::setPrecision(int iPrecision)
 {
     if (!FL_isPrecision(iPrecision))
         return;
-    MeasureParameter p = parameter;
-    p.precision = iPrecision;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::precision, iPrecision)))
         emit changedValue();
 }
 
 void MeasureManager::setCharColor(const Color& iColor)
 {
-    MeasureParameter p = parameter;
-    p.charColor = iColor;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::charColor, iColor)))
         emit changedValue();
 }
 
 void MeasureManager::setLabelMode(MeasureParameter::LabelMode iMode)
 {
-    MeasureParameter p = parameter;
-    p.labelMode = iMode;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::labelMode, iMode)))
         emit changedValue();
 }
 
 void MeasureManager::setLineWidth(int iWidth)
 {
-    MeasureParameter p = parameter;
-    p.lineWidth = iWidth;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::lineWidth, iWidth)))
         emit changedValue();
 }
 
 void MeasureManager::setLineColor(const Color& iColor)
 {
-    MeasureParameter p = parameter;
-    p.lineColor = iColor;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::lineColor, iColor)))
         emit changedValue();
 }
 
 void MeasureManager::setArrowLength(int iLength)
 {
-    MeasureParameter p = parameter;
-    p.arrowLength = iLength;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::arrowLength, iLength)))
         emit changedValue();
 }
 
 void MeasureManager::setArrowArgument(int iArgument)
 {
-    MeasureParameter p = parameter;
-    p.arrowArgument = iArgument;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::arrowArgument, iArgument)))
         emit changedValue();
 }
 
 void MeasureManager::setArcRadius(int iRadius)
 {
-    MeasureParameter p = parameter;
-    p.arcRadius = iRadius;
-    if (applyParameter(p))
+    if (applyParameter(FL_with(parameter, &MeasureParameter::arcRadius, iRadius)))
         emit changedValue();
 }
 

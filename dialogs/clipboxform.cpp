@@ -1,21 +1,10 @@
 #include "clipboxform.h"
 
 #include "clipbox.h"
+#include "formfunction.h"
 #include "ui_clipboxform.h"
 
 #include <QStandardItemModel>
-
-namespace {
-
-// Fills a spin box without touching one that already shows the value, so that a refresh
-// caused by the user's own typing does not rewrite the text under the cursor.
-void FL_setValue(QDoubleSpinBox* iBox, double iValue)
-{
-    if (iBox->value() != iValue)
-        iBox->setValue(iValue);
-}
-
-} // namespace
 
 ClipBoxForm::ClipBoxForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_ClipBoxForm)
 {
@@ -110,15 +99,15 @@ void ClipBoxForm::updateUI()
     ui->checkBoxVisible->setCheckState(target->hasState(Object3D::Visible) ? Qt::Checked : Qt::Unchecked);
     ui->checkBoxEnable->setCheckState(target->enable ? Qt::Checked : Qt::Unchecked);
 
-    FL_setValue(ui->doubleSpinBoxScaleX, target->scale.x * 2.0);
-    FL_setValue(ui->doubleSpinBoxScaleY, target->scale.y * 2.0);
-    FL_setValue(ui->doubleSpinBoxScaleZ, target->scale.z * 2.0);
+    setSpinBoxValue(ui->doubleSpinBoxScaleX, target->scale.x * 2.0);
+    setSpinBoxValue(ui->doubleSpinBoxScaleY, target->scale.y * 2.0);
+    setSpinBoxValue(ui->doubleSpinBoxScaleZ, target->scale.z * 2.0);
 
     Vector3T<double> position;
     target->getPosition(&position);
-    FL_setValue(ui->doubleSpinBoxCenterX, position.x);
-    FL_setValue(ui->doubleSpinBoxCenterY, position.y);
-    FL_setValue(ui->doubleSpinBoxCenterZ, position.z);
+    setSpinBoxValue(ui->doubleSpinBoxCenterX, position.x);
+    setSpinBoxValue(ui->doubleSpinBoxCenterY, position.y);
+    setSpinBoxValue(ui->doubleSpinBoxCenterZ, position.z);
 
     // One model for the panel's life, refilled: a model swapped in on every refresh would leave
     // the selection models that the table and its headers make for each model behind until
@@ -132,7 +121,7 @@ void ClipBoxForm::updateUI()
         for (int c = 0; c < 3; ++c)
             mAttitudeModel->setData(mAttitudeModel->index(r, c), matrix(r, c), Qt::EditRole);
 
-    FL_setValue(ui->doubleSpinBoxClarity, target->clarity);
+    setSpinBoxValue(ui->doubleSpinBoxClarity, target->clarity);
 
     connectUI();
 }

@@ -1,6 +1,7 @@
 #include "pointcloudform.h"
 
 #include "colorfunction.h"
+#include "formfunction.h"
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
 #include "renamedialog.h"
@@ -9,25 +10,6 @@
 #include <QStandardItemModel>
 
 #include <string>
-
-namespace {
-
-// Fills a spin box without touching one that already shows the value, so that a refresh
-// caused by the user's own typing does not rewrite the text under the cursor.
-void FL_setValue(QDoubleSpinBox* iBox, double iValue)
-{
-    if (iBox->value() != iValue)
-        iBox->setValue(iValue);
-}
-
-void FL_setButtonColor(QPushButton* iButton, const Color& iColor)
-{
-    QPalette palette = iButton->palette();
-    palette.setBrush(QPalette::All, QPalette::Button, QBrush(convert(iColor), Qt::SolidPattern));
-    iButton->setPalette(palette);
-}
-
-} // namespace
 
 PointCloudForm::PointCloudForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_PointCloudForm)
 {
@@ -131,13 +113,13 @@ void PointCloudForm::updateUI()
     const PointCloudInterface* body = target->getPointCloud();
     ui->lineEditPointNumber->setText(QString::number(body ? body->getPointNumber() : 0));
     ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
-    FL_setButtonColor(ui->pushButtonColor, target->getColor());
+    setButtonColor(ui->pushButtonColor, target->getColor());
 
     Vector3T<double> position;
     target->getPosition(&position);
-    FL_setValue(ui->doubleSpinBoxPositionX, position.x);
-    FL_setValue(ui->doubleSpinBoxPositionY, position.y);
-    FL_setValue(ui->doubleSpinBoxPositionZ, position.z);
+    setSpinBoxValue(ui->doubleSpinBoxPositionX, position.x);
+    setSpinBoxValue(ui->doubleSpinBoxPositionY, position.y);
+    setSpinBoxValue(ui->doubleSpinBoxPositionZ, position.z);
 
     // One model for the panel's life, refilled: a model swapped in on every refresh would leave
     // the selection models that the table makes for each model behind until the panel goes.

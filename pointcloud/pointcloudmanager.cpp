@@ -152,6 +152,16 @@ private:
     GLuint mProgram;
 };
 
+// Stores the value when it differs from the field; true when it was stored.
+template <typename T>
+bool PCM_store(T& ioField, const T& iValue)
+{
+    if (iValue == ioField)
+        return false;
+    ioField = iValue;
+    return true;
+}
+
 } // namespace
 
 PointCloudManager::PointCloudManager(QObject* iParent)
@@ -546,113 +556,85 @@ void PointCloudManager::applyRenderSetting(const PointCloudParameter& iParameter
 
 void PointCloudManager::setColorMode(PointCloudParameter::ColorMode iMode)
 {
-    if (iMode == mParameter.colorMode)
-        return;
-    mParameter.colorMode = iMode;
-    emit changedValue();
+    if (PCM_store(mParameter.colorMode, iMode))
+        emit changedValue();
 }
 
 void PointCloudManager::setTargetLevel(int iLevel)
 {
-    if (!PointCloudParameter::isValidLevel(iLevel) || iLevel == mParameter.targetLevel)
-        return;
-    mParameter.targetLevel = iLevel;
-    emit changedValue();
+    if (PointCloudParameter::isValidLevel(iLevel) && PCM_store(mParameter.targetLevel, iLevel))
+        emit changedValue();
 }
 
 void PointCloudManager::setNormalLevel(int iLevel)
 {
-    if (!PointCloudParameter::isValidLevel(iLevel) || iLevel == mParameter.normalLevel)
-        return;
-    mParameter.normalLevel = iLevel;
-    emit changedValue();
+    if (PointCloudParameter::isValidLevel(iLevel) && PCM_store(mParameter.normalLevel, iLevel))
+        emit changedValue();
 }
 
 void PointCloudManager::setRoughLevel(int iLevel)
 {
-    if (!PointCloudParameter::isValidLevel(iLevel) || iLevel == mParameter.roughLevel)
-        return;
-    mParameter.roughLevel = iLevel;
-    emit changedValue();
+    if (PointCloudParameter::isValidLevel(iLevel) && PCM_store(mParameter.roughLevel, iLevel))
+        emit changedValue();
 }
 
 void PointCloudManager::setDelayLoad(bool iFlag)
 {
-    if (iFlag == mParameter.delayLoad)
-        return;
-    mParameter.delayLoad = iFlag;
-    emit changedValue();
+    if (PCM_store(mParameter.delayLoad, iFlag))
+        emit changedValue();
 }
 
 void PointCloudManager::setDarkVoxel(bool iFlag)
 {
-    if (iFlag == mParameter.darkVoxel)
-        return;
-    mParameter.darkVoxel = iFlag;
-    emit changedValue();
+    if (PCM_store(mParameter.darkVoxel, iFlag))
+        emit changedValue();
 }
 
 void PointCloudManager::setUpdateDrawData(bool iFlag)
 {
-    if (iFlag == mParameter.updateDrawData)
-        return;
-    mParameter.updateDrawData = iFlag;
-    emit changedValue();
+    if (PCM_store(mParameter.updateDrawData, iFlag))
+        emit changedValue();
 }
 
 void PointCloudManager::setPointVisible(bool iFlag)
 {
-    if (iFlag == mParameter.pointVisible)
-        return;
-    mParameter.pointVisible = iFlag;
-    emit changedValue();
+    if (PCM_store(mParameter.pointVisible, iFlag))
+        emit changedValue();
 }
 
 void PointCloudManager::setPointSize(int iSize)
 {
-    if (!PointCloudParameter::isValidPointSize(iSize) || iSize == mParameter.pointSize)
-        return;
-    mParameter.pointSize = iSize;
-    emit changedValue();
+    if (PointCloudParameter::isValidPointSize(iSize) && PCM_store(mParameter.pointSize, iSize))
+        emit changedValue();
 }
 
 void PointCloudManager::setPointContourMode(int iMode)
 {
-    if (iMode == mParameter.pointContourMode)
-        return;
-    mParameter.pointContourMode = iMode;
-    emit changedValue();
+    if (PCM_store(mParameter.pointContourMode, iMode))
+        emit changedValue();
 }
 
 // Plain float comparison: a NaN always counts as a change.
 void PointCloudManager::setPointContourValueMax(float iValue)
 {
-    if (iValue == mParameter.contourValueMax)
-        return;
-    mParameter.contourValueMax = iValue;
-    emit changedValue();
+    if (PCM_store(mParameter.contourValueMax, iValue))
+        emit changedValue();
 }
 
 void PointCloudManager::setPointContourValueMin(float iValue)
 {
-    if (iValue == mParameter.contourValueMin)
-        return;
-    mParameter.contourValueMin = iValue;
-    emit changedValue();
+    if (PCM_store(mParameter.contourValueMin, iValue))
+        emit changedValue();
 }
 
 void PointCloudManager::setPointContourColorMax(const Color& iColor)
 {
-    if (iColor == mParameter.contourColorMax)
-        return;
-    mParameter.contourColorMax = iColor;
-    emit changedValue();
+    if (PCM_store(mParameter.contourColorMax, iColor))
+        emit changedValue();
 }
 
 void PointCloudManager::setPointContourColorMin(const Color& iColor)
 {
-    if (iColor == mParameter.contourColorMin)
-        return;
-    mParameter.contourColorMin = iColor;
-    emit changedValue();
+    if (PCM_store(mParameter.contourColorMin, iColor))
+        emit changedValue();
 }

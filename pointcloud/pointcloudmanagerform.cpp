@@ -1,28 +1,10 @@
 #include "pointcloudmanagerform.h"
 
 #include "colorfunction.h"
+#include "formfunction.h"
 #include "pointcloudmanager.h"
 #include "pointcloudparameter.h"
 #include "ui_pointcloudmanagerform.h"
-
-namespace {
-
-// Fills a spin box without touching one that already shows the value, so that a refresh
-// caused by the user's own typing does not rewrite the text under the cursor.
-void FL_setValue(QDoubleSpinBox* iBox, double iValue)
-{
-    if (iBox->value() != iValue)
-        iBox->setValue(iValue);
-}
-
-void FL_setButtonColor(QPushButton* iButton, const Color& iColor)
-{
-    QPalette palette = iButton->palette();
-    palette.setBrush(QPalette::All, QPalette::Button, QBrush(convert(iColor), Qt::SolidPattern));
-    iButton->setPalette(palette);
-}
-
-} // namespace
 
 PointCloudManagerForm::PointCloudManagerForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_PointCloudManagerForm)
 {
@@ -153,10 +135,10 @@ void PointCloudManagerForm::updateUI()
         ui->spinBoxPointSize->setValue(parameter->pointSize);
     // A mode that the list does not offer (from a settings file) leaves no entry chosen.
     ui->comboBoxPointContourColorMode->setCurrentIndex(parameter->pointContourMode);
-    FL_setValue(ui->doubleSpinBoxPointContourValueMax, parameter->contourValueMax);
-    FL_setValue(ui->doubleSpinBoxPointContourValueMin, parameter->contourValueMin);
-    FL_setButtonColor(ui->pushButtonPointContourColorMax, parameter->contourColorMax);
-    FL_setButtonColor(ui->pushButtonPointContourColorMin, parameter->contourColorMin);
+    setSpinBoxValue(ui->doubleSpinBoxPointContourValueMax, parameter->contourValueMax);
+    setSpinBoxValue(ui->doubleSpinBoxPointContourValueMin, parameter->contourValueMin);
+    setButtonColor(ui->pushButtonPointContourColorMax, parameter->contourColorMax);
+    setButtonColor(ui->pushButtonPointContourColorMin, parameter->contourColorMin);
 
     connectUI();
 }
