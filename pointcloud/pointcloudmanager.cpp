@@ -154,7 +154,7 @@ private:
 
 // Stores the value when it differs from the field; true when it was stored.
 template <typename T>
-bool PCM_store(T& ioField, const T& iValue)
+bool FL_store(T& ioField, const T& iValue)
 {
     if (iValue == ioField)
         return false;
@@ -556,85 +556,85 @@ void PointCloudManager::applyRenderSetting(const PointCloudParameter& iParameter
 
 void PointCloudManager::setColorMode(PointCloudParameter::ColorMode iMode)
 {
-    if (PCM_store(mParameter.colorMode, iMode))
+    if (FL_store(mParameter.colorMode, iMode))
         emit changedValue();
 }
 
 void PointCloudManager::setTargetLevel(int iLevel)
 {
-    if (PointCloudParameter::isValidLevel(iLevel) && PCM_store(mParameter.targetLevel, iLevel))
+    if (PointCloudParameter::isValidLevel(iLevel) && FL_store(mParameter.targetLevel, iLevel))
         emit changedValue();
 }
 
 void PointCloudManager::setNormalLevel(int iLevel)
 {
-    if (PointCloudParameter::isValidLevel(iLevel) && PCM_store(mParameter.normalLevel, iLevel))
+    if (PointCloudParameter::isValidLevel(iLevel) && FL_store(mParameter.normalLevel, iLevel))
         emit changedValue();
 }
 
 void PointCloudManager::setRoughLevel(int iLevel)
 {
-    if (PointCloudParameter::isValidLevel(iLevel) && PCM_store(mParameter.roughLevel, iLevel))
+    if (PointCloudParameter::isValidLevel(iLevel) && FL_store(mParameter.roughLevel, iLevel))
         emit changedValue();
 }
 
 void PointCloudManager::setDelayLoad(bool iFlag)
 {
-    if (PCM_store(mParameter.delayLoad, iFlag))
+    if (FL_store(mParameter.delayLoad, iFlag))
         emit changedValue();
 }
 
 void PointCloudManager::setDarkVoxel(bool iFlag)
 {
-    if (PCM_store(mParameter.darkVoxel, iFlag))
+    if (FL_store(mParameter.darkVoxel, iFlag))
         emit changedValue();
 }
 
 void PointCloudManager::setUpdateDrawData(bool iFlag)
 {
-    if (PCM_store(mParameter.updateDrawData, iFlag))
+    if (FL_store(mParameter.updateDrawData, iFlag))
         emit changedValue();
 }
 
 void PointCloudManager::setPointVisible(bool iFlag)
 {
-    if (PCM_store(mParameter.pointVisible, iFlag))
+    if (FL_store(mParameter.pointVisible, iFlag))
         emit changedValue();
 }
 
 void PointCloudManager::setPointSize(int iSize)
 {
-    if (PointCloudParameter::isValidPointSize(iSize) && PCM_store(mParameter.pointSize, iSize))
+    if (PointCloudParameter::isValidPointSize(iSize) && FL_store(mParameter.pointSize, iSize))
         emit changedValue();
 }
 
 void PointCloudManager::setPointContourMode(int iMode)
 {
-    if (PCM_store(mParameter.pointContourMode, iMode))
+    if (FL_store(mParameter.pointContourMode, iMode))
         emit changedValue();
 }
 
 // Plain float comparison: a NaN always counts as a change.
 void PointCloudManager::setPointContourValueMax(float iValue)
 {
-    if (PCM_store(mParameter.contourValueMax, iValue))
+    if (FL_store(mParameter.contourValueMax, iValue))
         emit changedValue();
 }
 
 void PointCloudManager::setPointContourValueMin(float iValue)
 {
-    if (PCM_store(mParameter.contourValueMin, iValue))
+    if (FL_store(mParameter.contourValueMin, iValue))
         emit changedValue();
 }
 
 void PointCloudManager::setPointContourColorMax(const Color& iColor)
 {
-    if (PCM_store(mParameter.contourColorMax, iColor))
+    if (FL_store(mParameter.contourColorMax, iColor))
         emit changedValue();
 }
 
 void PointCloudManager::setPointContourColorMin(const Color& iColor)
 {
-    if (PCM_store(mParameter.contourColorMin, iColor))
+    if (FL_store(mParameter.contourColorMin, iColor))
         emit changedValue();
 }
