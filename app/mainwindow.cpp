@@ -171,6 +171,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWin
     mMeasureCreationDialog = nullptr;
 
     ui->widgetOpenGL->setModel(getScene(), getSceneState(), getMouseOperator());
+    // The view holds the focus from the start and gets it back when a popup closes; it passes
+    // every key on to this window.
+    ui->widgetOpenGL->setFocus();
 
     connect(ui->widgetOpenGL, SIGNAL(mouseMove(QMouseEvent*)), this, SLOT(showMousePosition(QMouseEvent*)));
     connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updateTitle()));
@@ -248,6 +251,8 @@ void MainWindow::createActionScene()
     cameraModeBox = new QComboBox(this);
     cameraModeBox->addItem(tr("Observation"));
     cameraModeBox->addItem(tr("WalkThrough"));
+    // Used with the mouse only: a focused combo box would take F, V and the arrows for its item search.
+    cameraModeBox->setFocusPolicy(Qt::NoFocus);
     connect(cameraModeBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setCameraWorkMode(int)));
 }
 

@@ -2,6 +2,7 @@
 // the tool commands, and the program with its translation in the application folder.
 #include "bestfitdialog.h"
 #include "camera.h"
+#include "commands.h"
 #include "commentmanager.h"
 #include "global.h"
 #include "mainwindow.h"
@@ -10,6 +11,8 @@
 #include "pointcloudeditdialog.h"
 #include "pointcloudmanager.h"
 #include "referencepoint.h"
+#include "mouseoperator.h"
+#include "scene.h"
 #include "scenestate.h"
 
 #include <QAction>
@@ -25,12 +28,14 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -347,4 +352,140 @@ TEST_F(MainWindowTest, ExitClosesTheWindowWithoutAsking)
     ASSERT_TRUE(mWindow->isVisible());
     findAction(mWindow.get(), "Exit")->trigger();
     EXPECT_FALSE(mWindow->isVisible());
+}
+
+namespace
+{
+// A key as a user types it: delivered where Qt delivers real keys, to the focus widget or,
+// when nothing has the focus, to the active window.
+void typeKey(Qt::Key iKey, Qt::KeyboardModifiers iModifiers = Qt::NoModifier)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        target = QApplication::activeWindow();
+    ASSERT_TRUE(target);
+    QTest::keyClick(target, iKey, iModifiers);
+}
+
+// Distance of a point from the camera's line of sight.
+double offSight(const Vector3T<double>& iPoint)
+{
+    Camera::LookAtData lookAt;
+    getSceneState()->getCamera().getLookAtData(&lookAt);
+    const Vector3T<double> f = Camera::getForward(lookAt);
+    const Vector3T<double> d = iPoint - lookAt.viewPoint;
+    const Vector3T<double> off = d - f * d.dot(f);
+    return std::sqrt(off.dot(off));
+}
+
+int countState(Object3D* iManager, Object3D::State iState)
+{
+    int count = 0;
+    for (unsigned int i = 0; i < iManager->getObjectSetSize(); ++i)
+        count += iManager->getObject(static_cast<int>(i))->hasState(iState) ? 1 : 0;
+    return count;
+}
+}
+
+// The whole key table, typed with the focus wherever Qt puts it: after start-up, after a click
+// on the camera mode box and after a click in the view.
+TEST_F(MainWindowTest, KeyTableActsWhereverTheFocusIs)
+{
+    PointCloudManager* shots = getPointCloudManager();
+    MeasureManager* measures = getMeasureManager();
+    ASSERT_EQ(shots->getObjectSetSize(), 0u);
+    const Vector3T<double> near(0, 0, 0), far(100, 0, 0);
+    for (const Vector3T<double>& centre : {near, far})
+    {
+        PointCloud* shot = new PointCloud();
+        shot->setBoundingBox(BoundingBox(centre, Vector3T<double>(2, 2, 2)));
+        shots->addNewObject(shot);
+    }
+    measures->clearObject();
+    ASSERT_TRUE(measures->createMeasureLength({Vector3T<double>(0, 0, 0), Vector3T<double>(1, 0, 0)}));
+
+    mWindow->resize(800, 600);
+    mWindow->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mWindow.get()));
+    mWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+    QComboBox* modeBox = mWindow->findChild<QComboBox*>();
+    QWidget* view = mWindow->findChild<QWidget*>("widgetOpenGL");
+    ASSERT_TRUE(modeBox && view);
+    MouseOperator* mouse = getMouseOperator();
+    QAction* length = findAction(mWindow.get(), "MeasureLength");
+
+    const char* places[] = {"start-up", "camera mode box", "view"};
+    for (const char* place : places)
+    {
+        SCOPED_TRACE(place);
+        if (std::string(place) == "camera mode box")
+        {
+            QTest::mouseClick(modeBox, Qt::LeftButton);
+            // The open list takes the keys until it closes, as it does for a user.
+            if (QWidget* popup = QApplication::activePopupWidget())
+                QTest::keyClick(popup, Qt::Key_Escape);
+        }
+        else if (std::string(place) == "view")
+            QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        EXPECT_EQ(modeBox->currentIndex(), 0);
+        typeKey(Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(countState(shots, Object3D::Selected), 2);
+        EXPECT_EQ(countState(measures, Object3D::Selected), 1);
+        typeKey(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(countState(shots, Object3D::Selected) + countState(measures, Object3D::Selected), 0);
+
+        // F fits the selection; Alt+F, and F with nothing selected, the whole scene.
+        shots->getObject(1)->enableState(Object3D::Selected);
+        typeKey(Qt::Key_F);
+        EXPECT_LT(offSight(far), 1e-3);
+        EXPECT_GT(offSight(Vector3T<double>(50, 0, 0)), 1.0);
+        typeKey(Qt::Key_F, Qt::AltModifier);
+        EXPECT_LT(offSight(Vector3T<double>(50, 0, 0)), 1e-3);
+        typeKey(Qt::Key_F, Qt::ControlModifier);
+        EXPECT_LT(offSight(Vector3T<double>(50, 0, 0)), 1e-3);
+
+        // Shift+V hides the selection, V shows it; Alt(+Shift)+V shows or hides everything.
+        typeKey(Qt::Key_V, Qt::ShiftModifier);
+        EXPECT_FALSE(shots->getObject(1)->hasState(Object3D::Visible));
+        EXPECT_TRUE(shots->getObject(0)->hasState(Object3D::Visible));
+        typeKey(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_FALSE(shots->getObject(1)->hasState(Object3D::Visible));
+        typeKey(Qt::Key_V);
+        EXPECT_TRUE(shots->getObject(1)->hasState(Object3D::Visible));
+        typeKey(Qt::Key_V, Qt::AltModifier | Qt::ShiftModifier);
+        EXPECT_EQ(countState(shots, Object3D::Visible) + countState(measures, Object3D::Visible), 0);
+        typeKey(Qt::Key_V, Qt::AltModifier);
+        EXPECT_EQ(countState(shots, Object3D::Visible) + countState(measures, Object3D::Visible), 3);
+        shots->getObject(1)->disableState(Object3D::Selected);
+
+        // Shift held turns drags into the object operation until it is released.
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+        QTest::keyPress(target, Qt::Key_Shift);
+        EXPECT_EQ(mouse->getMouseMode(), MouseOperator::ObjectOperation);
+        QTest::keyRelease(target, Qt::Key_Shift, Qt::ShiftModifier);
+        EXPECT_EQ(mouse->getMouseMode(), MouseOperator::CameraOperation);
+
+        length->trigger();
+        ASSERT_TRUE(sameIcon(length->icon(), ":/icons/tool_distance_ON.png"));
+        typeKey(Qt::Key_Escape);
+        EXPECT_TRUE(sameIcon(length->icon(), ":/icons/tool_distance.png"));
+
+        // Up and Down are no camera mode keys.
+        typeKey(Qt::Key_Down);
+        EXPECT_EQ(modeBox->currentIndex(), 0);
+    }
+
+    // Delete removes the selected objects, Backspace likewise; with nothing selected nothing goes.
+    typeKey(Qt::Key_Delete);
+    EXPECT_EQ(shots->getObjectSetSize(), 2u);
+    shots->getObject(0)->enableState(Object3D::Selected);
+    typeKey(Qt::Key_Delete);
+    EXPECT_EQ(shots->getObjectSetSize(), 1u);
+    measures->getObject(0)->enableState(Object3D::Selected);
+    typeKey(Qt::Key_Backspace);
+    EXPECT_EQ(measures->getObjectSetSize(), 0u);
+
+    shots->stopDataLoading();
+    shots->clearObject();
 }
