@@ -40,10 +40,11 @@ QString FL_toQString(const std::string& iText)
     return QString::fromStdString(iText);
 }
 
-// The name becomes a file name in the project folder and line 3 of the project file.
+// The name becomes a file name in the project folder and line 3 of the project file: nothing
+// that leaves the folder or breaks the line.
 bool FL_isSafeName(const std::string& iName)
 {
-    return iName.find('/') == std::string::npos && iName.find("..") == std::string::npos &&
+    return iName != "." && iName != ".." && iName.find('/') == std::string::npos &&
            iName.find('\n') == std::string::npos && iName.find('\r') == std::string::npos &&
            iName.find('\0') == std::string::npos;
 }
@@ -79,7 +80,7 @@ bool ProjectOperator::checkNewProject(const std::string& iProjectFolderPath, con
         return false;
     }
     if (!FL_isSafeName(iProjectName)) {
-        iErrorMessage = tr("Name must not contain \"/\", \"..\" or a line break.").toStdString();
+        iErrorMessage = tr("Name must not contain \"/\" or a line break, nor be \".\" or \"..\".").toStdString();
         return false;
     }
     const QDir folder(FL_toQString(iProjectFolderPath));
@@ -230,7 +231,7 @@ bool ProjectOperator::setProjectName(const std::string& iProjectName, std::strin
         return false;
     }
     if (!FL_isSafeName(iProjectName)) {
-        iErrorMessage = tr("Name must not contain \"/\", \"..\" or a line break.").toStdString();
+        iErrorMessage = tr("Name must not contain \"/\" or a line break, nor be \".\" or \"..\".").toStdString();
         return false;
     }
     flProjectName = iProjectName;

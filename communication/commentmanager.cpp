@@ -1,6 +1,7 @@
 #include "commentmanager.h"
 
 #include "asciifileoperator.h"
+#include "labelcharsize.h"
 #include "camera.h"
 #include "sceneparameter.h"
 #include "sectionfile.h"
@@ -109,7 +110,7 @@ Color CommentManager::getLineColor() const
 
 void CommentManager::setCharSize(int iValue)
 {
-    if (iValue < 1 || !FL_store(mPara.charSize, iValue))
+    if (!isLabelCharSize(iValue) || !FL_store(mPara.charSize, iValue))
         return;
     clearImageALL();
     emit changedValue();
@@ -395,7 +396,7 @@ bool CommentManager::loadRenderingParameter(AsciiFileOperator& iStream, bool iWi
     // Sizes the drawing cannot use are out of range, as for the setters; the current
     // values stay.
     CommentParameter para = mPara;
-    if (charSize >= 1)
+    if (isLabelCharSize(charSize))
         para.charSize = charSize;
     para.titleColor = titleColor;
     para.textColor = textColor;

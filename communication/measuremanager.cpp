@@ -1,6 +1,7 @@
 #include "measuremanager.h"
 
 #include "asciifileoperator.h"
+#include "labelcharsize.h"
 #include "boundingbox.h"
 #include "sceneparameter.h"
 #include "sectionfile.h"
@@ -33,11 +34,6 @@ struct FL_MeasureRecord
     bool visible = true;
     std::vector<Vector3T<double>> points;
 };
-
-bool FL_isCharSize(int iSize)
-{
-    return iSize >= 1;
-}
 
 bool FL_isPrecision(int iPrecision)
 {
@@ -349,7 +345,7 @@ bool MeasureManager::applyParameter(const MeasureParameter& iParameter)
 
 void MeasureManager::setCharSize(int iSize)
 {
-    if (!FL_isCharSize(iSize))
+    if (!isLabelCharSize(iSize))
         return;
     if (applyParameter(FL_with(parameter, &MeasureParameter::charSize, iSize)))
         emit changedValue();
@@ -504,7 +500,7 @@ bool MeasureManager::importRenderingParameter(const std::string& iFilePath, std:
     }
 
     // Sizes the labels cannot be drawn with are ignored, as the setters ignore them.
-    if (!FL_isCharSize(read.charSize))
+    if (!isLabelCharSize(read.charSize))
         read.charSize = parameter.charSize;
     if (!FL_isPrecision(read.precision))
         read.precision = parameter.precision;

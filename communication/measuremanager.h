@@ -66,7 +66,7 @@ public slots:
 
     // Each ignores values out of range and the value already held; a change of one of the
     // first four drops all labels. changedValue() on every change.
-    void setCharSize(int iSize); // 1 and more
+    void setCharSize(int iSize); // 1 to kMaxLabelCharSize
     void setPrecision(int iPrecision); // 0 and more
     void setCharColor(const Color& iColor);
     void setLabelMode(MeasureParameter::LabelMode iMode);

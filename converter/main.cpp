@@ -198,12 +198,32 @@ void FL_sampling(PointCloudData* ioData, int iPitch)
     ioData->pointList.swap(cells);
 }
 
-bool FL_isWritableRegularFile(const std::string& iFilePath)
+// What stood at the output path before the export: a failed export removes the output only
+// when this run created or rewrote a regular file there.
+struct FL_OutputState
 {
-    if (!std::ofstream(iFilePath, std::ios::app).is_open())
-        return false;
+    bool existed = false;
     struct stat info = {};
-    return stat(iFilePath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+};
+
+FL_OutputState FL_getOutputState(const std::string& iFilePath)
+{
+    FL_OutputState state;
+    state.existed = stat(iFilePath.c_str(), &state.info) == 0;
+    return state;
+}
+
+bool FL_isWrittenByThisRun(const std::string& iFilePath, const FL_OutputState& iBefore)
+{
+    const FL_OutputState after = FL_getOutputState(iFilePath);
+    if (!after.existed || !S_ISREG(after.info.st_mode))
+        return false;
+    if (!iBefore.existed)
+        return true;
+    const struct stat& a = iBefore.info;
+    const struct stat& b = after.info;
+    return a.st_ino != b.st_ino || a.st_dev != b.st_dev || a.st_size != b.st_size ||
+           a.st_mtim.tv_sec != b.st_mtim.tv_sec || a.st_mtim.tv_nsec != b.st_mtim.tv_nsec;
 }
 
 } // namespace
@@ -258,12 +278,11 @@ int main(int argc, char* argv[])
     }
 
     FL_print("Start: export file...");
-    // Only a regular file the writer could open is ours to remove after a failed write;
-    // a device or anything else at the path is left alone.
-    const bool removable = FL_isWritableRegularFile(exportFilePath);
+    const FL_OutputState before = FL_getOutputState(exportFilePath);
     if (!writer->exportData(data, exportFilePath, voxelResolution)) {
-        // A half-written octree file would load as garbage later: leave none.
-        if (removable)
+        // A half-written octree file would load as garbage later: leave none. A file the writer
+        // never touched, a device or anything else at the path is left alone.
+        if (FL_isWrittenByThisRun(exportFilePath, before))
             std::remove(exportFilePath.c_str());
         FL_print("Error: Export File Writing. --> " + exportFilePath);
         return 0;

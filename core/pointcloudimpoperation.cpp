@@ -399,7 +399,9 @@ bool FL_readPCD(PointCloudData* oData, const std::string& iFilePath)
     }
     oData->height = height;
     const std::int64_t count = std::int64_t(width) * height;
-    if (count > kMaxCells) {
+    // Every cell takes a line of at least eight bytes ("0 0 0 0" and its line break), so a size
+    // that the file cannot hold is refused before the padding below allocates it.
+    if (count > kMaxCells || static_cast<std::uint64_t>(count) > reader.fileSize() / 8) {
         FL_print("Error: number of points");
         return false;
     }

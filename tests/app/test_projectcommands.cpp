@@ -156,7 +156,7 @@ TEST_F(ProjectCommandTest, RefusedCreationKeepsTheOpenProject)
         {fresh, "", "Name is empty..."},
         {"", "Name", "Folder is empty..."},
         {busy, "Name", "Project Folder is needed to be empty."},
-        {fresh, "../Outside", "Name must not contain \"/\", \"..\" or a line break."},
+        {fresh, "../Outside", "Name must not contain \"/\" or a line break, nor be \".\" or \"..\"."},
     };
     for (const Case& c : cases) {
         Box box;

@@ -229,8 +229,8 @@ TEST_F(ProjectOperatorTest, UnsafeNamesAreRefused)
 {
     const std::string folder = temp.file("project");
     mkdir(folder.c_str(), 0700);
-    const std::string refusal = "Name must not contain \"/\", \"..\" or a line break.";
-    const std::vector<std::string> names = {"../escaped", "sub/name", "..", "a..b", "line\nbreak", "carriage\rreturn",
+    const std::string refusal = "Name must not contain \"/\" or a line break, nor be \".\" or \"..\".";
+    const std::vector<std::string> names = {"../escaped", "sub/name", "..", ".", "line\nbreak", "carriage\rreturn",
                                             std::string("zero\0byte", 9)};
     for (const std::string& name : names) {
         std::string message;
@@ -245,6 +245,19 @@ TEST_F(ProjectOperatorTest, UnsafeNamesAreRefused)
     EXPECT_EQ(countEntries(folder), 0);
     EXPECT_EQ(countEntries(temp.path()), 1);
     EXPECT_FALSE(projectOperator.hasProject());
+}
+
+TEST_F(ProjectOperatorTest, NamesWithDotsInsideAreKept)
+{
+    for (const std::string name : {"Site..A", "..Hidden", "End.."}) {
+        const std::string folder = create(name);
+        std::string message;
+        CoutCapture quiet;
+        projectOperator.close(message);
+        ASSERT_TRUE(projectOperator.open(folder + "/" + name + ".bgp", message)) << name << ": " << message;
+        EXPECT_EQ(projectOperator.getProjectName(), name);
+        projectOperator.close(message);
+    }
 }
 
 TEST_F(ProjectOperatorTest, OpenAfterSaveRestoresTheProject)
@@ -326,9 +339,9 @@ TEST_F(ProjectOperatorTest, ProjectFileReader)
         {"ProjectData 0.1\n", false, "File is not recorded Header: ProjectName", nullptr, nullptr},
         {"ProjectData 0.1\n* ProjectName\n", false, "Name is empty...", nullptr, nullptr},
         {"ProjectData 0.1\n* ProjectName\n\nName\n", false, "Name is empty...", nullptr, nullptr},
-        {"ProjectData 0.1\n* ProjectName\n../Name\n", false, "Name must not contain \"/\", \"..\" or a line break.",
+        {"ProjectData 0.1\n* ProjectName\n../Name\n", false, "Name must not contain \"/\" or a line break, nor be \".\" or \"..\".",
          nullptr, nullptr},
-        {"ProjectData 0.1\n* ProjectName\nName\r\n", false, "Name must not contain \"/\", \"..\" or a line break.",
+        {"ProjectData 0.1\n* ProjectName\nName\r\n", false, "Name must not contain \"/\" or a line break, nor be \".\" or \"..\".",
          nullptr, nullptr},
     };
     const std::string path = temp.file("Project.bgp");
@@ -386,7 +399,7 @@ TEST_F(ProjectOperatorTest, OpenPrefixesProjectFileFailures)
     writeFile(temp.file("escape.bgp"), "ProjectData 0.1\n* ProjectName\nsub/../../escape\n");
     message.clear();
     EXPECT_FALSE(projectOperator.open(temp.file("escape.bgp"), message));
-    EXPECT_EQ(message, "Error: ProjectFile... Name must not contain \"/\", \"..\" or a line break.");
+    EXPECT_EQ(message, "Error: ProjectFile... Name must not contain \"/\" or a line break, nor be \".\" or \"..\".");
     EXPECT_FALSE(projectOperator.hasProject());
 }
 

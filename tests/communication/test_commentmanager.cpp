@@ -114,6 +114,8 @@ TEST(CommentManagerTest, SettersSignalOnceAndClearLabelsOnlyForLabelSettings)
 
     manager.setCharSize(0);
     manager.setCharSize(-4);
+    manager.setCharSize(100);
+    manager.setCharSize(30000);
     manager.setCharSize(14);
     manager.setLineWidth(0);
     manager.setLineWidth(2);
@@ -371,4 +373,14 @@ TEST(CommentManagerTest, RenderingFileChecksAndRanges)
 
     ASSERT_TRUE(readRendering(manager, path, error));
     EXPECT_EQ(value.count(), 1);
+
+    // A size beyond the panel's range would make huge label images: ignored as well.
+    changed[5] = "30000";
+    testutil::writeFile(path, joinLines(changed));
+    ASSERT_TRUE(readRendering(manager, path, error));
+    EXPECT_EQ(manager.getCharSize(), 14);
+    changed[5] = "99";
+    testutil::writeFile(path, joinLines(changed));
+    ASSERT_TRUE(readRendering(manager, path, error));
+    EXPECT_EQ(manager.getCharSize(), 99);
 }

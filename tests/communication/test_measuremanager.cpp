@@ -304,6 +304,8 @@ TEST(MeasureManagerTest, SettersChangeOnlyInRangeAndDropLabelsForLabelFields)
     // Out of range: ignored.
     manager.setCharSize(0);
     manager.setCharSize(-4);
+    manager.setCharSize(100);
+    manager.setCharSize(30000);
     manager.setPrecision(-1);
     EXPECT_EQ(value.count(), 0);
     EXPECT_EQ(manager.parameter.charSize, 14);
@@ -627,14 +629,17 @@ TEST(MeasureManagerTest, RenderingFileOldVersionAndValueRanges)
     // A label size of 0 and a negative precision cannot be drawn: ignored, the rest is read.
     populate(manager);
     giveLabels(manager);
-    testutil::writeFile(path, "MeasureRenderingData 0.1\n* Visibility\n1\nMeasureLabel\n* CharactorSize\n0\n"
-                              "* CharactorColor\n10 20 30\n* Precision\n-1\n* LabelMode\n7\nMeasureLine\n"
-                              "* LineWidth\n5\n* LineColor\n40 50 60\n* ArrowLength\n11\n* ArrowArgument\n12\n"
-                              "* ArcRadius\n13\n");
-    read = readRendering(manager, path);
-    ASSERT_TRUE(read.ok) << read.error;
-    expected.lineWidth = 5;
-    EXPECT_EQ(manager.parameter, expected);
+    for (const char* size : {"0", "100", "30000"}) {
+        testutil::writeFile(path, std::string("MeasureRenderingData 0.1\n* Visibility\n1\nMeasureLabel\n* CharactorSize\n") +
+                                      size +
+                                      "\n* CharactorColor\n10 20 30\n* Precision\n-1\n* LabelMode\n7\nMeasureLine\n"
+                                      "* LineWidth\n5\n* LineColor\n40 50 60\n* ArrowLength\n11\n* ArrowArgument\n12\n"
+                                      "* ArcRadius\n13\n");
+        read = readRendering(manager, path);
+        ASSERT_TRUE(read.ok) << read.error;
+        expected.lineWidth = 5;
+        EXPECT_EQ(manager.parameter, expected) << size;
+    }
     EXPECT_TRUE(manager.hasState(Object3D::Visible));
     EXPECT_TRUE(hasLabels(manager)); // no label field changed
 

@@ -1042,6 +1042,28 @@ TEST_F(KestruneTest, OutputCutShortByAFailedWriteIsRemoved)
     }
 }
 
+TEST_F(KestruneTest, OutputFileTheWriterCannotOpenIsKept)
+{
+    // A running program cannot be opened for writing (ETXTBSY), not even by root.
+    write("in.ptx", ptxText(2, 3, kScanLines));
+    const std::string out = "busy.zrpcd";
+    ASSERT_EQ(std::system(("cp /bin/sleep '" + path(out) + "'").c_str()), 0);
+    const std::string before = readFile(path(out));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl(path(out).c_str(), "sleep", "30", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    usleep(200000);
+    const RunResult r = run({"in.ptx", out, "4", "1"});
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> " + out);
+    EXPECT_EQ(readFile(path(out)), before);
+}
+
 TEST_F(KestruneTest, OutputDeviceThatRefusesWritesIsNotRemoved)
 {
     // A private node of the always-full device: writes to it fail with "no space".

@@ -281,6 +281,14 @@ TEST_F(ImporterTest, PCDMalformedHeaderOrDataFails)
     EXPECT_EQ(lastLine(initByPCDFile, sixLines + "WIDTH 2\n"), "Error: read HEIGHT");
     EXPECT_EQ(lastLine(initByPCDFile, sixLines + "WIDTH 2\nHEIGHT -1\n"), "Error: read HEIGHT");
     EXPECT_EQ(lastLine(initByPCDFile, pcdHeader("65536", "65536")), "Error: number of points");
+    // More cells than the file's bytes can hold: refused before any padding is allocated.
+    EXPECT_EQ(lastLine(initByPCDFile, pcdHeader("100000000", "1") + "1 2 3 0\n"), "Error: number of points");
+    // The 172-byte header alone holds 21 cells, so 21 are padded and 22 are refused.
+    ASSERT_EQ(pcdHeader("21", "1").size(), 172u);
+    EXPECT_EQ(lastLine(initByPCDFile, pcdHeader("22", "1")), "Error: number of points");
+    const Import bound = import(initByPCDFile, pcdHeader("21", "1"));
+    ASSERT_TRUE(bound.ok);
+    EXPECT_EQ(bound.data.pointList.size(), 21u);
     EXPECT_EQ(lastLine(initByPCDFile, header + "1 2 3\n"), "Error: piont data");
     EXPECT_EQ(lastLine(initByPCDFile, header + "nan nan nan\n"), "Error: piont data");
     const Import missing = run(initByPCDFile, dir.file("missing.pcd"));
