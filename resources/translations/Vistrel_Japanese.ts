@@ -2,6 +2,222 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>Background</name>
+    <message>
+        <source>Uniform</source>
+        <translation>単色</translation>
+    </message>
+    <message>
+        <source>Gradient Top to Bottom</source>
+        <translation>グラデーション（上から下）</translation>
+    </message>
+    <message>
+        <source>Gradient LeftTop to RigthBottom</source>
+        <translation>グラデーション（左上から右下）</translation>
+    </message>
+    <message>
+        <source>Gradient Left to Right</source>
+        <translation>グラデーション（左から右）</translation>
+    </message>
+    <message>
+        <source>Gradient LeftBottom to RigthTop</source>
+        <translation>グラデーション（左下から右上）</translation>
+    </message>
+    <message>
+        <source>Gradient Inside to Outside</source>
+        <translation>グラデーション（内側から外側）</translation>
+    </message>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>BestFitDialog</name>
+    <message>
+        <source>Best Fit</source>
+        <translation>ベストフィット</translation>
+    </message>
+    <message>
+        <source>Shot:</source>
+        <translation>ショット:</translation>
+    </message>
+    <message>
+        <source>Base</source>
+        <translation>基準</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>対象</translation>
+    </message>
+    <message>
+        <source>Sampling Condition:</source>
+        <translation>サンプリング条件:</translation>
+    </message>
+    <message>
+        <source>Find Length Max</source>
+        <translation>最大探索距離</translation>
+    </message>
+    <message>
+        <source>Sampling Pitch</source>
+        <translation>サンプリング間隔</translation>
+    </message>
+    <message>
+        <source>Loop Condition:</source>
+        <translation>反復条件:</translation>
+    </message>
+    <message>
+        <source>Loop Max</source>
+        <translation>最大反復回数</translation>
+    </message>
+    <message>
+        <source>Tolerance</source>
+        <translation>許容誤差</translation>
+    </message>
+    <message>
+        <source>Execute</source>
+        <translation>実行</translation>
+    </message>
+</context>
+<context>
+    <name>Camera</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>CameraPathManager</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>ClipBox</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>ClipBoxForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Flag:</source>
+        <translation>フラグ:</translation>
+    </message>
+    <message>
+        <source>Show ClipBox.</source>
+        <translation>クリップボックスを表示</translation>
+    </message>
+    <message>
+        <source>Enable Clip Effect.</source>
+        <translation>クリップ効果を有効にする</translation>
+    </message>
+    <message>
+        <source>Center:</source>
+        <translation>中心:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Scale:</source>
+        <translation>スケール:</translation>
+    </message>
+    <message>
+        <source>Clarity:</source>
+        <translation>透明度:</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>Attitude:</source>
+        <translation>姿勢:</translation>
+    </message>
+</context>
+<context>
+    <name>CommentManager</name>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+</context>
+<context>
+    <name>GLWidget</name>
+    <message>
+        <source>Fit View</source>
+        <translation>ビューをフィット</translation>
+    </message>
+    <message>
+        <source>Fit View to selected objects.</source>
+        <translation>選択したオブジェクトにビューを合わせます。</translation>
+    </message>
+    <message>
+        <source>Delete Selected Objects</source>
+        <translation>選択オブジェクトを削除</translation>
+    </message>
+    <message>
+        <source>Delete selected objects.</source>
+        <translation>選択したオブジェクトを削除します。</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>File</source>
@@ -102,6 +318,577 @@
     <message>
         <source>No Project...</source>
         <translation>プロジェクトなし...</translation>
+    </message>
+    <message>
+        <source>MainWindow</source>
+        <translation>メインウィンドウ</translation>
+    </message>
+    <message>
+        <source>Create a new file</source>
+        <translation>新しいファイルを作成します</translation>
+    </message>
+    <message>
+        <source>Open an existing file</source>
+        <translation>既存のファイルを開きます</translation>
+    </message>
+    <message>
+        <source>Save the document to disk</source>
+        <translation>ドキュメントをディスクに保存します</translation>
+    </message>
+    <message>
+        <source>Import PointCloud to disk</source>
+        <translation>点群をディスクにインポートします</translation>
+    </message>
+    <message>
+        <source>Exit the application</source>
+        <translation>アプリケーションを終了します</translation>
+    </message>
+    <message>
+        <source>Show Dialog: Mouse Setting</source>
+        <translation>ダイアログを表示: マウス設定</translation>
+    </message>
+    <message>
+        <source>Show Browser: Scene Structure</source>
+        <translation>ブラウザを表示: シーン構造</translation>
+    </message>
+    <message>
+        <source>Show Browser: Object Property</source>
+        <translation>ブラウザを表示: オブジェクトプロパティ</translation>
+    </message>
+    <message>
+        <source>Show Dialog: SceneRendering</source>
+        <translation>ダイアログを表示: シーン描画</translation>
+    </message>
+    <message>
+        <source>Show Dialog: CameraSetting</source>
+        <translation>ダイアログを表示: カメラ設定</translation>
+    </message>
+    <message>
+        <source>Show Dialog: CameraPath</source>
+        <translation>ダイアログを表示: カメラパス</translation>
+    </message>
+    <message>
+        <source>Show Dialog: Edit</source>
+        <translation>ダイアログを表示: 編集</translation>
+    </message>
+    <message>
+        <source>Show Dialog: Best Fit</source>
+        <translation>ダイアログを表示: ベストフィット</translation>
+    </message>
+    <message>
+        <source>NULL</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>NULL: Object Selection</source>
+        <translation>なし: オブジェクト選択</translation>
+    </message>
+    <message>
+        <source>Transform...</source>
+        <translation>変換...</translation>
+    </message>
+    <message>
+        <source>Show Dialog: Transform</source>
+        <translation>ダイアログを表示: 変換</translation>
+    </message>
+    <message>
+        <source>Transform By Manipulator</source>
+        <translation>マニピュレーターで変換</translation>
+    </message>
+    <message>
+        <source>Transform: Select Object!</source>
+        <translation>変換: オブジェクトを選択してください</translation>
+    </message>
+    <message>
+        <source>Measure...</source>
+        <translation>計測...</translation>
+    </message>
+    <message>
+        <source>Show Dialog: Measure</source>
+        <translation>ダイアログを表示: 計測</translation>
+    </message>
+    <message>
+        <source>MeasureLength</source>
+        <translation>距離計測</translation>
+    </message>
+    <message>
+        <source>Measure Length: Select 2 Points!</source>
+        <translation>距離計測: 2 点を選択してください</translation>
+    </message>
+    <message>
+        <source>MeasureAngle</source>
+        <translation>角度計測</translation>
+    </message>
+    <message>
+        <source>Measure Angle: Select 3 Points!</source>
+        <translation>角度計測: 3 点を選択してください</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>コメント</translation>
+    </message>
+    <message>
+        <source>Create Comment: Select 1 Point!</source>
+        <translation>コメント作成: 1 点を選択してください</translation>
+    </message>
+    <message>
+        <source>Show the application&apos;s About box</source>
+        <translation>アプリケーションのバージョン情報を表示します</translation>
+    </message>
+    <message>
+        <source>Import Files</source>
+        <translation>ファイルのインポート</translation>
+    </message>
+    <message>
+        <source>ALL Files(*.*);;Original PointCloud Files (*.zrpcd);;PointCloudData Files (*.pcd);;JPGIS Files (*.xml);;PTX Files(*.ptx)</source>
+        <translation>すべてのファイル (*.*);;独自形式点群ファイル (*.zrpcd);;PCD 点群ファイル (*.pcd);;JPGIS ファイル (*.xml);;PTX ファイル (*.ptx)</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>情報</translation>
+    </message>
+    <message>
+        <source>All Imported.</source>
+        <translation>すべてインポートしました。</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Several Files can not imported...</source>
+        <translation>一部のファイルをインポートできませんでした...</translation>
+    </message>
+    <message>
+        <source>ALL Files(*.*);;STL Files (*.stl);;JPGIS Files (*.xml)</source>
+        <translation>すべてのファイル (*.*);;STL ファイル (*.stl);;JPGIS ファイル (*.xml)</translation>
+    </message>
+    <message>
+        <source>Information()</source>
+        <translation>情報</translation>
+    </message>
+    <message>
+        <source>Invoked &lt;b&gt;File|Print&lt;/b&gt;</source>
+        <translation>&lt;b&gt;ファイル|印刷&lt;/b&gt; を実行しました</translation>
+    </message>
+    <message>
+        <source>Vistrel Ver0.1</source>
+        <translation>Vistrel Ver0.1</translation>
+    </message>
+    <message>
+        <source>IX: %1, IY: %2</source>
+        <translation>IX: %1, IY: %2</translation>
+    </message>
+    <message>
+        <source>Error()</source>
+        <translation>エラー</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>BrightglassProject File (*.bgp)</source>
+        <translation>BrightglassProject ファイル (*.bgp)</translation>
+    </message>
+    <message>
+        <source>File Open</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>Opened Project File.</source>
+        <translation>プロジェクトファイルを開きました。</translation>
+    </message>
+    <message>
+        <source>File Open Error!!</source>
+        <translation>ファイルを開けませんでした</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>エラー</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureManager</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudEditDialog</name>
+    <message>
+        <source>PointCloud Edit</source>
+        <translation>点群編集</translation>
+    </message>
+    <message>
+        <source>Shot:</source>
+        <translation>ショット:</translation>
+    </message>
+    <message>
+        <source>PointCloud:</source>
+        <translation>点群:</translation>
+    </message>
+    <message>
+        <source>Edit...</source>
+        <translation>編集...</translation>
+    </message>
+    <message>
+        <source>Cannot start the program: </source>
+        <translation>プログラムを起動できません: </translation>
+    </message>
+    <message>
+        <source>The program ended abnormally: </source>
+        <translation>プログラムが異常終了しました: </translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Rename..</source>
+        <translation>名前の変更..</translation>
+    </message>
+    <message>
+        <source>Visibility:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation>色:</translation>
+    </message>
+    <message>
+        <source>Position:</source>
+        <translation>位置:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Attitude:</source>
+        <translation>姿勢:</translation>
+    </message>
+    <message>
+        <source>Point Cloud:</source>
+        <translation>点群:</translation>
+    </message>
+    <message>
+        <source>Point Number:</source>
+        <translation>点数:</translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudManager</name>
+    <message>
+        <source>Point Color</source>
+        <translation>点の色</translation>
+    </message>
+    <message>
+        <source>Shot Color</source>
+        <translation>ショット色</translation>
+    </message>
+    <message>
+        <source>Group Color</source>
+        <translation>グループ色</translation>
+    </message>
+    <message>
+        <source>Intensity</source>
+        <translation>反射強度</translation>
+    </message>
+    <message>
+        <source>X Level</source>
+        <translation>X レベル</translation>
+    </message>
+    <message>
+        <source>Y Level</source>
+        <translation>Y レベル</translation>
+    </message>
+    <message>
+        <source>Z Level</source>
+        <translation>Z レベル</translation>
+    </message>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudManagerForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Shot Number:</source>
+        <translation>ショット数:</translation>
+    </message>
+    <message>
+        <source>Point Number:</source>
+        <translation>点数:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>点</translation>
+    </message>
+    <message>
+        <source>Point Size:</source>
+        <translation>点サイズ:</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>モード:</translation>
+    </message>
+    <message>
+        <source>Max:</source>
+        <translation>最大:</translation>
+    </message>
+    <message>
+        <source>Min:</source>
+        <translation>最小:</translation>
+    </message>
+    <message>
+        <source>Original Color</source>
+        <translation>元の色</translation>
+    </message>
+    <message>
+        <source>Distance Contour (from view-point)</source>
+        <translation>距離段彩（視点から）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local X)</source>
+        <translation>座標段彩（ローカル X）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local Y)</source>
+        <translation>座標段彩（ローカル Y）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local Z)</source>
+        <translation>座標段彩（ローカル Z）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global X)</source>
+        <translation>座標段彩（グローバル X）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global Y)</source>
+        <translation>座標段彩（グローバル Y）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global Z)</source>
+        <translation>座標段彩（グローバル Z）</translation>
+    </message>
+    <message>
+        <source>Shot Color</source>
+        <translation>ショット色</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectCreationDialog</name>
+    <message>
+        <source>Project Creation</source>
+        <translation>プロジェクト作成</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Folder:</source>
+        <translation>フォルダー:</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>参照...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>ProjectFolder</source>
+        <translation>プロジェクトフォルダー</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectOperator</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+    <message>
+        <source>File is not Project File.</source>
+        <translation>プロジェクトファイルではありません。</translation>
+    </message>
+    <message>
+        <source>File is not recorded Header: </source>
+        <translation>ファイルにヘッダーが記録されていません: </translation>
+    </message>
+    <message>
+        <source>Error: SceneData... </source>
+        <translation>エラー: シーンデータ... </translation>
+    </message>
+    <message>
+        <source>No Communication Data... </source>
+        <translation>コミュニケーションデータがありません... </translation>
+    </message>
+    <message>
+        <source>Error: PointCloudData... </source>
+        <translation>エラー: 点群データ... </translation>
+    </message>
+    <message>
+        <source>Error: PolygonData... </source>
+        <translation>エラー: ポリゴンデータ... </translation>
+    </message>
+    <message>
+        <source>File is not FolderManager File.</source>
+        <translation>フォルダー管理ファイルではありません。</translation>
+    </message>
+    <message>
+        <source>Unknown ManageData Version... </source>
+        <translation>管理データのバージョンが不明です... </translation>
+    </message>
+    <message>
+        <source>Project is not opened...</source>
+        <translation>プロジェクトが開かれていません...</translation>
+    </message>
+    <message>
+        <source>File name must not contain a line break.</source>
+        <translation>ファイル名に改行を含めることはできません。</translation>
+    </message>
+    <message>
+        <source>File is exist yet...</source>
+        <translation>ファイルが既に存在します...</translation>
+    </message>
+    <message>
+        <source>File Converter is not exist...</source>
+        <translation>ファイル変換プログラムがありません...</translation>
+    </message>
+    <message>
+        <source>Polygon meshes are not available.</source>
+        <translation>ポリゴンメッシュは使用できません。</translation>
+    </message>
+    <message>
+        <source>Folder is empty...</source>
+        <translation>フォルダーが空欄です...</translation>
+    </message>
+    <message>
+        <source>Name is empty...</source>
+        <translation>名前が空欄です...</translation>
+    </message>
+    <message>
+        <source>Name must not contain &quot;/&quot;, &quot;..&quot; or a line break.</source>
+        <translation>名前に &quot;/&quot;、&quot;..&quot;、改行を含めることはできません。</translation>
+    </message>
+    <message>
+        <source>Project Folder is needed to be empty.</source>
+        <translation>プロジェクトフォルダーは空である必要があります。</translation>
+    </message>
+    <message>
+        <source>Error: ProjectFile... </source>
+        <translation>エラー: プロジェクトファイル... </translation>
+    </message>
+    <message>
+        <source>Cannot move file: </source>
+        <translation>ファイルを移動できません: </translation>
+    </message>
+</context>
+<context>
+    <name>RenameDialog</name>
+    <message>
+        <source>Rename</source>
+        <translation>名前の変更</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>テキストラベル</translation>
+    </message>
+    <message>
+        <source>Named already...</source>
+        <translation>既に使われている名前です...</translation>
+    </message>
+    <message>
+        <source>Empty...</source>
+        <translation>空欄です...</translation>
+    </message>
+    <message>
+        <source>OK.</source>
+        <translation>OK。</translation>
+    </message>
+</context>
+<context>
+    <name>RenderingTarget</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
     </message>
 </context>
 </TS>
