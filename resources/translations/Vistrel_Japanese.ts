@@ -829,10 +829,6 @@
         <translation>名前が空欄です...</translation>
     </message>
     <message>
-        <source>Name must not contain &quot;/&quot;, &quot;..&quot; or a line break.</source>
-        <translation>名前に &quot;/&quot;、&quot;..&quot;、改行を含めることはできません。</translation>
-    </message>
-    <message>
         <source>Project Folder is needed to be empty.</source>
         <translation>プロジェクトフォルダーは空である必要があります。</translation>
     </message>
@@ -843,6 +839,10 @@
     <message>
         <source>Cannot move file: </source>
         <translation>ファイルを移動できません: </translation>
+    </message>
+    <message>
+        <source>Name must not contain &quot;/&quot; or a line break, nor be &quot;.&quot; or &quot;..&quot;.</source>
+        <translation>名前に &quot;/&quot; や改行を含めることはできず、&quot;.&quot; や &quot;..&quot; にすることもできません。</translation>
     </message>
 </context>
 <context>
