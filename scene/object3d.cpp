@@ -62,6 +62,11 @@ bool Object3D::hasState(State iState) const
     return (mState & iState) != 0;
 }
 
+bool Object3D::isReportingSelectionState() const
+{
+    return mReportingSelectionState;
+}
+
 const std::string& Object3D::getName() const
 {
     return mName;
@@ -158,7 +163,16 @@ void Object3D::emitStateSignal(State iState)
         emit changedState_Visible();
         break;
     }
+    reportValue(iState != Visible);
+}
+
+void Object3D::reportValue(bool iSelectionStateOnly)
+{
+    // Restored afterwards: a listener may report another change from inside this one.
+    const bool outer = mReportingSelectionState;
+    mReportingSelectionState = iSelectionStateOnly;
     emit changedValue();
+    mReportingSelectionState = outer;
 }
 
 void Object3D::enableState(Object3D::State iState)
@@ -191,7 +205,7 @@ void Object3D::setName(std::string iName)
         return;
     mName = std::move(iName);
     emit changedName();
-    emit changedValue();
+    reportValue(false);
 }
 
 void Object3D::setMatrix(Matrix4x4T<double> iMatrix)
@@ -201,7 +215,7 @@ void Object3D::setMatrix(Matrix4x4T<double> iMatrix)
         return;
     mMatrix = iMatrix;
     emit changedMatrix();
-    emit changedValue();
+    reportValue(false);
 }
 
 void Object3D::setPosition(const Vector3T<double>& iPosition)
@@ -239,7 +253,7 @@ void Object3D::setBoundingBox(const BoundingBox& iSource)
         return;
     mBoundingBox = iSource;
     emit changedBoudingBox();
-    emit changedValue();
+    reportValue(false);
 }
 
 void Object3D::setDataFileName(const std::string& iFileName)
@@ -248,7 +262,7 @@ void Object3D::setDataFileName(const std::string& iFileName)
         return;
     mDataFileName = iFileName;
     emit changedDataFileName();
-    emit changedValue();
+    reportValue(false);
 }
 
 void Object3D::addNewObject(Object3D* iObject)
@@ -257,10 +271,12 @@ void Object3D::addNewObject(Object3D* iObject)
     if (!iObject || iObject == this || getIndex(iObject) >= 0)
         return;
     mObjects.push_back(iObject);
-    connect(iObject, SIGNAL(changedValue()), this, SIGNAL(changedValue()));
+    // Relayed as this object's change, of the kind the child reported.
+    connect(iObject, &Object3D::changedValue, this,
+            [this, iObject]() { reportValue(iObject->isReportingSelectionState()); });
     connect(iObject, &QObject::destroyed, this, [this, iObject]() { forgetObject(iObject); });
     emit changedStructure();
-    emit changedValue();
+    reportValue(false);
 }
 
 void Object3D::deleteObject(Object3D* iObject)
@@ -271,7 +287,7 @@ void Object3D::deleteObject(Object3D* iObject)
     mObjects.erase(it);
     delete iObject;
     emit changedStructure();
-    emit changedValue();
+    reportValue(false);
 }
 
 void Object3D::clearObject()
@@ -281,7 +297,7 @@ void Object3D::clearObject()
     for (Object3D* object : objects)
         delete object;
     emit changedStructure();
-    emit changedValue();
+    reportValue(false);
 }
 
 void Object3D::forgetObject(Object3D* iObject)
@@ -291,5 +307,5 @@ void Object3D::forgetObject(Object3D* iObject)
         return;
     mObjects.erase(it);
     emit changedStructure();
-    emit changedValue();
+    reportValue(false);
 }

@@ -40,6 +40,9 @@ public:
 
     // True when any bit of iState is set.
     bool hasState(State iState) const;
+    // True while the changedValue() going out reports only a Selected or Highlight change, of
+    // this object or of a child relayed through it. Neither alters the picking passes.
+    bool isReportingSelectionState() const;
     const std::string& getName() const;
     const Matrix4x4T<double>& getMatrix() const;
     const BoundingBox& getBoundingBox() const;
@@ -88,10 +91,13 @@ public slots:
 
 private:
     void emitStateSignal(State iState);
+    // Emits changedValue(), told as selection-only or not for isReportingSelectionState().
+    void reportValue(bool iSelectionStateOnly);
     // Drops a child that was destroyed by someone else, so that it is not freed again.
     void forgetObject(Object3D* iObject);
 
     unsigned char mState = Visible;
+    bool mReportingSelectionState = false;
     std::string mName;
     Matrix4x4T<double> mMatrix;
     BoundingBox mBoundingBox;

@@ -286,15 +286,23 @@ void Scene::setModel(SceneState* iSceneState, ClipBox* iClipBox, Manipulator* iM
     link(mPointCloudManager, SIGNAL(changedValue()), SLOT(enableUpdateDrawData_PointCloud()));
     link(mPointCloudManager, SIGNAL(finishedDataLoading()), SLOT(enableUpdateDrawData_PointCloud()));
 
+    // A managed object that is moved, hidden, added or deleted changes its manager's value
+    // (children relay theirs), and the maps would no longer match the children. Selected and
+    // Highlight do not colour the picking passes, so hovering keeps the maps.
+    const auto linkManager = [this](Object3D* iManager) {
+        if (iManager)
+            connect(iManager, &Object3D::changedValue, this, [this, iManager]() {
+                if (!iManager->isReportingSelectionState())
+                    clearSelectionMap();
+            });
+    };
     link(mSceneState, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
     link(mClipBox, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
-    link(mCameraPathManager, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
-    // A shot that is moved, hidden, added or deleted changes the manager's value (children
-    // relay theirs); the shot IDs in the maps would no longer match the children.
-    link(mPointCloudManager, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
-    link(mPolygonManager, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
-    link(mMeasureManager, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
-    link(mCommentManager, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
+    linkManager(mCameraPathManager);
+    linkManager(mPointCloudManager);
+    linkManager(mPolygonManager);
+    linkManager(mMeasureManager);
+    linkManager(mCommentManager);
     link(mManipulator, SIGNAL(changedMatrix()), SLOT(clearSelectionMap()));
     link(mManipulator, SIGNAL(changedVisible(bool)), SLOT(clearSelectionMap()));
     link(mPointCloudManager, SIGNAL(finishedDataLoading()), SLOT(clearSelectionMap()));

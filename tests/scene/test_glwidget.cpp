@@ -3,8 +3,12 @@
 #include "test_scenemodel.h"
 
 #include "glwidget.h"
+#include "gridshot.h"
 #include "measure.h"
 #include "mouseoperator.h"
+#include "pointcloud.h"
+#include "pointcloudinterface.h"
+#include "testutil.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -33,6 +37,30 @@ protected:
         ++paints;
         GLWidget::paintGL();
     }
+};
+
+// Shot data that counts its flat-colour draws, which only the picking passes make.
+class CountingData : public PointCloudInterface
+{
+public:
+    explicit CountingData(PointCloudInterface* iData) : mData(iData) {}
+    ~CountingData() override { delete mData; }
+    std::string getFilePath() const override { return mData->getFilePath(); }
+    int getPointNumber() const override { return mData->getPointNumber(); }
+    Vector3T<double> getCenter() const override { return mData->getCenter(); }
+    Vector3T<double> getSize() const override { return mData->getSize(); }
+    void draw(int iLevel, int iPointSize) const override { mData->draw(iLevel, iPointSize); }
+    void draw(int iLevel, int iPointSize, Color iColor) const override
+    {
+        ++passes;
+        mData->draw(iLevel, iPointSize, iColor);
+    }
+    PointCloudSVOInterface* getSVOInterface() override { return mData->getSVOInterface(); }
+
+    mutable int passes = 0;
+
+private:
+    PointCloudInterface* mData;
 };
 
 class GLWidgetTest : public ::testing::Test
@@ -207,4 +235,64 @@ TEST_F(GLWidgetTest, DetachedWidgetIgnoresInput)
     send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, QPointF(5, 5));
     EXPECT_EQ(moves, 0);
     EXPECT_EQ(mWidget->paints, 0);
+}
+
+TEST_F(GLWidgetTest, HoverInObjectModeKeepsThePickMapsUntilAShotMovesOrHides)
+{
+    testutil::TempDir folder;
+    const std::string path = folder.file("grid.zrpcd");
+    ASSERT_TRUE(gridshot::write(path));
+    std::string error;
+    ASSERT_TRUE(mModel->pointClouds.generateFromBinaryFile_SVO(path, error)) << error;
+    PointCloud* shot = mModel->pointClouds.getData(0);
+    CountingData* data = new CountingData(PointCloud::openPointCloudData(path, error));
+    shot->setPointCloud(data);
+    ASSERT_TRUE(mModel->measures.createMeasureLength({V(-1, 0, 1.5), V(1, 0, 1.5)}));
+    Measure* measure = mModel->measures.getData(0);
+    mModel->pointClouds.setDelayLoad(false);
+    attachAndShow();
+    mModel->scene.fitView({});
+    QTRY_VERIFY_WITH_TIMEOUT(mWidget->paints > 0, 2000);
+    mOperator->setMouseMode(MouseOperator::ObjectOperation);
+
+    // Real events through the window, at the widget position of a model point.
+    const auto at = [this](const V& iPoint) {
+        const V window = mModel->sceneState.getCamera().convertValueFromModelToGLDevice(iPoint);
+        return QPoint(static_cast<int>(window.x), mWidget->height() - static_cast<int>(window.y));
+    };
+    const auto hover = [this, &at](const V& iPoint) { QTest::mouseMove(mWidget->windowHandle(), at(iPoint)); };
+    const V top(0.5, 0, 0.9);
+    const V middle(0.5, 0, -0.5);
+    const V onMeasure(0.3, 0, 1.5);
+    hover(top);
+    EXPECT_TRUE(shot->hasState(Object3D::Highlight));
+    EXPECT_EQ(data->passes, 2); // the type and the ID pass
+    for (const V& point : {onMeasure, middle, V(-0.5, 0, 1.25), onMeasure, top}) {
+        hover(point);
+        QTest::qWait(40); // with frames drawn in between
+    }
+    EXPECT_TRUE(shot->hasState(Object3D::Highlight));
+    QTest::mouseClick(mWidget->windowHandle(), Qt::LeftButton, Qt::NoModifier, at(top));
+    EXPECT_TRUE(shot->hasState(Object3D::Selected));
+    hover(onMeasure);
+    EXPECT_TRUE(measure->hasState(Object3D::Highlight));
+    EXPECT_FALSE(shot->hasState(Object3D::Highlight));
+    EXPECT_EQ(data->passes, 2);
+
+    // Moved down by a unit: the next hover draws both passes again, and the old place of the
+    // top row is empty.
+    Matrix4x4T<double> lowered;
+    lowered(2, 3) = -1.0;
+    shot->setMatrix(lowered);
+    hover(top);
+    EXPECT_EQ(data->passes, 4);
+    EXPECT_FALSE(shot->hasState(Object3D::Highlight));
+    hover(middle);
+    EXPECT_TRUE(shot->hasState(Object3D::Highlight));
+
+    // Hidden: no longer found where it is drawn in the maps read before.
+    shot->disableState(Object3D::Visible);
+    hover(onMeasure);
+    hover(middle);
+    EXPECT_FALSE(shot->hasState(Object3D::Highlight));
 }

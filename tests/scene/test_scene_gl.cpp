@@ -2,12 +2,9 @@
 // buffer and what the pick maps read back.
 #include "test_scenemodel.h"
 
-#include "fileoperation_svob.h"
+#include "gridshot.h"
 #include "measure.h"
 #include "pointcloud.h"
-#include "pointclouddata.h"
-#include "sparsevoxeloctree.h"
-#include "svobuilder.h"
 #include "testutil.h"
 
 #include <QGLWidget>
@@ -34,31 +31,6 @@ struct Pixel
 {
     unsigned char r, g, b, a;
 };
-
-// A 21 × 21 grid of grey points in the x-z plane through the origin, 2 units wide, written as
-// an octree point file.
-bool writeShotFile(const std::string& iPath)
-{
-    PointCloudData data;
-    data.width = 21;
-    data.height = 21;
-    for (int column = 0; column < 21; ++column) {
-        for (int row = 0; row < 21; ++row) {
-            Point point;
-            point.color = Color(128, 128, 128, 255);
-            point.position = Vector3T<float>(-1.0f + 0.1f * column, 0.0f, -1.0f + 0.1f * row);
-            point.flag = 0;
-            data.pointList.push_back(point);
-        }
-    }
-    data.validPointNumber = 21 * 21;
-    SVOSystem<ColorBlock, PointBlock> system;
-    if (!createSparseVoxelOctree(&system.getOctree(), &system.getVoxelBlockPool(), &system.getLeafBlockPool(), data,
-                                 2))
-        return false;
-    return SVOBFileOperator(iPath).save(static_cast<int>(data.validPointNumber), system.getOctree(),
-                                        system.getVoxelBlockPool(), system.getLeafBlockPool());
-}
 
 class SceneGLTest : public ::testing::Test
 {
@@ -276,7 +248,7 @@ TEST_F(SceneGLTest, PicksShotsByTypeAndIndexAndForgetsMovedOnes)
 {
     testutil::TempDir folder;
     const std::string path = folder.file("grid.zrpcd");
-    ASSERT_TRUE(writeShotFile(path));
+    ASSERT_TRUE(gridshot::write(path));
     std::string error;
     ASSERT_TRUE(mModel->pointClouds.generateFromBinaryFile_SVO(path, error)) << error;
     ASSERT_TRUE(mModel->pointClouds.generateFromBinaryFile_SVO(path, error)) << error;
