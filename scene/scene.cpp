@@ -289,20 +289,20 @@ void Scene::setModel(SceneState* iSceneState, ClipBox* iClipBox, Manipulator* iM
     // A managed object that is moved, hidden, added or deleted changes its manager's value
     // (children relay theirs), and the maps would no longer match the children. Selected and
     // Highlight do not colour the picking passes, so hovering keeps the maps.
-    const auto linkManager = [this](Object3D* iManager) {
-        if (iManager)
-            connect(iManager, &Object3D::changedValue, this, [this, iManager]() {
-                if (!iManager->isReportingSelectionState())
+    const auto linkObject = [this](Object3D* iObject) {
+        if (iObject)
+            connect(iObject, &Object3D::changedValue, this, [this, iObject]() {
+                if (!iObject->isReportingSelectionState())
                     clearSelectionMap();
             });
     };
     link(mSceneState, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
-    link(mClipBox, SIGNAL(changedValue()), SLOT(clearSelectionMap()));
-    linkManager(mCameraPathManager);
-    linkManager(mPointCloudManager);
-    linkManager(mPolygonManager);
-    linkManager(mMeasureManager);
-    linkManager(mCommentManager);
+    linkObject(mClipBox);
+    linkObject(mCameraPathManager);
+    linkObject(mPointCloudManager);
+    linkObject(mPolygonManager);
+    linkObject(mMeasureManager);
+    linkObject(mCommentManager);
     link(mManipulator, SIGNAL(changedMatrix()), SLOT(clearSelectionMap()));
     link(mManipulator, SIGNAL(changedVisible(bool)), SLOT(clearSelectionMap()));
     link(mPointCloudManager, SIGNAL(finishedDataLoading()), SLOT(clearSelectionMap()));

@@ -278,6 +278,14 @@ TEST_F(GLWidgetTest, HoverInObjectModeKeepsThePickMapsUntilAShotMovesOrHides)
     EXPECT_TRUE(measure->hasState(Object3D::Highlight));
     EXPECT_FALSE(shot->hasState(Object3D::Highlight));
     EXPECT_EQ(data->passes, 2);
+    // The clip box likewise: highlighting keeps the maps, its own settings clear them.
+    mModel->clipBox.enableState(Object3D::Highlight);
+    mModel->clipBox.disableState(Object3D::Highlight);
+    hover(top);
+    EXPECT_EQ(data->passes, 2);
+    mModel->clipBox.setClarity(mModel->clipBox.clarity + 1.0f);
+    hover(onMeasure);
+    EXPECT_EQ(data->passes, 4);
 
     // Moved down by a unit: the next hover draws both passes again, and the old place of the
     // top row is empty.
@@ -285,7 +293,7 @@ TEST_F(GLWidgetTest, HoverInObjectModeKeepsThePickMapsUntilAShotMovesOrHides)
     lowered(2, 3) = -1.0;
     shot->setMatrix(lowered);
     hover(top);
-    EXPECT_EQ(data->passes, 4);
+    EXPECT_EQ(data->passes, 6);
     EXPECT_FALSE(shot->hasState(Object3D::Highlight));
     hover(middle);
     EXPECT_TRUE(shot->hasState(Object3D::Highlight));
