@@ -95,6 +95,20 @@ int main(int argc, char* argv[])
             ++failures;
         std::remove(output.c_str());
     }
+
+    // A tiny PCD whose header claims a hundred million cells: refused before anything is
+    // allocated for them (targets: 100 ms and 50 MiB).
+    const std::string claim = std::string(folder) + "/claim.pcd";
+    std::ofstream(claim) << "# .PCD v.7 - Point Cloud Data file format\nVERSION .7\nFIELDS x y z rgb\n"
+                            "SIZE 4 4 4 4\nTYPE F F F F\nCOUNT 1 1 1 1\nWIDTH 100000000\nHEIGHT 1\n"
+                            "VIEWPOINT 0 0 0 1 0 0 0\nPOINTS 1\nDATA ascii\n1 2 3 4.2\n";
+    const FL_Run refused = FL_runConverter(program, claim, std::string(folder) + "/claim.zrpcd");
+    std::cout << "oversized PCD header: exit " << refused.status << ", " << refused.seconds * 1000 << " ms, peak memory "
+              << refused.peakKiB / 1024.0 << " MiB" << std::endl;
+    if (refused.status != 0 || refused.seconds > 0.1 || refused.peakKiB > 50 * 1024)
+        ++failures;
+    std::remove(claim.c_str());
+
     std::remove(input.c_str());
     rmdir(folder);
     return failures == 0 ? 0 : 1;
