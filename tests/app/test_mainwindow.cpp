@@ -415,7 +415,13 @@ TEST_F(MainWindowTest, KeyTableActsWhereverTheFocusIs)
     MouseOperator* mouse = getMouseOperator();
     QAction* length = findAction(mWindow.get(), "MeasureLength");
 
-    const char* places[] = {"start-up", "camera mode box", "view"};
+    QWidget* lengthButton = nullptr;
+    for (QToolBar* bar : mWindow->findChildren<QToolBar*>())
+        if (QWidget* button = bar->widgetForAction(length))
+            lengthButton = button;
+    ASSERT_TRUE(lengthButton);
+
+    const char* places[] = {"start-up", "camera mode box", "tool button", "view"};
     for (const char* place : places)
     {
         SCOPED_TRACE(place);
@@ -426,6 +432,8 @@ TEST_F(MainWindowTest, KeyTableActsWhereverTheFocusIs)
             if (QWidget* popup = QApplication::activePopupWidget())
                 QTest::keyClick(popup, Qt::Key_Escape);
         }
+        else if (std::string(place) == "tool button")
+            QTest::mouseClick(lengthButton, Qt::LeftButton);
         else if (std::string(place) == "view")
             QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
         EXPECT_EQ(modeBox->currentIndex(), 0);
