@@ -1,7 +1,9 @@
 // Level of detail of the point cloud manager on a generated 2,000 x 2,000 terrain scan written
-// as .zrpcd by the converter's octree building. In a GL window it prints the time to the first
-// drawn frame after the shot is added, frame times while the camera orbits (delayed loading
-// on and off), and the points drawn per frame as the camera comes closer.
+// as .zrpcd by the converter's octree building. First, with the scan written as a deep octree,
+// the longest that one GUI-side call on a shot takes while another thread loads every node
+// layer of it. Then, in a GL window, the time to the first drawn frame after the shot is
+// added, frame times while the camera orbits (delayed loading on and off), and the points
+// drawn per frame as the camera comes closer.
 //   xvfb-run -a bench_pointcloud_lod [columns] [rows]
 
 #include "camera.h"
@@ -18,6 +20,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -25,6 +28,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -208,6 +212,89 @@ void FL_printStats(const char* iWhat, std::vector<double> iTimes)
                 sum / double(iTimes.size()), iTimes[iTimes.size() / 2], iTimes.back());
 }
 
+// The scan as .zrpcd at the voxel resolution; the layer and node counts of its octree when asked.
+bool FL_writeOctree(const std::string& iPath, const PointCloudData& iData, int iResolution, int* oLayers,
+                    long long* oNodes)
+{
+    SVOSystem<ColorBlock, PointBlock> system;
+    if (!createSparseVoxelOctree(&system.getOctree(), &system.getVoxelBlockPool(), &system.getLeafBlockPool(), iData,
+                                 iResolution) ||
+        !SVOBFileOperator(iPath).save(static_cast<int>(iData.validPointNumber), system.getOctree(),
+                                      system.getVoxelBlockPool(), system.getLeafBlockPool()))
+        return false;
+    if (oLayers != nullptr)
+        *oLayers = static_cast<int>(system.getOctree().getLayerSizeList().size());
+    if (oNodes != nullptr)
+        *oNodes = static_cast<long long>(system.getOctree().getNodeNumber());
+    return true;
+}
+
+// Another thread loads every node layer of the file at once, as the loader does when the view
+// jumps close, while this thread keeps making the GUI thread's per-frame calls on the shot. The
+// longest single call is the longest a frame waits for the shot. No GL context is current, so
+// draw only takes the shot's lock and returns.
+void FL_nodeLoadCase(const std::string& iPath, int iLayers, long long iNodes)
+{
+    Camera camera;
+    camera.setScreenData(Camera::ScreenData{800, 600});
+    camera.setNear(0.5f);
+    camera.setFar(2000.0f);
+    Camera::LookAtData lookAt;
+    lookAt.viewPoint = V(0, -60, 40);
+    lookAt.lockOnPoint = V(0, 0, 0);
+    lookAt.upward = V(0, 0, 1);
+    camera.setLookAtData(lookAt);
+    camera.initScreen();
+    camera.setSceneMatrix();
+    camera.updateCornerPoints();
+    const float pixelSize = camera.getFarPlanePixelSize();
+
+    const char* const names[] = {"getTreeDepth", "isLoadedDrawVoxelData", "isLoadedDrawLeafData", "updateDrawNode",
+                                 "draw"};
+    double longest[5] = {0, 0, 0, 0, 0};
+    double reads = 0;
+    long long calls = 0;
+    for (int round = 0; round < 3; ++round) {
+        Imp imp(iPath);
+        std::string error;
+        if (!imp.loadSVO_Base(error) || !imp.loadSVO_Nodes(1, error)) {
+            std::cout << error << std::endl;
+            return;
+        }
+        std::atomic<bool> done{false};
+        double readTime = 0;
+        std::thread loader([&] {
+            const auto start = std::chrono::steady_clock::now();
+            std::string loadError;
+            if (!imp.loadSVO_Nodes(iLayers, loadError))
+                std::cout << loadError << std::endl;
+            readTime = FL_since(start);
+            done.store(true);
+        });
+        const auto identity = Matrix4x4T<double>::identity();
+        while (!done.load()) {
+            for (int op = 0; op < 5; ++op) {
+                const auto start = std::chrono::steady_clock::now();
+                switch (op) {
+                case 0: imp.getTreeDepth(); break;
+                case 1: imp.isLoadedDrawVoxelData(); break;
+                case 2: imp.isLoadedDrawLeafData(); break;
+                case 3: imp.updateDrawNode(identity, camera, 4, pixelSize); break;
+                default: imp.draw(0, 4); break;
+                }
+                longest[op] = std::max(longest[op], FL_since(start));
+                ++calls;
+            }
+        }
+        loader.join();
+        reads = std::max(reads, readTime);
+    }
+    std::printf("deep node load: %d layers, %lld nodes, longest load %.1f ms (3 rounds, %lld GUI-side calls)\n",
+                iLayers, iNodes, reads, calls);
+    for (int op = 0; op < 5; ++op)
+        std::printf("  longest %-22s %8.2f ms\n", names[op], longest[op]);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -220,19 +307,25 @@ int main(int argc, char* argv[])
         return 1;
     const std::string path = std::string(folder) + "/scan.zrpcd";
 
+    const std::string deepPath = std::string(folder) + "/deep.zrpcd";
+    int deepLayers = 0;
+    long long deepNodes = 0;
     {
         const auto start = std::chrono::steady_clock::now();
         const PointCloudData data = FL_makeScan(columns, rows);
-        SVOSystem<ColorBlock, PointBlock> system;
-        if (!createSparseVoxelOctree(&system.getOctree(), &system.getVoxelBlockPool(), &system.getLeafBlockPool(),
-                                     data, 4) ||
-            !SVOBFileOperator(path).save(static_cast<int>(data.validPointNumber), system.getOctree(),
-                                         system.getVoxelBlockPool(), system.getLeafBlockPool())) {
+        if (!FL_writeOctree(path, data, 4, nullptr, nullptr)) {
             std::cout << "conversion failed" << std::endl;
             return 1;
         }
         std::printf("scan: %d x %d points, converted to .zrpcd in %.0f ms\n", columns, rows, FL_since(start));
+        // Leaves of fewer than 8 points: many more nodes in more layers.
+        if (!FL_writeOctree(deepPath, data, 2, &deepLayers, &deepNodes)) {
+            std::cout << "conversion failed" << std::endl;
+            return 1;
+        }
     }
+    FL_nodeLoadCase(deepPath, deepLayers, deepNodes);
+    std::remove(deepPath.c_str());
     const long long cloudSize = static_cast<long long>(columns) * rows;
 
     QGLFormat format;

@@ -517,13 +517,6 @@ bool FL_readNodes(std::istream& iStream, std::uint64_t iBegin, std::uint64_t iEn
     });
 }
 
-void FL_appendNodes(SparseVoxelOctree* ioOctree, std::vector<std::unique_ptr<SparseVoxelOctreeNode>>* ioNodes)
-{
-    for (std::unique_ptr<SparseVoxelOctreeNode>& node : *ioNodes)
-        ioOctree->appendNode(node.release());
-    ioNodes->clear();
-}
-
 } // namespace
 
 bool loadTree(std::istream& iStream, SparseVoxelOctree* oOctree)
@@ -546,7 +539,7 @@ bool loadNode(std::istream& iStream, SparseVoxelOctree* oOctree)
     std::vector<std::unique_ptr<SparseVoxelOctreeNode>> nodes;
     if (base != 0 || !FL_readNodes(iStream, 0, count, count, nullptr, &nodes))
         return false;
-    FL_appendNodes(oOctree, &nodes);
+    appendNodes(oOctree, &nodes);
     return true;
 }
 
@@ -738,34 +731,54 @@ bool readNode(std::istream& iStream)
 
 std::int64_t getTotalSize(const SparseVoxelOctree& iOctree, int iDepth)
 {
-    const std::vector<int>& layers = iOctree.getLayerSizeList();
-    const std::int64_t end = std::min<std::int64_t>(std::int64_t(iDepth) + 1, std::int64_t(layers.size()));
+    return getTotalSize(iOctree.getLayerSizeList(), iDepth);
+}
+
+std::int64_t getTotalSize(const std::vector<int>& iLayers, int iDepth)
+{
+    const std::int64_t end = std::min<std::int64_t>(std::int64_t(iDepth) + 1, std::int64_t(iLayers.size()));
     std::int64_t total = 0;
     for (std::int64_t d = 0; d < end; ++d)
-        total += std::max(layers[std::size_t(d)], 0);
+        total += std::max(iLayers[std::size_t(d)], 0);
     return total;
 }
 
 bool loadNode(std::istream& iStream, SparseVoxelOctree* ioOctree, int iDepth)
 {
+    SVONodeList nodes;
+    if (!loadNode(iStream, ioOctree->getLayerSizeList(), ioOctree->getNodeNumber(), iDepth, &nodes))
+        return false;
+    appendNodes(ioOctree, &nodes);
+    return true;
+}
+
+bool loadNode(std::istream& iStream, const std::vector<int>& iLayers, std::uint64_t iPresent, int iDepth,
+              SVONodeList* oNodes)
+{
+    oNodes->clear();
     std::uint32_t count = 0;
     std::uint64_t start = 0;
     if (!rawio::readValue(iStream, &count) || !FL_tell(iStream, &start) ||
         !rawio::fits(iStream, count, kNodeRecordSize))
         return false;
-    const std::uint64_t wanted = static_cast<std::uint64_t>(getTotalSize(*ioOctree, iDepth));
-    const std::uint64_t present = ioOctree->getNodeNumber();
+    const std::uint64_t wanted = static_cast<std::uint64_t>(getTotalSize(iLayers, iDepth));
     // Layer sizes beyond the node count mean the tree and node sections disagree.
     if (wanted > count)
         return false;
-    if (present >= wanted)
+    if (iPresent >= wanted)
         return true;
-    std::vector<std::unique_ptr<SparseVoxelOctreeNode>> nodes;
-    if (!FL_seek(iStream, start + present * kNodeRecordSize) ||
-        !FL_readNodes(iStream, present, wanted, count, &ioOctree->getLayerSizeList(), &nodes))
-        return false;
-    FL_appendNodes(ioOctree, &nodes);
-    return true;
+    if (FL_seek(iStream, start + iPresent * kNodeRecordSize) &&
+        FL_readNodes(iStream, iPresent, wanted, count, &iLayers, oNodes))
+        return true;
+    oNodes->clear();
+    return false;
+}
+
+void appendNodes(SparseVoxelOctree* ioOctree, SVONodeList* ioNodes)
+{
+    for (std::unique_ptr<SparseVoxelOctreeNode>& node : *ioNodes)
+        ioOctree->appendNode(node.release());
+    ioNodes->clear();
 }
 
 template <typename C>

@@ -131,9 +131,16 @@ bool readNode(std::istream& iStream);
 
 // Number of nodes of depths 0..depth by the octree's layer sizes.
 std::int64_t getTotalSize(const SparseVoxelOctree& iOctree, int iDepth);
+std::int64_t getTotalSize(const std::vector<int>& iLayers, int iDepth);
 // Appends the records from the current node count up to getTotalSize(depth); nodes already
 // present are kept. The stream is left after the last record read.
 bool loadNode(std::istream& iStream, SparseVoxelOctree* ioOctree, int iDepth);
+// The same for an octree with the layer sizes iLayers that holds iPresent nodes, without the
+// octree: the records are read into oNodes (empty on failure), for appendNodes later.
+bool loadNode(std::istream& iStream, const std::vector<int>& iLayers, std::uint64_t iPresent, int iDepth,
+              SVONodeList* oNodes);
+// Appends the nodes in order and empties the list.
+void appendNodes(SparseVoxelOctree* ioOctree, SVONodeList* ioNodes);
 
 // The voxel entries and colours of the listed nodes (nodes without a voxel entry and null
 // pointers are skipped); entries and blocks already present are kept. The stream is left

@@ -90,14 +90,22 @@ bool SVOBFileOperator::load_Tree(SparseVoxelOctree* oOctree)
 
 bool SVOBFileOperator::load_Node(SparseVoxelOctree* ioOctree, int iDepth)
 {
+    SVONodeList nodes;
+    if (!load_Node(ioOctree->getLayerSizeList(), ioOctree->getNodeNumber(), iDepth, &nodes))
+        return false;
+    appendNodes(ioOctree, &nodes);
+    ioOctree->setLoadedDepth(iDepth);
+    return true;
+}
+
+bool SVOBFileOperator::load_Node(const std::vector<int>& iLayers, std::uint64_t iPresent, int iDepth,
+                                 SVONodeList* oNodes)
+{
     std::ifstream in;
     std::uint32_t pointNumber = 0;
     if (!begin(in, &pointNumber))
         return false;
-    if (!readTree(in) || !loadNode(in, ioOctree, iDepth))
-        return broken();
-    ioOctree->setLoadedDepth(iDepth);
-    return true;
+    return (readTree(in) && loadNode(in, iLayers, iPresent, iDepth, oNodes)) || broken();
 }
 
 bool SVOBFileOperator::load_Voxel(VoxelBlockPool<ColorBlock>* ioPool,

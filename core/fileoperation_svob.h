@@ -38,6 +38,9 @@ public:
     bool load_Tree(SparseVoxelOctree* oOctree);
     // Nodes through iDepth by the layer sizes already in the octree; sets the loaded depth.
     bool load_Node(SparseVoxelOctree* ioOctree, int iDepth);
+    // The same into oNodes for an octree with the layer sizes iLayers holding iPresent nodes,
+    // which is not touched (nor needed) while the file is read.
+    bool load_Node(const std::vector<int>& iLayers, std::uint64_t iPresent, int iDepth, SVONodeList* oNodes);
     // Voxel entries and colours of the listed nodes (iVoxelCount = n^3).
     bool load_Voxel(VoxelBlockPool<ColorBlock>* ioPool, const std::vector<const SparseVoxelOctreeNode*>& iNodes,
                     int iVoxelCount);

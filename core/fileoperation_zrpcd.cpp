@@ -116,13 +116,23 @@ bool loadZRPCDFile_Tree(const std::string& iFilePath, SparseVoxelOctree* oOctree
 bool loadZRPCDFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctree, int iDepth,
                          std::string& iErrorMessage)
 {
+    SVONodeList nodes;
+    if (!loadZRPCDFile_Nodes(iFilePath, ioOctree->getLayerSizeList(), ioOctree->getNodeNumber(), iDepth, &nodes,
+                             iErrorMessage))
+        return false;
+    appendNodes(ioOctree, &nodes);
+    ioOctree->setLoadedDepth(iDepth);
+    return true;
+}
+
+bool loadZRPCDFile_Nodes(const std::string& iFilePath, const std::vector<int>& iLayers, std::uint64_t iPresent,
+                         int iDepth, SVONodeList* oNodes, std::string& iErrorMessage)
+{
     std::ifstream in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
-    if (!readPointCloudData(in) || !readTree(in) || !loadNode(in, ioOctree, iDepth))
-        return sectionfile::broken(iFilePath, iErrorMessage);
-    ioOctree->setLoadedDepth(iDepth);
-    return true;
+    return (readPointCloudData(in) && readTree(in) && loadNode(in, iLayers, iPresent, iDepth, oNodes)) ||
+           sectionfile::broken(iFilePath, iErrorMessage);
 }
 
 bool loadZRPCDFile_VoxelAndPoints(const std::string& iFilePath, VoxelBlockPool<ColorBlock>* ioVoxelPool,

@@ -40,6 +40,10 @@ bool loadZRPCDFile_Tree(const std::string& iFilePath, SparseVoxelOctree* oOctree
 // Nodes through iDepth by the layer sizes already in the octree; sets the loaded depth.
 bool loadZRPCDFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctree, int iDepth,
                          std::string& iErrorMessage);
+// The same into oNodes for an octree with the layer sizes iLayers holding iPresent nodes,
+// which is not touched (nor needed) while the file is read.
+bool loadZRPCDFile_Nodes(const std::string& iFilePath, const std::vector<int>& iLayers, std::uint64_t iPresent,
+                         int iDepth, SVONodeList* oNodes, std::string& iErrorMessage);
 // Voxel entries and colours of iVoxelNodes, then leaf entries and matrix indices of
 // iLeafNodes (indices must lie inside the matrix); the points themselves are not read.
 bool loadZRPCDFile_VoxelAndPoints(const std::string& iFilePath, VoxelBlockPool<ColorBlock>* ioVoxelPool,

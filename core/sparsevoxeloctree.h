@@ -6,6 +6,7 @@
 #include "vector3.h"
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -280,6 +281,9 @@ public:
 
     // Appends a node as it is (loaders fill its fields from the file); takes ownership.
     void appendNode(SparseVoxelOctreeNode* iNode);
+    // Exchanges the node list with *ioList; the octree owns the nodes of the list it holds. For
+    // a list prepared elsewhere that holds the present nodes followed by new ones.
+    void swapNodeList(std::vector<SparseVoxelOctreeNode*>* ioList) { mNodeList.swap(*ioList); }
     // Places and appends a node: a root without parent, else the child of iParent in iOctant.
     // Takes ownership. Children of one parent must be added one right after another.
     void addNewNode(SparseVoxelOctreeNode* iNode, SparseVoxelOctreeNode* iParent, int iOctant);
@@ -295,6 +299,9 @@ private:
     std::vector<int> mLayerSizeList;
     std::vector<SparseVoxelOctreeNode*> mNodeList;
 };
+
+// Nodes read apart from their octree, owned until they are appended to it.
+using SVONodeList = std::vector<std::unique_ptr<SparseVoxelOctreeNode>>;
 
 // An octree with its voxel and leaf pools; owns all three.
 template <typename C, typename L>

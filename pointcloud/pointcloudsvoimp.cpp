@@ -3,6 +3,7 @@
 #include "camera.h"
 #include "deleter.h"
 #include "drawfunction.h"
+#include "fileoperation_svo.h"
 #include "fileoperation_svob.h"
 #include "fileoperation_zrpcd.h"
 #include "octreedepth.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -20,6 +22,8 @@
 namespace {
 
 using NodeList = std::vector<const SparseVoxelOctreeNode*>;
+// Leaf entry numbers of leaves whose read failed.
+using LeafMarks = std::unordered_set<int>;
 
 const char* const flNoBody = "Cannot access Body...";
 const char* const flEmptyKeyList = "iNodeKeyList is Empty.";
@@ -88,15 +92,61 @@ void FL_drawLeafPoints(const LeafBlockPool<L>& iPool, const NodeList& iNodes, co
             drawPoints(FL_ownPoints(block)->positions, iColor, iPointSize);
 }
 
-// The leaf nodes whose blocks the pool lacks; leaves without a leaf entry have nothing to load.
+// The leaf nodes whose blocks the pool lacks; leaves without a leaf entry have nothing to load,
+// and leaves whose read failed are not read again.
 template <typename L>
-NodeList FL_missingLeaves(const LeafBlockPool<L>& iPool, const NodeList& iNodes)
+NodeList FL_missingLeaves(const LeafBlockPool<L>& iPool, const LeafMarks& iFailed, const NodeList& iNodes)
 {
     NodeList missing;
     for (const SparseVoxelOctreeNode* node : iNodes)
-        if (!node->hasChild() && node->getFirstIndex() >= 0 && FL_leafBlock(iPool, node) == nullptr)
+        if (!node->hasChild() && node->getFirstIndex() >= 0 && FL_leafBlock(iPool, node) == nullptr &&
+            iFailed.count(node->getFirstIndex()) == 0)
             missing.push_back(node);
     return missing;
+}
+
+// Reads the items with iRead(items, message) in one go and, when that fails for several, each
+// on its own, so that one broken leaf does not keep the rest of the list from loading. Returns
+// the items whose read failed, with the message of the first failure in ioErrorMessage.
+template <typename T, typename F>
+std::vector<T> FL_readEach(const std::vector<T>& iItems, std::string& ioErrorMessage, F iRead)
+{
+    std::string message;
+    if (iItems.empty() || iRead(iItems, message))
+        return {};
+    std::vector<T> failed;
+    if (iItems.size() == 1) {
+        failed = iItems;
+    } else {
+        for (const T& item : iItems) {
+            std::string single;
+            if (!iRead(std::vector<T>{item}, single))
+                failed.push_back(item);
+        }
+    }
+    if (!failed.empty())
+        ioErrorMessage = message;
+    return failed;
+}
+
+std::vector<int> FL_entriesOf(const NodeList& iLeaves)
+{
+    std::vector<int> entries;
+    for (const SparseVoxelOctreeNode* node : iLeaves)
+        entries.push_back(node->getFirstIndex());
+    return entries;
+}
+
+// Frees what a load staged for the listed leaf entries, so that none of it is installed.
+template <typename L>
+void FL_dropLeaves(LeafBlockPool<L>* ioStaged, const std::vector<int>& iEntries)
+{
+    std::vector<LeafInfo<L>*>& entries = ioStaged->getEntries();
+    for (int entry : iEntries)
+        if (entry >= 0 && std::size_t(entry) < entries.size()) {
+            delete entries[std::size_t(entry)];
+            entries[std::size_t(entry)] = nullptr;
+        }
 }
 
 template <typename C>
@@ -113,6 +163,27 @@ NodeList FL_missingVoxels(const VoxelBlockPool<C>& iPool, const NodeList& iNodes
     return missing;
 }
 
+// Addresses of the nodes, ascending, as node keys.
+std::vector<const void*> FL_sortedKeys(const SVONodeList& iNodes)
+{
+    std::vector<const void*> keys;
+    keys.reserve(iNodes.size());
+    for (const std::unique_ptr<SparseVoxelOctreeNode>& node : iNodes)
+        keys.push_back(node.get());
+    std::sort(keys.begin(), keys.end(), std::less<const void*>());
+    return keys;
+}
+
+// An empty vector with room for iCount elements whose memory has been written once, so that
+// filling it later costs no page faults.
+template <typename T>
+std::vector<T> FL_touchedBuffer(std::size_t iCount)
+{
+    std::vector<T> buffer(iCount);
+    buffer.clear();
+    return buffer;
+}
+
 // Moves the complete entries that a load read into a pool of its own over to the body's pool,
 // where that pool has none yet; the rest stays with the staging pool, which frees it.
 template <typename Pool>
@@ -120,20 +191,22 @@ void FL_install(Pool* ioTarget, Pool* ioStaged)
 {
     auto& from = ioStaged->getEntries();
     auto& to = ioTarget->getEntries();
-    if (from.empty())
-        return;
-    if (to.size() < from.size())
-        to.resize(from.size(), nullptr);
+    bool moved = false;
     for (std::size_t i = 0; i < from.size(); ++i) {
         if (from[i] == nullptr || from[i]->getBlock() == nullptr)
             continue;
-        if (to[i] != nullptr && to[i]->getBlock() != nullptr)
+        if (i < to.size() && to[i] != nullptr && to[i]->getBlock() != nullptr)
             continue;
+        if (to.size() <= i)
+            to.resize(from.size(), nullptr);
         delete to[i];
         to[i] = from[i];
         from[i] = nullptr;
+        moved = true;
     }
-    ioTarget->setTotal(ioStaged->getTotal());
+    // The total of a load that failed before reading it stays out.
+    if (moved)
+        ioTarget->setTotal(ioStaged->getTotal());
 }
 
 // Inside every plane (a, b, c, d): a x + b y + c z <= d, summed in this order in double.
@@ -320,10 +393,11 @@ bool FL_readTree(const std::string& iFilePath, PointBody* oBody, std::string& iE
     return ok;
 }
 
-bool FL_readNodes(const std::string& iFilePath, PointBody* ioBody, int iDepth, std::string& iErrorMessage)
+bool FL_readNodes(FL_Kind<PointBlock>, const std::string& iFilePath, const std::vector<int>& iLayers,
+                  std::size_t iPresent, int iDepth, SVONodeList* oNodes, std::string& iErrorMessage)
 {
     SVOBFileOperator file(iFilePath);
-    const bool ok = file.load_Node(&ioBody->getOctree(), iDepth);
+    const bool ok = file.load_Node(iLayers, iPresent, iDepth, oNodes);
     iErrorMessage = file.getErrorMessage();
     return ok;
 }
@@ -337,23 +411,28 @@ bool FL_readVoxels(const std::string& iFilePath, const PointBody&, VoxelBlockPoo
     return ok;
 }
 
-// The points lie in the leaf blocks themselves and are read without interruption.
-bool FL_loadLeaves(const std::string& iFilePath, PointBody* ioBody, std::mutex& iStateLock, int, int,
-                   const NodeList& iNodes, bool volatile*, bool, std::string& iErrorMessage)
+// The points lie in the leaf blocks themselves and are read without interruption. Leaves that
+// cannot be read are marked; the others are installed.
+bool FL_loadLeaves(const std::string& iFilePath, PointBody* ioBody, std::mutex& iStateLock, LeafMarks* ioFailed,
+                   int, int, const NodeList& iNodes, bool volatile*, bool, std::string& iErrorMessage)
 {
-    const NodeList missing = FL_missingLeaves(ioBody->getLeafBlockPool(), iNodes);
+    const NodeList missing = FL_missingLeaves(ioBody->getLeafBlockPool(), *ioFailed, iNodes);
     if (missing.empty())
         return true;
     const int resolution = ioBody->getOctree().getVoxelResolution();
     LeafBlockPool<PointBlock> staged;
-    SVOBFileOperator file(iFilePath);
-    const bool ok = file.load_Leaf(&staged, missing, resolution * resolution * resolution);
-    iErrorMessage = file.getErrorMessage();
-    if (!ok)
-        return false;
+    const std::vector<int> failed =
+        FL_entriesOf(FL_readEach(missing, iErrorMessage, [&](const NodeList& iLeaves, std::string& oMessage) {
+            SVOBFileOperator file(iFilePath);
+            const bool ok = file.load_Leaf(&staged, iLeaves, resolution * resolution * resolution);
+            oMessage = file.getErrorMessage();
+            return ok;
+        }));
+    FL_dropLeaves(&staged, failed);
     std::lock_guard<std::mutex> lock(iStateLock);
     FL_install(&ioBody->getLeafBlockPool(), &staged);
-    return true;
+    ioFailed->insert(failed.begin(), failed.end());
+    return failed.empty();
 }
 
 void FL_drawPolygon(const PointBody&, const NodeList&)
@@ -420,9 +499,10 @@ bool FL_readTree(const std::string& iFilePath, MatrixBody* oBody, std::string& i
     return loadZRPCDFile_Tree(iFilePath, &oBody->getOctree(), iErrorMessage);
 }
 
-bool FL_readNodes(const std::string& iFilePath, MatrixBody* ioBody, int iDepth, std::string& iErrorMessage)
+bool FL_readNodes(FL_Kind<PointIndexBlock>, const std::string& iFilePath, const std::vector<int>& iLayers,
+                  std::size_t iPresent, int iDepth, SVONodeList* oNodes, std::string& iErrorMessage)
 {
-    return loadZRPCDFile_Nodes(iFilePath, &ioBody->getOctree(), iDepth, iErrorMessage);
+    return loadZRPCDFile_Nodes(iFilePath, iLayers, iPresent, iDepth, oNodes, iErrorMessage);
 }
 
 bool FL_readVoxels(const std::string& iFilePath, const MatrixBody&, VoxelBlockPool<ColorBlock>* oPool,
@@ -435,65 +515,100 @@ bool FL_readVoxels(const std::string& iFilePath, const MatrixBody&, VoxelBlockPo
 
 // A leaf is read in steps: its index list, the points at those cells and, for the mesh, the
 // neighbour cells next to them. Everything is read into this call's own lists and handed to
-// the body in one locked step at the end. A failed read hands over nothing of the step that
-// failed, so that the next load tries it again; a stopped load hands over nothing at all.
-// The caller holds the load lock: the body's blocks change only here, so they can be read
-// without the state lock.
-bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex& iStateLock, int iWidth,
-                   int iHeight, const NodeList& iNodes, bool volatile* iStop, bool iMesh, std::string& iErrorMessage)
+// the body in one locked step at the end. A leaf whose index list or own points cannot be read
+// is marked and left out; a failed neighbour read hands over nothing of the mesh step, so that
+// the next mesh load tries it again; a stopped load hands over nothing but the marks.
+// The caller holds the load lock: the body's blocks and the marks change only here (and with
+// the body), so they can be read without the state lock.
+bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex& iStateLock, LeafMarks* ioFailed,
+                   int iWidth, int iHeight, const NodeList& iNodes, bool volatile* iStop, bool iMesh,
+                   std::string& iErrorMessage)
 {
     if (!iMesh && FL_stopped(iStop))
         return false;
     LeafBlockPool<PointIndexBlock>& pool = ioBody->getLeafBlockPool();
-    const NodeList missing = FL_missingLeaves(pool, iNodes);
+    const int resolution = ioBody->getOctree().getVoxelResolution();
     LeafBlockPool<PointIndexBlock> staged;
-    if (!missing.empty()) {
-        const int resolution = ioBody->getOctree().getVoxelResolution();
-        VoxelBlockPool<ColorBlock> noVoxels;
-        if (!loadZRPCDFile_VoxelAndPoints(iFilePath, &noVoxels, &staged, NodeList(), missing,
-                                          resolution * resolution * resolution, iErrorMessage))
-            return false;
-    }
-    if (!iMesh && FL_stopped(iStop))
+    std::vector<int> failed = FL_entriesOf(FL_readEach(
+        FL_missingLeaves(pool, *ioFailed, iNodes), iErrorMessage, [&](const NodeList& iLeaves, std::string& oMessage) {
+            VoxelBlockPool<ColorBlock> noVoxels;
+            return loadZRPCDFile_VoxelAndPoints(iFilePath, &noVoxels, &staged, NodeList(), iLeaves,
+                                                resolution * resolution * resolution, oMessage);
+        }));
+    FL_dropLeaves(&staged, failed);
+    const auto markFailed = [&] {
+        std::lock_guard<std::mutex> lock(iStateLock);
+        ioFailed->insert(failed.begin(), failed.end());
+    };
+    if (!iMesh && FL_stopped(iStop)) {
+        markFailed();
         return false;
+    }
 
-    // The blocks of the listed leaves in node order, each once; the staged ones are new.
+    // The blocks of the listed leaves in node order, each once, with their entry numbers; the
+    // staged ones are new.
     std::vector<PointIndexBlock*> blocks;
+    std::vector<int> entries;
     std::unordered_set<const PointIndexBlock*> seen;
     for (const SparseVoxelOctreeNode* node : iNodes) {
+        if (ioFailed->count(node->getFirstIndex()) != 0)
+            continue;
         PointIndexBlock* block = FL_leafBlock(pool, node);
         if (block == nullptr)
             block = FL_leafBlock(staged, node);
-        if (block != nullptr && seen.insert(block).second)
+        if (block != nullptr && seen.insert(block).second) {
             blocks.push_back(block);
+            entries.push_back(node->getFirstIndex());
+        }
     }
     const bool meshDone = std::all_of(blocks.begin(), blocks.end(), [](const PointIndexBlock* iBlock) {
         return iBlock->meshBuilt != 0 && !iBlock->triangles.empty();
     });
 
-    // Own points of the blocks that lack them, read in one go.
-    std::vector<PointIndexBlock*> pending;
-    std::vector<unsigned> cells;
-    for (PointIndexBlock* block : blocks) {
-        if (block->pointsLoaded != 0 || (iMesh && meshDone))
-            continue;
-        pending.push_back(block);
-        cells.insert(cells.end(), block->indices.begin(), block->indices.end());
-    }
+    // Own points of the blocks that lack them, read in one go where the file allows.
+    std::vector<std::size_t> pending;
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+        if (blocks[b]->pointsLoaded == 0 && !(iMesh && meshDone))
+            pending.push_back(b);
+    std::vector<PointIndexBlock*> read;
     std::vector<Point> ownPoints;
-    if (!pending.empty()) {
-        const bool ok = iMesh ? loadZRPCDFile_Matrix(iFilePath, &ownPoints, cells, iErrorMessage)
-                              : loadZRPCDFile_Matrix(iFilePath, &ownPoints, cells, iStop, iErrorMessage);
-        if (!ok)
-            return false;
-        if (!iMesh && FL_stopped(iStop))
-            return true;
+    const std::vector<std::size_t> unread =
+        FL_readEach(pending, iErrorMessage, [&](const std::vector<std::size_t>& iBlocks, std::string& oMessage) {
+            std::vector<unsigned> cells;
+            for (std::size_t b : iBlocks)
+                cells.insert(cells.end(), blocks[b]->indices.begin(), blocks[b]->indices.end());
+            std::vector<Point> points;
+            const bool ok = iMesh ? loadZRPCDFile_Matrix(iFilePath, &points, cells, oMessage)
+                                  : loadZRPCDFile_Matrix(iFilePath, &points, cells, iStop, oMessage);
+            if (ok) {
+                for (std::size_t b : iBlocks)
+                    read.push_back(blocks[b]);
+                ownPoints.insert(ownPoints.end(), points.begin(), points.end());
+            }
+            return ok;
+        });
+    if (!unread.empty()) {
+        std::vector<int> unreadEntries;
+        for (std::size_t b : unread)
+            unreadEntries.push_back(entries[b]);
+        for (std::size_t k = unread.size(); k-- > 0;) {
+            blocks.erase(blocks.begin() + std::ptrdiff_t(unread[k]));
+            entries.erase(entries.begin() + std::ptrdiff_t(unread[k]));
+        }
+        // Only staged blocks lack their points: installed ones got them when they were installed.
+        FL_dropLeaves(&staged, unreadEntries);
+        failed.insert(failed.end(), unreadEntries.begin(), unreadEntries.end());
+    }
+    if (!iMesh && FL_stopped(iStop)) {
+        markFailed();
+        return failed.empty();
     }
     if (!iMesh || meshDone) {
         std::lock_guard<std::mutex> lock(iStateLock);
         FL_install(&pool, &staged);
-        FL_handOutOwnPoints(pending, ownPoints);
-        return true;
+        FL_handOutOwnPoints(read, ownPoints);
+        ioFailed->insert(failed.begin(), failed.end());
+        return failed.empty();
     }
 
     // Neighbour cells of the blocks without a mesh, read in one go.
@@ -516,7 +631,8 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
 
     std::lock_guard<std::mutex> lock(iStateLock);
     FL_install(&pool, &staged);
-    FL_handOutOwnPoints(pending, ownPoints);
+    FL_handOutOwnPoints(read, ownPoints);
+    ioFailed->insert(failed.begin(), failed.end());
     if (!neighboursRead)
         return false; // the blocks keep their points and get their mesh next time
     std::size_t offset = 0;
@@ -533,7 +649,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
             FL_buildMesh(block, width);
         block->meshBuilt = 1;
     }
-    return true;
+    return failed.empty();
 }
 
 void FL_drawPolygon(const MatrixBody& iBody, const NodeList& iNodes)
@@ -696,8 +812,9 @@ bool PointCloudSVOImp<C, L>::isLoadedDrawVoxelData() const
     return true;
 }
 
-// A leaf without a leaf entry has nothing to load and counts as loaded, so that it does not
-// keep the loader asking for it frame after frame.
+// A leaf without a leaf entry has nothing to load and a leaf whose read failed is not read
+// again; both count as loaded, so that they do not keep the loader asking for them frame after
+// frame.
 template <typename C, typename L>
 bool PointCloudSVOImp<C, L>::isLoadedDrawLeafData() const
 {
@@ -707,9 +824,11 @@ bool PointCloudSVOImp<C, L>::isLoadedDrawLeafData() const
     if (mBody == nullptr)
         return false;
     const LeafBlockPool<L>& pool = mBody->getLeafBlockPool();
-    for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
-        if (node->getFirstIndex() >= 0 && pool.getEntry(node->getFirstIndex()) == nullptr)
+    for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList) {
+        const int leaf = node->getFirstIndex();
+        if (leaf >= 0 && pool.getEntry(leaf) == nullptr && mFailedLeaves.count(leaf) == 0)
             return false;
+    }
     return true;
 }
 
@@ -840,6 +959,8 @@ typename PointCloudSVOImp<C, L>::Body* PointCloudSVOImp<C, L>::setBody(Body* iBo
         std::lock_guard<std::mutex> lock(mMutex);
         old = mBody;
         mBody = iBody;
+        ++mBodyGeneration;
+        mFailedLeaves.clear();
         mDrawVoxelNodeList.clear();
         mDrawLeafNodeList.clear();
         if (iInfo != nullptr) {
@@ -921,30 +1042,64 @@ bool PointCloudSVOImp<C, L>::loadSVO_Tree(std::string& iErrorMessage)
     return true;
 }
 
+// The records are read without the state lock, into nodes of this call's own, and appended in
+// one locked step to the body they were read for. The new node list and key list are given
+// their memory beforehand too, so the locked step only copies pointers. Node loads may run on
+// two threads at once (the frame's own and the loader's): nodes keep their list positions, so
+// whatever the other load appended meanwhile is skipped here.
 template <typename C, typename L>
 bool PointCloudSVOImp<C, L>::loadSVO_Nodes(int iDepth, std::string& iErrorMessage)
 {
-    std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody == nullptr) {
-        iErrorMessage = flNoBody;
-        return false;
-    }
-    SparseVoxelOctree& octree = mBody->getOctree();
-    if (octree.getLoadedDepth() >= iDepth)
+    for (;;) {
+        std::vector<int> layers;
+        std::size_t present = 0;
+        std::uint64_t generation = 0;
+        {
+            std::lock_guard<std::mutex> lock(mMutex);
+            if (mBody == nullptr) {
+                iErrorMessage = flNoBody;
+                return false;
+            }
+            const SparseVoxelOctree& octree = mBody->getOctree();
+            if (octree.getLoadedDepth() >= iDepth)
+                return true;
+            layers = octree.getLayerSizeList();
+            present = octree.getNodeNumber();
+            generation = mBodyGeneration;
+        }
+        SVONodeList staged;
+        if (!FL_readNodes(FL_Kind<L>(), mFilePath, layers, present, iDepth, &staged, iErrorMessage))
+            return false;
+        std::vector<const void*> keys = FL_sortedKeys(staged);
+        // Freed after the lock: the lists replaced end up here.
+        std::vector<SparseVoxelOctreeNode*> nodes = FL_touchedBuffer<SparseVoxelOctreeNode*>(present + staged.size());
+        std::vector<const void*> allKeys = FL_touchedBuffer<const void*>(present + staged.size());
+
+        std::lock_guard<std::mutex> lock(mMutex);
+        if (mBody == nullptr) {
+            iErrorMessage = flNoBody;
+            return false;
+        }
+        // Read for a body that has been replaced since: read again for the one installed now.
+        if (mBodyGeneration != generation)
+            continue;
+        SparseVoxelOctree& octree = mBody->getOctree();
+        const std::size_t skipped = std::min(staged.size(), octree.getNodeNumber() - present);
+        if (skipped != 0) {
+            staged.erase(staged.begin(), staged.begin() + std::ptrdiff_t(skipped));
+            keys = FL_sortedKeys(staged);
+        }
+        nodes.assign(octree.getNodeList().begin(), octree.getNodeList().end());
+        for (std::unique_ptr<SparseVoxelOctreeNode>& node : staged)
+            nodes.push_back(node.release());
+        octree.swapNodeList(&nodes);
+        if (octree.getLoadedDepth() < iDepth)
+            octree.setLoadedDepth(iDepth);
+        std::merge(mNodeKeys.begin(), mNodeKeys.end(), keys.begin(), keys.end(), std::back_inserter(allKeys),
+                   std::less<const void*>());
+        mNodeKeys.swap(allKeys);
         return true;
-    const std::size_t before = octree.getNodeNumber();
-    const bool ok = FL_readNodes(mFilePath, mBody, iDepth, iErrorMessage);
-    if (octree.getNodeNumber() != before) {
-        // New nodes only ever come after the present ones.
-        const std::size_t middle = mNodeKeys.size();
-        for (std::size_t i = before; i < octree.getNodeNumber(); ++i)
-            if (const SparseVoxelOctreeNode* node = octree.getNode((long long)i))
-                mNodeKeys.push_back(node);
-        std::sort(mNodeKeys.begin() + std::ptrdiff_t(middle), mNodeKeys.end(), std::less<const void*>());
-        std::inplace_merge(mNodeKeys.begin(), mNodeKeys.begin() + std::ptrdiff_t(middle), mNodeKeys.end(),
-                           std::less<const void*>());
     }
-    return ok;
 }
 
 template <typename C, typename L>
@@ -1001,7 +1156,8 @@ bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNod
     bool result = false;
     if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
         return result;
-    return FL_loadLeaves(mFilePath, mBody, mMutex, mWidth, mHeight, nodes, nullptr, true, iErrorMessage);
+    return FL_loadLeaves(mFilePath, mBody, mMutex, &mFailedLeaves, mWidth, mHeight, nodes, nullptr, true,
+                         iErrorMessage);
 }
 
 template <typename C, typename L>
@@ -1013,7 +1169,8 @@ bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNod
     bool result = false;
     if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
         return result;
-    return FL_loadLeaves(mFilePath, mBody, mMutex, mWidth, mHeight, nodes, iStop, false, iErrorMessage);
+    return FL_loadLeaves(mFilePath, mBody, mMutex, &mFailedLeaves, mWidth, mHeight, nodes, iStop, false,
+                         iErrorMessage);
 }
 
 template <typename C, typename L>

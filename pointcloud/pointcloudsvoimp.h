@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <mutex>
+#include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // A shot's data over an octree file that is read piece by piece: the body (octree, voxel
@@ -18,15 +20,23 @@
 // points at those cells and can join scan-grid neighbours into a triangle mesh.
 //
 // Threads. The GUI thread draws, rebuilds the draw lists and loads node layers while the
-// loader thread loads voxel and leaf blocks of the same object. Two locks keep them apart:
+// loader thread loads node layers, voxel blocks and leaf blocks of the same object. Two locks
+// keep them apart:
 // - the state lock guards the body pointer, the node list, the pool entries, the block
-//   contents and the draw lists; it is held only for short steps, except by a node load,
-//   which reads its (small) node records under it;
+//   contents, the draw lists and the failed-leaf marks; it is held only for short steps, never
+//   for a file read;
 // - the load lock serialises the block loads and every replacement of the body, so that a
 //   body is never freed or replaced while a block load works on it.
 // A block load reads the file into pools of its own without the state lock and then hands
 // the complete entries and points over to the body in one locked step: drawing never sees a
-// half-read block.
+// half-read block. A node load takes what the read needs from the body (layer sizes, node
+// count) under the state lock, reads the node records without any lock and appends them in
+// one locked step, to the same body only: one cleared or replaced meanwhile gets nothing.
+//
+// Failed leaves. A leaf whose block or points could not be read is marked and counts as
+// loaded for isLoadedDrawLeafData, so that the loader does not read (and report) it again
+// every frame; it is drawn without points. The marks go with the body: once the data is
+// cleared or replaced and loaded again, the leaf is read again.
 //
 // Node keys. Nodes are separate heap objects that only ever get appended to the node list, so
 // a key stays the address of the same node until the body is replaced or cleared; nothing
@@ -129,6 +139,10 @@ private:
     NodeList mDrawLeafNodeList;
     // Addresses of the body's nodes, ascending, for checking node keys.
     std::vector<const void*> mNodeKeys;
+    // Counts body changes, so that a node load can tell whether its body is still installed.
+    std::uint64_t mBodyGeneration = 0;
+    // Leaf entry numbers of the body's leaves whose read failed.
+    std::unordered_set<int> mFailedLeaves;
 
     mutable std::mutex mMutex; // the state lock
     std::mutex mLoadMutex;     // the load lock

@@ -1126,6 +1126,27 @@ TEST_F(ShaderTest, TypeAndIDPassesUseFlatColoursWithoutTheShader)
     EXPECT_EQ(pixel(30, 30), Color(0, 0, 0, 0));
 }
 
+namespace {
+
+// A 200 x 100 view of the manager's first shot from 20 units in front of it.
+bool lookAtFirstShot(const PointCloudManager& iManager, Camera* oCamera)
+{
+    oCamera->setScreenData(Camera::ScreenData{200, 100});
+    Camera::LookAtData lookAt;
+    const V center = iManager.getData(0)->getBoundingBox().getCenter();
+    lookAt.viewPoint = center + V(0, -20, 0);
+    lookAt.lockOnPoint = center;
+    lookAt.upward = V(0, 0, 1);
+    oCamera->setLookAtData(lookAt);
+    oCamera->initScreen();
+    if (!oCamera->setSceneMatrix())
+        return false;
+    oCamera->updateCornerPoints();
+    return true;
+}
+
+} // namespace
+
 TEST(PointCloudManagerFile, ImportedScanIsDrawnAfterTheLevelOfDetailStep)
 {
     if (!glWidget())
@@ -1141,18 +1162,9 @@ TEST(PointCloudManagerFile, ImportedScanIsDrawnAfterTheLevelOfDetailStep)
     QGLFramebufferObject target(200, 100);
     ASSERT_TRUE(target.bind());
     Camera camera;
-    camera.setScreenData(Camera::ScreenData{200, 100});
     std::vector<V> corners;
     manager.getBoundingPoints(&corners);
-    Camera::LookAtData lookAt;
-    const V center = manager.getData(0)->getBoundingBox().getCenter();
-    lookAt.viewPoint = center + V(0, -20, 0);
-    lookAt.lockOnPoint = center;
-    lookAt.upward = V(0, 0, 1);
-    camera.setLookAtData(lookAt);
-    camera.initScreen();
-    ASSERT_TRUE(camera.setSceneMatrix());
-    camera.updateCornerPoints();
+    ASSERT_TRUE(lookAtFirstShot(manager, &camera));
     manager.updateDrawData(4, 0, false, camera, ClipBox());
     PointCloudParameter para;
     manager.draw(4, ClipBox(), para);
@@ -1165,4 +1177,45 @@ TEST(PointCloudManagerFile, ImportedScanIsDrawnAfterTheLevelOfDetailStep)
         if (image[i] != 255 || image[i + 1] != 255 || image[i + 2] != 255)
             ++drawn;
     EXPECT_GT(drawn, 0);
+}
+
+// A shot whose file lost its end after the import: with delayed loading the frames go on, the
+// failed leaf read is made and reported once, not on every frame, and made again only once the
+// shot's data has been released and loaded anew.
+TEST(PointCloudManagerFile, AFailedLeafReadIsReportedOnceUntilTheDataIsReloaded)
+{
+    for (const std::string name : {"scan.zrpcd", "scan.zrpmd"}) {
+        testutil::TempDir dir;
+        const std::string path = dir.file(name);
+        const PointCloudData data = shotfixture::makeData();
+        ASSERT_TRUE(name == "scan.zrpcd" ? shotfixture::writeZRPCD(path, data) : shotfixture::writeZRPMD(path, data));
+        PointCloudManager manager;
+        std::string error;
+        {
+            CoutCapture quiet;
+            ASSERT_TRUE(manager.generateFromBinaryFile_SVO(path, error)) << error;
+        }
+        const std::string good = testutil::readFile(path);
+        testutil::writeFile(path, good.substr(0, good.size() - 4));
+
+        Camera camera;
+        ASSERT_TRUE(lookAtFirstShot(manager, &camera));
+        PointCloudSVOInterface* octree = manager.getData(0)->getPointCloud()->getSVOInterface();
+        const auto reports = [&] {
+            CoutCapture out;
+            for (int frame = 0; frame < 30; ++frame) {
+                manager.updateDrawData(4, 0, true, camera, ClipBox());
+                QThread::msleep(5);
+            }
+            manager.stopDataLoading();
+            const std::vector<std::string> lines = out.lines();
+            return std::count(lines.begin(), lines.end(), "File is broken: " + path);
+        };
+        EXPECT_EQ(reports(), 1) << name;
+        EXPECT_FALSE(octree->getDrawLeafNodeKeyList().empty()) << name;
+        EXPECT_TRUE(octree->isLoadedDrawLeafData()) << name;
+        EXPECT_EQ(reports(), 0) << name;
+        octree->clearPointData();
+        EXPECT_EQ(reports(), 1) << name;
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "camera.h"
 #include "deleter.h"
+#include "fileoperation_svo.h"
 #include "fileoperation_svob.h"
 #include "fileoperation_zrpcd.h"
 #include "svobuilder.h"
@@ -535,20 +536,49 @@ TYPED_TEST(SVOImpTest, MissingAndBrokenFilesGiveTheFileMessages)
     EXPECT_EQ(imp.getTreeDepth(), 3);
     EXPECT_EQ(loadedBlocks<TypeParam>(imp).size(), 16u);
 
-    // A leaf section cut short fails the leaf load; the leaves stay unloaded and load later.
+    // A leaf section cut short fails the leaf load once: the leaves count as done, hold no
+    // points and are not read again until the data is loaded anew.
     typename TestFixture::Imp staged(path);
-    ASSERT_TRUE(staged.loadSVO_Base(error)) << error;
-    ASSERT_TRUE(staged.loadSVO_Nodes(2, error)) << error;
-    staged.updateDrawNode_FullLeaf();
+    const auto reopen = [&] {
+        ASSERT_TRUE(staged.loadSVO_Base(error)) << error;
+        ASSERT_TRUE(staged.loadSVO_Nodes(2, error)) << error;
+        staged.updateDrawNode_FullLeaf();
+    };
+    reopen();
     testutil::writeFile(path, good.substr(0, good.size() - 4));
     bool volatile stop = false;
+    EXPECT_FALSE(staged.isLoadedDrawLeafData());
     EXPECT_FALSE(staged.loadSVO_Points(staged.getDrawLeafNodeKeyList(), &stop, error));
     EXPECT_EQ(error, "File is broken: " + path);
-    EXPECT_FALSE(staged.isLoadedDrawLeafData());
+    EXPECT_TRUE(staged.isLoadedDrawLeafData());
     EXPECT_TRUE(loadedBlocks<TypeParam>(staged).empty());
     testutil::writeFile(path, good);
+    error.clear();
+    EXPECT_TRUE(staged.loadSVO_Points(staged.getDrawLeafNodeKeyList(), &stop, error));
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(loadedBlocks<TypeParam>(staged).empty());
+    staged.clearPointData();
+    reopen();
+    EXPECT_FALSE(staged.isLoadedDrawLeafData());
     EXPECT_TRUE(staged.loadSVO_Points(staged.getDrawLeafNodeKeyList(), &stop, error)) << error;
     EXPECT_TRUE(staged.isLoadedDrawLeafData());
+    EXPECT_EQ(loadedBlocks<TypeParam>(staged).size(), 16u);
+
+    // One leaf entry whose count runs past the element total: only that leaf fails, the others
+    // of the same load are installed. The file ends with the leaf count, 16 entries of (first,
+    // count), the element total and 64 elements.
+    std::string corrupt = good;
+    const std::size_t entries = good.size() - 64 * getSeekSize<typename TypeParam::Block>() - 4 - 16 * 8;
+    ASSERT_EQ(corrupt.substr(entries - 4, 4), std::string("\x10\0\0\0", 4));
+    corrupt.replace(entries + 5 * 8 + 4, 4, std::string("\xf0\xff\xff\xff", 4));
+    testutil::writeFile(path, corrupt);
+    staged.clearPointData();
+    reopen();
+    EXPECT_FALSE(staged.loadSVO_Points(staged.getDrawLeafNodeKeyList(), &stop, error));
+    EXPECT_EQ(error, "File is broken: " + path);
+    EXPECT_TRUE(staged.isLoadedDrawLeafData());
+    EXPECT_EQ(loadedBlocks<TypeParam>(staged).size(), 15u);
+    testutil::writeFile(path, good);
 
     // The other kind's file has another header.
     const std::string other = this->mDir.file(TestFixture::isMatrix ? "other.zrpcd" : "other.zrpmd");

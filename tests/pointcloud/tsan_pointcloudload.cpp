@@ -11,6 +11,7 @@
 #include "octreedepth.h"
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
+#include "pointcloudsvoimp.h"
 #include "svobuilder.h"
 #include "testutil.h"
 
@@ -27,6 +28,7 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -85,16 +87,26 @@ PointCloudSVOInterface* octreeOf(PointCloud* iShot)
     return iShot->getPointCloud()->getSVOInterface();
 }
 
-} // namespace
-
-TEST(PointCloudLoadStress, LoadsWhileTheShotsAreDrawn)
+// Both file kinds of one 64 x 64 grid.
+class PointCloudLoadStress : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        const PointCloudData grid = makeGrid(64, 64);
+        ASSERT_TRUE(writeZRPCD(pointFile, grid));
+        ASSERT_TRUE(writeZRPMD(matrixFile, grid));
+    }
+
     testutil::TempDir dir;
-    const PointCloudData grid = makeGrid(64, 64);
     const std::string pointFile = dir.file("wave.zrpcd");
     const std::string matrixFile = dir.file("wave.zrpmd");
-    ASSERT_TRUE(writeZRPCD(pointFile, grid));
-    ASSERT_TRUE(writeZRPMD(matrixFile, grid));
+};
+
+} // namespace
+
+TEST_F(PointCloudLoadStress, LoadsWhileTheShotsAreDrawn)
+{
 
     // Real drawing where there is a display; elsewhere the draws only read the draw lists.
     // An offscreen surface rather than a shown widget: showing a widget starts Qt's bus
@@ -201,4 +213,74 @@ TEST(PointCloudLoadStress, LoadsWhileTheShotsAreDrawn)
         shot->setDeleterQueue(PointCloud::DeleterQueue());
     if (context.isValid())
         context.doneCurrent();
+}
+
+namespace {
+
+// Node loads on a second thread read the file without the shot's lock, while this thread
+// loads shallower layers itself, draws, and clears or replaces the data. In the end the node
+// list is the file's, each node once and in its place.
+template <typename Imp>
+void loadNodesBesideClears(const std::string& iPath)
+{
+    Imp imp(iPath);
+    std::string error;
+    ASSERT_TRUE(imp.loadSVO(error)) << error;
+    const int layers = imp.getTreeDepth();
+    std::size_t nodeCount = 0;
+    imp.readBody([&](const typename Imp::Body* iBody) { nodeCount = iBody->getOctree().getNodeNumber(); });
+    ASSERT_GT(layers, 4);
+    imp.clearPointData();
+
+    std::atomic<bool> done{false};
+    std::thread loader([&] {
+        std::string loaderError;
+        for (int round = 0; round < 60; ++round)
+            for (int depth = 0; depth <= layers; ++depth) {
+                if (!imp.loadSVO_Nodes(depth, loaderError)) {
+                    EXPECT_EQ(loaderError, "Cannot access Body...");
+                }
+            }
+        done.store(true);
+    });
+    for (int cycle = 0; !done.load(); ++cycle) {
+        imp.loadSVO_Base(error);
+        imp.loadSVO_Nodes(cycle % 4, error);
+        imp.getTreeDepth();
+        imp.updateDrawNode_FullLeaf();
+        imp.isLoadedDrawLeafData();
+        imp.isLoadedDrawVoxelData();
+        imp.draw(0, 1);
+        const std::vector<const void*> leaves = imp.getDrawLeafNodeKeyList();
+        if (cycle % 5 == 2 && !leaves.empty()) {
+            bool volatile stop = false;
+            imp.loadSVO_Points(leaves, &stop, error);
+        }
+        if (cycle % 7 == 3)
+            imp.clearPointData();
+        if (cycle % 29 == 11)
+            imp.loadSVO(error);
+    }
+    loader.join();
+
+    ASSERT_TRUE(imp.loadSVO_Base(error)) << error;
+    ASSERT_TRUE(imp.loadSVO_Nodes(layers, error)) << error;
+    imp.readBody([&](const typename Imp::Body* iBody) {
+        const std::vector<SparseVoxelOctreeNode*>& nodes = iBody->getOctree().getNodeList();
+        ASSERT_EQ(nodes.size(), nodeCount);
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            ASSERT_EQ(nodes[i]->getIndex(), i);
+    });
+    imp.updateDrawNode_FullLeaf();
+    bool volatile stop = false;
+    EXPECT_TRUE(imp.loadSVO_Points(imp.getDrawLeafNodeKeyList(), &stop, error)) << error;
+    EXPECT_TRUE(imp.isLoadedDrawLeafData());
+}
+
+} // namespace
+
+TEST_F(PointCloudLoadStress, NodeLoadsBesideDrawingClearsAndReplacements)
+{
+    loadNodesBesideClears<PointCloudSVOImp<ColorBlock, PointBlock>>(pointFile);
+    loadNodesBesideClears<PointCloudSVOImp<ColorBlock, PointIndexBlock>>(matrixFile);
 }
