@@ -163,7 +163,7 @@ void Object3D::emitStateSignal(State iState)
         emit changedState_Visible();
         break;
     }
-    reportValue(iState != Visible);
+    reportValue((iState & Visible) == 0);
 }
 
 void Object3D::reportValue(bool iSelectionStateOnly)
