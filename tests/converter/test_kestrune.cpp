@@ -1055,7 +1055,15 @@ TEST_F(KestruneTest, OutputFileTheWriterCannotOpenIsKept)
         execl(path(out).c_str(), "sleep", "30", static_cast<char*>(nullptr));
         _exit(127);
     }
-    usleep(200000);
+    // Until the child runs the copy, the file is not busy yet.
+    const std::string exe = "/proc/" + std::to_string(child) + "/exe";
+    char target[4096];
+    for (int i = 0; i < 500; ++i) {
+        const ssize_t n = readlink(exe.c_str(), target, sizeof target - 1);
+        if (n > 0 && std::string(target, std::size_t(n)) == path(out))
+            break;
+        usleep(10000);
+    }
     const RunResult r = run({"in.ptx", out, "4", "1"});
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
