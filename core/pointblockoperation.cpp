@@ -103,3 +103,14 @@ void initLeafDataBlock<PointIndexBlock>(PointIndexBlock* oBlock, const std::vect
     oBlock->indices = iIndices;
     FL_appendPoints(&oBlock->points, iPositions, iColors, iIndices);
 }
+
+bool isInsidePlanes(const Vector3T<float>& iPosition, const std::vector<Vector4T<double>>& iPlanes)
+{
+    const double x = iPosition.x;
+    const double y = iPosition.y;
+    const double z = iPosition.z;
+    for (const Vector4T<double>& plane : iPlanes)
+        if (!(((0.0 + plane.x * x) + plane.y * y) + plane.z * z <= plane.w))
+            return false;
+    return true;
+}

@@ -20,6 +20,11 @@ void getBoundingBox(Vector3T<double>* oCenter, Vector3T<double>* oSize, const Po
 void getValidDataList(std::vector<Vector3T<float>>* oPositions, std::vector<Color>* oColors,
                       std::vector<unsigned int>* oIndices, const std::vector<Point>& iPoints);
 
+// Whether a point lies inside every plane (a, b, c, d): a x + b y + c z <= d, with the sum
+// formed in double as ((0 + a x) + b y) + c z; planes are tested in order up to the first that
+// fails. An empty list holds every point.
+bool isInsidePlanes(const Vector3T<float>& iPosition, const std::vector<Vector4T<double>>& iPlanes);
+
 // Appends each point's colour, position and flags to the block's parallel lists.
 void initWithPoints(PointBlock* oBlock, const std::vector<Point>& iPoints);
 

@@ -209,18 +209,6 @@ void FL_install(Pool* ioTarget, Pool* ioStaged)
         ioTarget->setTotal(ioStaged->getTotal());
 }
 
-// Inside every plane (a, b, c, d): a x + b y + c z <= d, summed in this order in double.
-bool FL_isInside(const Vector3T<float>& iPosition, const std::vector<Vector4T<double>>& iPlanes)
-{
-    const double x = iPosition.x;
-    const double y = iPosition.y;
-    const double z = iPosition.z;
-    for (const Vector4T<double>& plane : iPlanes)
-        if (!(((0.0 + plane.x * x) + plane.y * y) + plane.z * z <= plane.w))
-            return false;
-    return true;
-}
-
 // Hands points read for several blocks in one go out block by block, as many to each as it
 // has indices, and marks the blocks as holding their points.
 void FL_handOutOwnPoints(const std::vector<PointIndexBlock*>& iBlocks, const std::vector<Point>& iPoints)
@@ -1221,7 +1209,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::selectPoint(const std::vector<Vector4T<double>>& iPlanes)
 {
     forEachOwnPoint([&](const Vector3T<float>& iPosition, unsigned* ioFlag) {
-        if (FL_isInside(iPosition, iPlanes))
+        if (isInsidePlanes(iPosition, iPlanes))
             *ioFlag |= Point::Selected;
     });
 }
@@ -1230,7 +1218,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::deselectPoint(const std::vector<Vector4T<double>>& iPlanes)
 {
     forEachOwnPoint([&](const Vector3T<float>& iPosition, unsigned* ioFlag) {
-        if (FL_isInside(iPosition, iPlanes))
+        if (isInsidePlanes(iPosition, iPlanes))
             *ioFlag &= ~unsigned(Point::Selected);
     });
 }
