@@ -13,17 +13,30 @@ PointCloudImp* PointCloudImp::generateFromBinaryFile_SVO(const std::string& iFil
     imp->filePath = iFilePath;
     if (!loadZRPCDFile_Matrix(iFilePath, imp->data.get(), iErrorMessage))
         return nullptr;
-    const PointCloudData& data = *imp->data;
-    getBoundingBox(&imp->center, &imp->size, data);
-    imp->positions.reserve(data.pointList.size());
-    imp->colors.reserve(data.pointList.size());
-    for (const Point& point : data.pointList) {
-        imp->positions.push_back(point.position);
-        imp->colors.push_back(point.color);
-    }
-    imp->pointNumber = data.validPointNumber > unsigned(INT_MAX) ? INT_MAX : int(data.validPointNumber);
+    imp->initLists();
     return imp.release();
 }
+
+void PointCloudImp::initLists()
+{
+    getBoundingBox(&center, &size, *data);
+    positions.clear();
+    positions.reserve(data->pointList.size());
+    for (const Point& point : data->pointList)
+        positions.push_back(point.position);
+    updateColors();
+    pointNumber = data->validPointNumber > unsigned(INT_MAX) ? INT_MAX : int(data->validPointNumber);
+}
+
+#ifndef BRENMOOR
+void PointCloudImp::updateColors()
+{
+    colors.clear();
+    colors.reserve(data->pointList.size());
+    for (const Point& point : data->pointList)
+        colors.push_back(point.color);
+}
+#endif
 
 PointCloudImp::~PointCloudImp() = default;
 

@@ -14,7 +14,8 @@ class Deleter;
 class PointCloudSVOInterface;
 
 // The data side of a shot: where its points come from, how many, where they lie and how they
-// are drawn. The shot owns nothing of it but the pointer.
+// are drawn. The shot owns nothing of it but the pointer. Compiled for each program: Brenmoor's
+// build defines BRENMOOR, and its form of the interface carries the editing operations.
 class PointCloudInterface
 {
 public:
@@ -28,6 +29,17 @@ public:
     // Level 2 draws the chosen leaves as single node points; levels 0 and 1 draw their points.
     virtual void draw(int iLevel, int iPointSize) const = 0;
     virtual void draw(int iLevel, int iPointSize, Color iColor) const = 0;
+#ifdef BRENMOOR
+    // The editor edits every kind of point data: its points with their selected (bit 0) and
+    // deleted (bit 1) marks, and the marking by planes (a, b, c, d), a point being inside when
+    // a x + b y + c z <= d for every plane.
+    virtual bool getPointCloudData(PointCloudData* oData) const = 0;
+    virtual void selectPointALL() = 0;
+    virtual void deselectPointALL() = 0;
+    virtual void selectPoint(const std::vector<Vector4T<double>>& iPlanes) = 0;
+    virtual void deselectPoint(const std::vector<Vector4T<double>>& iPlanes) = 0;
+    virtual void deleteSelectedPoint() = 0;
+#endif
     // Null when the data is not held in an octree.
     virtual PointCloudSVOInterface* getSVOInterface() = 0;
 };
