@@ -12,7 +12,8 @@ const char* const flVersion = "0.1";
 
 } // namespace
 
-bool saveObjectFile(const ObjectInfo& iInfo, const std::string& iFilePath, std::string& iErrorMessage)
+bool saveObjectFile(const ObjectInfo& iInfo, const std::string& iFilePath, std::string& iErrorMessage,
+                    ObjectFileForm iForm)
 {
     AsciiFileOperator stream;
     if (!stream.openFile(iFilePath, false)) {
@@ -21,7 +22,8 @@ bool saveObjectFile(const ObjectInfo& iInfo, const std::string& iFilePath, std::
     }
     stream << flDataName << ' ' << flVersion << '\n';
     stream << AsciiFileOperator::getHeader("Name") << '\n' << iInfo.name << '\n';
-    stream << AsciiFileOperator::getHeader("Visible") << '\n' << iInfo.visible << '\n';
+    if (iForm == ObjectFileForm::WithVisible)
+        stream << AsciiFileOperator::getHeader("Visible") << '\n' << iInfo.visible << '\n';
     stream << AsciiFileOperator::getHeader("Color") << '\n' << AsciiFileOperator::toString(iInfo.color) << '\n';
     stream << AsciiFileOperator::getHeader("Matrix") << '\n' << AsciiFileOperator::toString(iInfo.matrix) << '\n';
     stream << AsciiFileOperator::getHeader("Center") << '\n' << AsciiFileOperator::toString(iInfo.center) << '\n';
@@ -35,7 +37,8 @@ bool saveObjectFile(const ObjectInfo& iInfo, const std::string& iFilePath, std::
     return true;
 }
 
-bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string& iErrorMessage)
+bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string& iErrorMessage,
+                    ObjectFileForm iForm)
 {
     AsciiFileOperator stream;
     if (!stream.openFile(iFilePath, true)) {
@@ -79,9 +82,11 @@ bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string
     if (!line)
         return false;
     info.name = *line;
-    if (!(line = readSection("Visible")))
-        return false;
-    info.visible = AsciiFileOperator::toBoolean(*line);
+    if (iForm == ObjectFileForm::WithVisible) {
+        if (!(line = readSection("Visible")))
+            return false;
+        info.visible = AsciiFileOperator::toBoolean(*line);
+    }
     if (!(line = readSection("Color")))
         return false;
     info.color = AsciiFileOperator::toMyColor(*line);

@@ -22,14 +22,25 @@ struct ObjectInfo
     std::string dataFilePath;
 };
 
-// Writes the fifteen lines of an object file ("ObjectInfo 0.1", then the keyed sections Name,
-// Visible, Color, Matrix, Center, Size, DataFilePath). Numbers are written so that they read
-// back exactly. False with "Cannot open file for writting: " and the path when the file cannot
-// be created or not all of it reached the disk.
-bool saveObjectFile(const ObjectInfo& iInfo, const std::string& iFilePath, std::string& iErrorMessage);
+// The two forms of the object file. Both start with "ObjectInfo 0.1"; the editor's has no Visible
+// section, so a reader tells them apart only by the section headers.
+enum class ObjectFileForm
+{
+    WithVisible,
+    WithoutVisible
+};
 
-// Reads an object file into *oInfo. On failure returns false with the message of the failed
-// step and leaves *oInfo as it was; progress and header faults go to standard output.
-bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string& iErrorMessage);
+// Writes an object file: "ObjectInfo 0.1", then the keyed sections Name, Visible (WithVisible
+// only), Color, Matrix, Center, Size, DataFilePath; fifteen or thirteen lines. Numbers are
+// written so that they read back exactly. False with "Cannot open file for writting: " and the
+// path when the file cannot be created or not all of it reached the disk.
+bool saveObjectFile(const ObjectInfo& iInfo, const std::string& iFilePath, std::string& iErrorMessage,
+                    ObjectFileForm iForm = ObjectFileForm::WithVisible);
+
+// Reads an object file of the given form into *oInfo; WithoutVisible leaves oInfo->visible as
+// it was. On failure returns false with the message of the failed step and leaves *oInfo as it
+// was; progress and header faults go to standard output.
+bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string& iErrorMessage,
+                    ObjectFileForm iForm = ObjectFileForm::WithVisible);
 
 #endif

@@ -108,14 +108,15 @@ struct LoadResult
     ObjectInfo info;
 };
 
-LoadResult loadText(const TempDir& iDir, const std::string& iText)
+LoadResult loadText(const TempDir& iDir, const std::string& iText,
+                    ObjectFileForm iForm = ObjectFileForm::WithVisible)
 {
     const std::string path = iDir.file("object.shot");
     writeFile(path, iText);
     LoadResult result;
     result.info = untouchedInfo();
     CoutCapture capture;
-    result.ok = loadObjectFile(&result.info, path, result.error);
+    result.ok = loadObjectFile(&result.info, path, result.error, iForm);
     result.printed = capture.lines();
     return result;
 }
@@ -297,4 +298,86 @@ TEST(ObjectFile, FailedWritesAreReported)
     error.clear();
     EXPECT_FALSE(saveObjectFile(sampleInfo(), "/dev/full", error));
     EXPECT_EQ(error, "Cannot open file for writting: /dev/full");
+}
+
+// The editor's form: the same file without the Visible section.
+const char* const flEditorText = "ObjectInfo 0.1\n* Name\n north  wall 2\n* Color\n12 200 255\n"
+                                 "* Matrix\n0 -1 0 5.3412345678e+07 1 0 0 -0.1 0 0 1 1e-07 0 0 0 1\n"
+                                 "* Center\n412345.6789012 2.5 -1e+06\n* Size\n0.5 0.3333333333333333 100\n"
+                                 "* DataFilePath\nsite A.zrpcd\n";
+
+TEST(ObjectFile, EditorFormWritesThirteenLinesAndKeepsTheCallersVisibility)
+{
+    TempDir dir;
+    ObjectInfo info = sampleInfo();
+    info.name = " north  wall 2";
+    const std::string path = dir.file("Shot_0.shot");
+    std::string error = "before";
+    ASSERT_TRUE(saveObjectFile(info, path, error, ObjectFileForm::WithoutVisible));
+    EXPECT_EQ(readFile(path), flEditorText);
+
+    for (const bool visible : {false, true}) {
+        ObjectInfo read;
+        read.visible = visible;
+        CoutCapture capture;
+        ASSERT_TRUE(loadObjectFile(&read, path, error, ObjectFileForm::WithoutVisible));
+        EXPECT_EQ(capture.lines(), std::vector<std::string>{"ObjectInfo Ver: 0.1"});
+        EXPECT_EQ(error, "before");
+        ObjectInfo expected = info;
+        expected.visible = visible;
+        expected.color.alpha = 255;
+        expectSameInfo(read, expected);
+
+        const std::string again = dir.file("again.shot");
+        ASSERT_TRUE(saveObjectFile(read, again, error, ObjectFileForm::WithoutVisible));
+        EXPECT_EQ(readFile(again), flEditorText);
+    }
+}
+
+TEST(ObjectFile, EachFormRefusesTheOther)
+{
+    TempDir dir;
+    const std::vector<std::string> printed = {"ObjectInfo Ver: 0.1"};
+    LoadResult r = loadText(dir, flSampleText, ObjectFileForm::WithoutVisible);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Header: Color is not found.");
+    EXPECT_EQ(r.printed, printed);
+    expectSameInfo(r.info, untouchedInfo());
+
+    r = loadText(dir, flEditorText);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Header: Visible is not found.");
+    EXPECT_EQ(r.printed, printed);
+    expectSameInfo(r.info, untouchedInfo());
+
+    // A wrong version is named in the message in both forms, not only on standard output.
+    std::string text = flEditorText;
+    text.replace(text.find("0.1"), 3, "0.0");
+    r = loadText(dir, text, ObjectFileForm::WithoutVisible);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "File Format Error.");
+    EXPECT_EQ(r.printed, (std::vector<std::string>{"File Format Error.", "Keyward: ObjectInfo", "Version: 0.0"}));
+}
+
+TEST(ObjectFile, EditorFormSectionHeaders)
+{
+    TempDir dir;
+    const std::vector<std::string> keys = {"Name", "Color", "Matrix", "Center", "Size", "DataFilePath"};
+    std::string spaced = flEditorText;
+    for (const std::string& key : keys)
+        spaced.replace(spaced.find("* " + key + "\n"), 2 + key.size(), "*    " + key + "  ");
+    const LoadResult r = loadText(dir, spaced, ObjectFileForm::WithoutVisible);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.info.name, " north  wall 2");
+    EXPECT_EQ(r.info.dataFilePath, "site A.zrpcd");
+
+    for (const std::string& key : keys) {
+        SCOPED_TRACE(key);
+        std::string text = flEditorText;
+        text.replace(text.find("* " + key + "\n"), 2 + key.size(), "* " + key + " extra");
+        const LoadResult bad = loadText(dir, text, ObjectFileForm::WithoutVisible);
+        EXPECT_FALSE(bad.ok);
+        EXPECT_EQ(bad.error, "Header: " + key + " is not found.");
+        expectSameInfo(bad.info, untouchedInfo());
+    }
 }
