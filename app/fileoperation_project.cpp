@@ -14,11 +14,10 @@
 #include "pointcloudmanager.h"
 #include "renderingtarget.h"
 #include "scenestate.h"
+#include "stagedfile.h"
 
 #include <QFileInfo>
 #include <QString>
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <functional>
@@ -32,35 +31,10 @@ const char* const flProjectNameKey = "ProjectName";
 const char* const flManageDataName = "ManageData";
 const char* const flFolderManagerFileName = "FolderManager.txt";
 
-// A regular file is written beside its place under a hidden name and renamed over the old one
-// only when the whole write succeeded, so a failed save leaves the previous file as it was.
-// Anything else at the place (a device, a folder) is written directly and never replaced.
+// Every file is staged beside its place (stagedfile.h) and put in place when its group was written.
 std::string FL_stagedPath(const std::string& iFolderPath, const std::string& iFileName)
 {
-    const std::string filePath = iFolderPath + "/" + iFileName;
-    struct stat info;
-    if (stat(filePath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        return filePath;
-    return iFolderPath + "/." + iFileName + ".part";
-}
-
-bool FL_commit(const std::string& iStagedPath, const std::string& iFilePath)
-{
-    return iStagedPath == iFilePath || std::rename(iStagedPath.c_str(), iFilePath.c_str()) == 0;
-}
-
-void FL_discard(const std::string& iStagedPath, const std::string& iFilePath)
-{
-    if (iStagedPath != iFilePath)
-        std::remove(iStagedPath.c_str());
-}
-
-// An owner's message names the file it wrote; the user knows the file by its place.
-void FL_replacePath(std::string& ioMessage, const std::string& iStagedPath, const std::string& iFilePath)
-{
-    const std::size_t at = ioMessage.find(iStagedPath);
-    if (at != std::string::npos)
-        ioMessage.replace(at, iStagedPath.size(), iFilePath);
+    return stagedfile::getStagedPath(iFolderPath + "/" + iFileName);
 }
 
 using FLSectionFunction = std::function<bool(const std::string&, std::string&)>;
@@ -161,7 +135,7 @@ bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath,
         const std::string stagedPath = FL_stagedPath(iFolderPath, section.fileName);
         if (!section.exportFile(stagedPath, message) && written) {
             written = false;
-            FL_replacePath(message, stagedPath, iFolderPath + "/" + section.fileName);
+            stagedfile::replacePath(message, stagedPath, iFolderPath + "/" + section.fileName);
             iErrorMessage = message;
         }
     }
@@ -186,18 +160,18 @@ bool FL_finishSections(AsciiFileOperator& iStream, bool iSectionsWritten, const 
     }
     if (!written) {
         for (const FLSection& section : iSections)
-            FL_discard(FL_stagedPath(iFolderPath, section.fileName), iFolderPath + "/" + section.fileName);
-        FL_discard(stagedList, listPath);
+            stagedfile::discard(FL_stagedPath(iFolderPath, section.fileName), iFolderPath + "/" + section.fileName);
+        stagedfile::discard(stagedList, listPath);
         return false;
     }
     for (const FLSection& section : iSections) {
         const std::string filePath = iFolderPath + "/" + section.fileName;
-        if (!FL_commit(FL_stagedPath(iFolderPath, section.fileName), filePath)) {
+        if (!stagedfile::commit(FL_stagedPath(iFolderPath, section.fileName), filePath)) {
             iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath;
             return false;
         }
     }
-    if (!FL_commit(stagedList, listPath)) {
+    if (!stagedfile::commit(stagedList, listPath)) {
         iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + listPath;
         return false;
     }
@@ -222,8 +196,8 @@ bool ProjectOperator::saveProjectFile(const std::string& iFilePath, std::string&
     stream << AsciiFileOperator::getHeader(flProjectNameKey) << endl;
     stream << name << endl;
     // A full disk would otherwise leave a truncated project file behind a successful save.
-    if (!stream.closeFile() || !FL_commit(stagedPath, iFilePath)) {
-        FL_discard(stagedPath, iFilePath);
+    if (!stream.closeFile() || !stagedfile::commit(stagedPath, iFilePath)) {
+        stagedfile::discard(stagedPath, iFilePath);
         iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFilePath;
         return false;
     }

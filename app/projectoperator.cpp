@@ -6,6 +6,7 @@
 #include "measuremanager.h"
 #include "pointcloudmanager.h"
 #include "polygonmanager.h"
+#include "stagedfile.h"
 #include "stringdivider.h"
 
 #include <QDir>
@@ -321,17 +322,13 @@ bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTem
         const std::string fileName = iPrefix + std::to_string(i) + "." + iSuffix;
         const std::string filePath = iFolderPath + "/" + fileName;
         // Something other than a file in the way is written to directly, so that it fails.
-        const QFileInfo existing(FL_toQString(filePath));
-        const bool direct = existing.exists() && !existing.isFile();
-        const std::string stagedPath = direct ? filePath : iFolderPath + "/." + fileName + ".part";
-        if (!direct)
+        const std::string stagedPath = stagedfile::getStagedPath(filePath);
+        if (stagedPath != filePath)
             staged.emplace_back(stagedPath, filePath);
         std::string message;
         if (!iExport(i, stagedPath, message)) {
             removeStaged();
-            const std::size_t at = message.find(stagedPath);
-            if (at != std::string::npos)
-                message.replace(at, stagedPath.size(), filePath);
+            stagedfile::replacePath(message, stagedPath, filePath);
             iErrorMessage = message.empty()
                                 ? ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath
                                 : message;

@@ -24,7 +24,8 @@ bool SVOBFileOperator::save(int iPointNumber, const SparseVoxelOctree& iOctree,
 {
     std::ofstream out(mFilePath, std::ios::binary | std::ios::trunc);
     if (!out.is_open()) {
-        std::cout << "Cannot open file for writting: " << mFilePath << std::endl;
+        mErrorMessage = "Cannot open file for writting: " + mFilePath;
+        std::cout << mErrorMessage << std::endl;
         return false;
     }
     const int n = iOctree.getVoxelResolution();
@@ -35,7 +36,10 @@ bool SVOBFileOperator::save(int iPointNumber, const SparseVoxelOctree& iOctree,
     out.flush();
     ok = ok && out.good();
     out.close();
-    return ok && !out.fail();
+    ok = ok && !out.fail();
+    if (!ok)
+        mErrorMessage = "Cannot write file: " + mFilePath;
+    return ok;
 }
 
 bool SVOBFileOperator::broken()

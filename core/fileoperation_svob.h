@@ -23,8 +23,9 @@ public:
     const std::string& getFilePath() const { return mFilePath; }
     const std::string& getErrorMessage() const { return mErrorMessage; }
 
-    // Writes the whole file; false when it cannot be opened, the data cannot be written as
-    // it is (missing blocks, counts that disagree) or the stream failed.
+    // Writes the whole file; false when it cannot be opened (the message, also printed, is
+    // "Cannot open file for writting: " and the path), or the data cannot be written as it is
+    // (missing blocks, counts that disagree) or the stream failed ("Cannot write file: ").
     bool save(int iPointNumber, const SparseVoxelOctree& iOctree, const VoxelBlockPool<ColorBlock>& iVoxelPool,
               const LeafBlockPool<PointBlock>& iLeafPool);
 

@@ -1,0 +1,47 @@
+#include "stagedfile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stagedfile {
+
+std::string getStagedPath(const std::string& iFilePath)
+{
+    struct stat info;
+    if (stat(iFilePath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return iFilePath;
+    const std::size_t slash = iFilePath.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return iFilePath.substr(0, nameStart) + "." + iFilePath.substr(nameStart) + ".part";
+}
+
+bool commit(const std::string& iStagedPath, const std::string& iFilePath)
+{
+    if (iStagedPath == iFilePath)
+        return true;
+    // Without the sync a crash soon after the rename can leave an empty file in place of both.
+    const int fd = open(iStagedPath.c_str(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool synced = fsync(fd) == 0 || errno == EINVAL;
+    close(fd);
+    return synced && std::rename(iStagedPath.c_str(), iFilePath.c_str()) == 0;
+}
+
+void discard(const std::string& iStagedPath, const std::string& iFilePath)
+{
+    if (iStagedPath != iFilePath)
+        std::remove(iStagedPath.c_str());
+}
+
+void replacePath(std::string& ioMessage, const std::string& iStagedPath, const std::string& iFilePath)
+{
+    const std::size_t at = ioMessage.find(iStagedPath);
+    if (at != std::string::npos)
+        ioMessage.replace(at, iStagedPath.size(), iFilePath);
+}
+
+} // namespace stagedfile
