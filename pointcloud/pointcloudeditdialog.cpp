@@ -6,6 +6,7 @@
 #include "ui_pointcloudeditdialog.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStringList>
@@ -128,6 +129,12 @@ void PointCloudEditDialog::executeEditProcess()
     if (chosen == nullptr)
         return;
     const std::string dataFileName = chosen->getDataFileName();
+    // The editor reads octree point files only; a point-matrix shot would open an empty editor.
+    if (QFileInfo(QString::fromStdString(dataFileName)).suffix() != "zrpcd") {
+        showProcessError(tr("Only shots of octree point files (.zrpcd) can be edited: ") +
+                         QString::fromStdString(dataFileName));
+        return;
+    }
     const QStringList arguments{QString::fromStdString(folderPath + "/" + dataFileName)};
     const QString program = getProgramPath();
 

@@ -549,6 +549,10 @@
         <source>The program ended abnormally: </source>
         <translation>プログラムが異常終了しました: </translation>
     </message>
+    <message>
+        <source>Only shots of octree point files (.zrpcd) can be edited: </source>
+        <translation>編集できるのは八分木点群ファイル (.zrpcd) のショットだけです: </translation>
+    </message>
 </context>
 <context>
     <name>PointCloudForm</name>

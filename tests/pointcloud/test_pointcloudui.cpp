@@ -454,6 +454,24 @@ TEST_F(EditDialogTest, FailedRunsAreReportedAndStillReload)
     EXPECT_FALSE(octree(one)->hasPointData());
 }
 
+TEST_F(EditDialogTest, PointMatrixShotsAreRefusedWithAMessage)
+{
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(shotfixture::writeZRPMD(mDir.file("m.zrpmd"), shotfixture::makeData()));
+    }
+    PointCloud* matrix = addShot("m.zrpmd", "matrix");
+    load(matrix);
+    mDialog->setTarget(&mManager);
+    mDialog->setFolderPath(mDir.path());
+    mDialog->show();
+    edit->click();
+    EXPECT_EQ(record(), "");
+    ASSERT_EQ(mDialog->errors.size(), 1);
+    EXPECT_EQ(mDialog->errors[0], "Only shots of octree point files (.zrpcd) can be edited: m.zrpmd");
+    EXPECT_TRUE(octree(matrix)->hasPointData());
+}
+
 TEST_F(EditDialogTest, NothingRunsWithoutAChosenShot)
 {
     mDialog->setFolderPath(mDir.path());
