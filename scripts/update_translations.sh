@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Collects every tr()/translate() text and every form text of Vistrel into its Japanese
+# Collects every tr()/translate() text and every form text of a program into its Japanese
 # translation source, keeping the translations already made and dropping texts that are gone.
 #
 #   bash scripts/update_translations.sh [output.ts]
 #
-# Without an argument the file updated is resources/translations/Vistrel_Japanese.ts; the
-# translation test runs this same script on a scratch copy. LUPDATE names the Qt 5 lupdate to
+# The program is told by the file's name: Brenmoor_*.ts takes the editor's sources, any other
+# Vistrel's. Without an argument both files in resources/translations are updated; the
+# translation tests run this same script on scratch copies. LUPDATE names the Qt 5 lupdate to
 # use; by default the first of lupdate-qt5, Qt 5's own folder and lupdate on the PATH.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-output=${1:-$top/resources/translations/Vistrel_Japanese.ts}
+if [ $# -eq 0 ]; then
+    for program in Vistrel Brenmoor; do
+        bash "$0" "$top/resources/translations/${program}_Japanese.ts"
+    done
+    exit 0
+fi
+output=$1
 case "$output" in
     /*) ;;
     *) output=$(pwd)/$output ;;
@@ -32,8 +39,11 @@ if [ -z "$lupdate" ]; then
     fi
 fi
 
-# Vistrel's sources with user texts, and the designer forms.
-sources=(app communication dialogs pointcloud polygon scene resources/forms)
+# The sources with user texts that each program builds, and the designer forms.
+case "$(basename "$output")" in
+    Brenmoor_*) sources=(editor scene pointcloud dialogs resources/forms) ;;
+    *) sources=(app communication dialogs pointcloud polygon scene resources/forms) ;;
+esac
 
 cd "$top"
 "$lupdate" -no-obsolete -locations none -target-language ja_JP -extensions cpp,h,ui \

@@ -1,0 +1,474 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>Background</name>
+    <message>
+        <source>Uniform</source>
+        <translation>単色</translation>
+    </message>
+    <message>
+        <source>Gradient Top to Bottom</source>
+        <translation>グラデーション（上から下）</translation>
+    </message>
+    <message>
+        <source>Gradient LeftTop to RigthBottom</source>
+        <translation>グラデーション（左上から右下）</translation>
+    </message>
+    <message>
+        <source>Gradient Left to Right</source>
+        <translation>グラデーション（左から右）</translation>
+    </message>
+    <message>
+        <source>Gradient LeftBottom to RigthTop</source>
+        <translation>グラデーション（左下から右上）</translation>
+    </message>
+    <message>
+        <source>Gradient Inside to Outside</source>
+        <translation>グラデーション（内側から外側）</translation>
+    </message>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>BestFitDialog</name>
+    <message>
+        <source>Best Fit</source>
+        <translation>ベストフィット</translation>
+    </message>
+    <message>
+        <source>Shot:</source>
+        <translation>ショット:</translation>
+    </message>
+    <message>
+        <source>Base</source>
+        <translation>基準</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>対象</translation>
+    </message>
+    <message>
+        <source>Sampling Condition:</source>
+        <translation>サンプリング条件:</translation>
+    </message>
+    <message>
+        <source>Find Length Max</source>
+        <translation>最大探索距離</translation>
+    </message>
+    <message>
+        <source>Sampling Pitch</source>
+        <translation>サンプリング間隔</translation>
+    </message>
+    <message>
+        <source>Loop Condition:</source>
+        <translation>反復条件:</translation>
+    </message>
+    <message>
+        <source>Loop Max</source>
+        <translation>最大反復回数</translation>
+    </message>
+    <message>
+        <source>Tolerance</source>
+        <translation>許容誤差</translation>
+    </message>
+    <message>
+        <source>Execute</source>
+        <translation>実行</translation>
+    </message>
+</context>
+<context>
+    <name>Camera</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>ClipBox</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>ClipBoxForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Flag:</source>
+        <translation>フラグ:</translation>
+    </message>
+    <message>
+        <source>Show ClipBox.</source>
+        <translation>クリップボックスを表示</translation>
+    </message>
+    <message>
+        <source>Enable Clip Effect.</source>
+        <translation>クリップ効果を有効にする</translation>
+    </message>
+    <message>
+        <source>Center:</source>
+        <translation>中心:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Scale:</source>
+        <translation>スケール:</translation>
+    </message>
+    <message>
+        <source>Clarity:</source>
+        <translation>透明度:</translation>
+    </message>
+    <message>
+        <source>%</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>Attitude:</source>
+        <translation>姿勢:</translation>
+    </message>
+</context>
+<context>
+    <name>GLWidget</name>
+    <message>
+        <source>Fit View</source>
+        <translation>ビューをフィット</translation>
+    </message>
+    <message>
+        <source>Fit View to selected objects.</source>
+        <translation>選択したオブジェクトにビューを合わせます。</translation>
+    </message>
+    <message>
+        <source>Delete Selected Objects</source>
+        <translation>選択オブジェクトを削除</translation>
+    </message>
+    <message>
+        <source>Delete selected objects.</source>
+        <translation>選択したオブジェクトを削除します。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>メインウィンドウ</translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudEditDialog</name>
+    <message>
+        <source>PointCloud Edit</source>
+        <translation>点群編集</translation>
+    </message>
+    <message>
+        <source>Shot:</source>
+        <translation>ショット:</translation>
+    </message>
+    <message>
+        <source>PointCloud:</source>
+        <translation>点群:</translation>
+    </message>
+    <message>
+        <source>Edit...</source>
+        <translation>編集...</translation>
+    </message>
+    <message>
+        <source>Cannot start the program: </source>
+        <translation>プログラムを起動できません: </translation>
+    </message>
+    <message>
+        <source>The program ended abnormally: </source>
+        <translation>プログラムが異常終了しました: </translation>
+    </message>
+    <message>
+        <source>Only shots of octree point files (.zrpcd) can be edited: </source>
+        <translation>編集できるのは八分木点群ファイル (.zrpcd) のショットだけです: </translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Rename..</source>
+        <translation>名前の変更..</translation>
+    </message>
+    <message>
+        <source>Visibility:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation>色:</translation>
+    </message>
+    <message>
+        <source>Position:</source>
+        <translation>位置:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Attitude:</source>
+        <translation>姿勢:</translation>
+    </message>
+    <message>
+        <source>Point Cloud:</source>
+        <translation>点群:</translation>
+    </message>
+    <message>
+        <source>Point Number:</source>
+        <translation>点数:</translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudManager</name>
+    <message>
+        <source>Point Color</source>
+        <translation>点の色</translation>
+    </message>
+    <message>
+        <source>Shot Color</source>
+        <translation>ショット色</translation>
+    </message>
+    <message>
+        <source>Group Color</source>
+        <translation>グループ色</translation>
+    </message>
+    <message>
+        <source>Intensity</source>
+        <translation>反射強度</translation>
+    </message>
+    <message>
+        <source>X Level</source>
+        <translation>X レベル</translation>
+    </message>
+    <message>
+        <source>Y Level</source>
+        <translation>Y レベル</translation>
+    </message>
+    <message>
+        <source>Z Level</source>
+        <translation>Z レベル</translation>
+    </message>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>PointCloudManagerForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Shot Number:</source>
+        <translation>ショット数:</translation>
+    </message>
+    <message>
+        <source>Point Number:</source>
+        <translation>点数:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>点</translation>
+    </message>
+    <message>
+        <source>Point Size:</source>
+        <translation>点サイズ:</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>モード:</translation>
+    </message>
+    <message>
+        <source>Max:</source>
+        <translation>最大:</translation>
+    </message>
+    <message>
+        <source>Min:</source>
+        <translation>最小:</translation>
+    </message>
+    <message>
+        <source>Original Color</source>
+        <translation>元の色</translation>
+    </message>
+    <message>
+        <source>Distance Contour (from view-point)</source>
+        <translation>距離段彩（視点から）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local X)</source>
+        <translation>座標段彩（ローカル X）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local Y)</source>
+        <translation>座標段彩（ローカル Y）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local Z)</source>
+        <translation>座標段彩（ローカル Z）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global X)</source>
+        <translation>座標段彩（グローバル X）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global Y)</source>
+        <translation>座標段彩（グローバル Y）</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global Z)</source>
+        <translation>座標段彩（グローバル Z）</translation>
+    </message>
+    <message>
+        <source>Shot Color</source>
+        <translation>ショット色</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectCreationDialog</name>
+    <message>
+        <source>Project Creation</source>
+        <translation>プロジェクト作成</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Folder:</source>
+        <translation>フォルダー:</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>参照...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>RenameDialog</name>
+    <message>
+        <source>Rename</source>
+        <translation>名前の変更</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>TextLabel</source>
+        <translation>テキストラベル</translation>
+    </message>
+    <message>
+        <source>Named already...</source>
+        <translation>既に使われている名前です...</translation>
+    </message>
+    <message>
+        <source>Empty...</source>
+        <translation>空欄です...</translation>
+    </message>
+    <message>
+        <source>OK.</source>
+        <translation>OK。</translation>
+    </message>
+</context>
+<context>
+    <name>RenderingTarget</name>
+    <message>
+        <source>Cannot open file for writting: </source>
+        <translation>ファイルを書き込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot open file for reading: </source>
+        <translation>ファイルを読み込み用に開けません: </translation>
+    </message>
+    <message>
+        <source>File Header Error.</source>
+        <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+</TS>
