@@ -150,7 +150,7 @@ void FL_switchCommand(Command* iCommand)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWindow)
+MainWindow::MainWindow(QWidget* parent) : ViewWindow(parent), ui(new Ui_MainWindow)
 {
     ui->setupUi(this);
     createActions();
@@ -171,14 +171,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui_MainWin
     mMeasureCreationDialog = nullptr;
 
     ui->widgetOpenGL->setModel(getScene(), getSceneState(), getMouseOperator());
-    // The view holds the focus from the start and gets it back when a popup closes; it passes
-    // every key on to this window.
-    ui->widgetOpenGL->setFocus();
 
-    connect(ui->widgetOpenGL, SIGNAL(mouseMove(QMouseEvent*)), this, SLOT(showMousePosition(QMouseEvent*)));
+    setView(ui->widgetOpenGL, &getSceneState()->getCamera());
     connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updateTitle()));
     connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updateActionFile()));
-    connect(&getSceneState()->getCamera(), SIGNAL(changedValue()), this, SLOT(updateActionCamera()));
 }
 
 MainWindow::~MainWindow()
@@ -197,97 +193,77 @@ void MainWindow::createActions()
     createActionHelp();
 }
 
-namespace
-{
-
-// An action of the window with its text and status tip, triggering iSlot.
-QAction* FL_makeAction(MainWindow* iWindow, const QString& iText, const QString& iStatusTip, const char* iSlot)
-{
-    QAction* action = new QAction(iText, iWindow);
-    action->setStatusTip(iStatusTip);
-    QObject::connect(action, SIGNAL(triggered()), iWindow, iSlot);
-    return action;
-}
-
-} // namespace
-
 void MainWindow::createActionFile()
 {
-    newProjectAct = FL_makeAction(this, tr("Create New Project..."), tr("Create a new file"), SLOT(createNewProject()));
+    newProjectAct = makeAction(tr("Create New Project..."), tr("Create a new file"), SLOT(createNewProject()));
     newProjectAct->setShortcuts(QKeySequence::New);
-    openProjectAct = FL_makeAction(this, tr("Open Project..."), tr("Open an existing file"), SLOT(openProject()));
+    openProjectAct = makeAction(tr("Open Project..."), tr("Open an existing file"), SLOT(openProject()));
     openProjectAct->setShortcuts(QKeySequence::Open);
-    saveProjectAct = FL_makeAction(this, tr("Save Project"), tr("Save the document to disk"), SLOT(saveProject()));
+    saveProjectAct = makeAction(tr("Save Project"), tr("Save the document to disk"), SLOT(saveProject()));
     saveProjectAct->setShortcuts(QKeySequence::Save);
     importPointCloudAct =
-        FL_makeAction(this, tr("Import PointCloud..."), tr("Import PointCloud to disk"), SLOT(importPointCloud()));
+        makeAction(tr("Import PointCloud..."), tr("Import PointCloud to disk"), SLOT(importPointCloud()));
     importPointCloudAct->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_I));
-    exitAct = FL_makeAction(this, tr("Exit"), tr("Exit the application"), SLOT(close()));
+    exitAct = makeAction(tr("Exit"), tr("Exit the application"), SLOT(close()));
     exitAct->setShortcuts(QKeySequence::Quit);
 }
 
 void MainWindow::createActionMouseMode()
 {
     mouseSettingAct =
-        FL_makeAction(this, tr("Mouse Setting..."), tr("Show Dialog: Mouse Setting"), SLOT(showMouseSettingDialog()));
+        makeAction(tr("Mouse Setting..."), tr("Show Dialog: Mouse Setting"), SLOT(showMouseSettingDialog()));
 }
 
 void MainWindow::createActionBrowser()
 {
-    objectBrowseAct = FL_makeAction(this, tr("Scene Structure..."), tr("Show Browser: Scene Structure"),
+    objectBrowseAct = makeAction(tr("Scene Structure..."), tr("Show Browser: Scene Structure"),
                                     SLOT(showObjectBrowseDialog()));
-    objectPropertyAct = FL_makeAction(this, tr("Object Property..."), tr("Show Browser: Object Property"),
+    objectPropertyAct = makeAction(tr("Object Property..."), tr("Show Browser: Object Property"),
                                       SLOT(showObjectPropertyDialog()));
 }
 
 void MainWindow::createActionScene()
 {
     sceneRenderingAct =
-        FL_makeAction(this, tr("Scene Rendering..."), tr("Show Dialog: SceneRendering"), SLOT(showSceneDialog()));
+        makeAction(tr("Scene Rendering..."), tr("Show Dialog: SceneRendering"), SLOT(showSceneDialog()));
     cameraSettingAct =
-        FL_makeAction(this, tr("Camera Setting..."), tr("Show Dialog: CameraSetting"), SLOT(showCameraWorkDialog()));
-    cameraPathAct = FL_makeAction(this, tr("CameraPath..."), tr("Show Dialog: CameraPath"), SLOT(showCameraPathDialog()));
+        makeAction(tr("Camera Setting..."), tr("Show Dialog: CameraSetting"), SLOT(showCameraWorkDialog()));
+    cameraPathAct = makeAction(tr("CameraPath..."), tr("Show Dialog: CameraPath"), SLOT(showCameraPathDialog()));
 
-    cameraModeBox = new QComboBox(this);
-    cameraModeBox->addItem(tr("Observation"));
-    cameraModeBox->addItem(tr("WalkThrough"));
-    // Used with the mouse only: a focused combo box would take F, V and the arrows for its item search.
-    cameraModeBox->setFocusPolicy(Qt::NoFocus);
-    connect(cameraModeBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setCameraWorkMode(int)));
 }
 
 void MainWindow::createActionPointCloud()
 {
     editPointCloudAct =
-        FL_makeAction(this, tr("Edit PointCloud..."), tr("Show Dialog: Edit"), SLOT(showPointCloudEditDialog()));
-    bestFitAct = FL_makeAction(this, tr("Best Fit..."), tr("Show Dialog: Best Fit"), SLOT(showBestFitDialog()));
-    shotColorAutoAct = FL_makeAction(this, tr("Set Shot Color (Automatic)"), tr("Set Shot Color (Automatic)"),
+        makeAction(tr("Edit PointCloud..."), tr("Show Dialog: Edit"), SLOT(showPointCloudEditDialog()));
+    bestFitAct = makeAction(tr("Best Fit..."), tr("Show Dialog: Best Fit"), SLOT(showBestFitDialog()));
+    shotColorAutoAct = makeAction(tr("Set Shot Color (Automatic)"), tr("Set Shot Color (Automatic)"),
                                      SLOT(setShotColorAuto()));
 }
 
 void MainWindow::createActionTool()
 {
-    toolNullAct = FL_makeAction(this, tr("NULL"), tr("NULL: Object Selection"), SLOT(changeOperation_NULL()));
+    toolNullAct = makeAction(tr("NULL"), tr("NULL: Object Selection"), SLOT(changeOperation_NULL()));
     toolTransformAct =
-        FL_makeAction(this, tr("Transform..."), tr("Show Dialog: Transform"), SLOT(changeOperation_Transform()));
-    toolTransformByManipulatorAct = FL_makeAction(this, tr("Transform By Manipulator"), tr("Transform: Select Object!"),
+        makeAction(tr("Transform..."), tr("Show Dialog: Transform"), SLOT(changeOperation_Transform()));
+    toolTransformByManipulatorAct = makeAction(tr("Transform By Manipulator"), tr("Transform: Select Object!"),
                                                   SLOT(changeOperation_TransformByManipulator()));
     toolTransformByManipulatorAct->setIcon(QIcon(":/icons/tool_translation.png"));
-    toolMeasureAct = FL_makeAction(this, tr("Measure..."), tr("Show Dialog: Measure"), SLOT(changeOperation_Measure()));
-    toolMeasureLengthAct = FL_makeAction(this, tr("MeasureLength"), tr("Measure Length: Select 2 Points!"),
+    toolMeasureAct = makeAction(tr("Measure..."), tr("Show Dialog: Measure"), SLOT(changeOperation_Measure()));
+    toolMeasureLengthAct = makeAction(tr("MeasureLength"), tr("Measure Length: Select 2 Points!"),
                                          SLOT(changeOperation_MeasureLength()));
     toolMeasureLengthAct->setIcon(QIcon(":/icons/tool_distance.png"));
-    toolMeasureAngleAct = FL_makeAction(this, tr("MeasureAngle"), tr("Measure Angle: Select 3 Points!"),
+    toolMeasureAngleAct = makeAction(tr("MeasureAngle"), tr("Measure Angle: Select 3 Points!"),
                                         SLOT(changeOperation_MeasureAngle()));
     toolMeasureAngleAct->setIcon(QIcon(":/icons/tool_degree.png"));
     toolCommentAct =
-        FL_makeAction(this, tr("Comment"), tr("Create Comment: Select 1 Point!"), SLOT(changeOperation_Comment()));
+        makeAction(tr("Comment"), tr("Create Comment: Select 1 Point!"), SLOT(changeOperation_Comment()));
     toolCommentAct->setIcon(QIcon(":/icons/tool_comment.png"));
 }
 
 void MainWindow::createActionHelp()
 {
-    aboutAct = FL_makeAction(this, tr("About..."), tr("Show the application's About box"), SLOT(about()));
+    aboutAct = makeAction(tr("About..."), tr("Show the application's About box"), SLOT(about()));
 }
 
 void MainWindow::createMenus()
@@ -345,13 +321,6 @@ void MainWindow::updateActionFile()
     const bool hasProject = FL_getProjectOperator()->hasProject();
     saveProjectAct->setEnabled(hasProject);
     importPointCloudAct->setEnabled(hasProject);
-}
-
-void MainWindow::updateActionCamera()
-{
-    int mode = 0;
-    getSceneState()->getCamera().getWorkMode(&mode);
-    cameraModeBox->setCurrentIndex(mode);
 }
 
 void MainWindow::createNewProject()
@@ -547,21 +516,6 @@ void MainWindow::changeOperationMode()
                                                                                 : MouseOperator::ObjectOperation);
 }
 
-void MainWindow::setCameraWorkMode(int iMode)
-{
-    getSceneState()->getCamera().setWorkMode(iMode);
-}
-
-void MainWindow::changeToObservationMode()
-{
-    setCameraWorkMode(0);
-}
-
-void MainWindow::changeToWalkThroughMode()
-{
-    setCameraWorkMode(1);
-}
-
 void MainWindow::flipClipBoxVisible()
 {
     ClipBox* clipBox = getClipBox();
@@ -575,13 +529,6 @@ void MainWindow::flipClipBoxEnable()
 {
     ClipBox* clipBox = getClipBox();
     clipBox->setEnable(!clipBox->enable);
-}
-
-void MainWindow::showMousePosition(QMouseEvent* iEvent)
-{
-    const long x = std::lround(iEvent->localPos().x());
-    const long y = ui->widgetOpenGL->height() - std::lround(iEvent->localPos().y());
-    statusBar()->showMessage(tr("IX: %1, IY: %2").arg(x).arg(y));
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* iEvent)

@@ -1,22 +1,20 @@
 #ifndef APP_MAINWINDOW_H
 #define APP_MAINWINDOW_H
 
-#include <QMainWindow>
+#include "viewwindow.h"
 
 class BestFitDialog;
 class PointCloudEditDialog;
 class QAction;
-class QComboBox;
 class QKeyEvent;
 class QMenu;
-class QMouseEvent;
 class QToolBar;
 class Ui_MainWindow;
 
 // Vistrel's window: the view over the scene model, the menus and toolbars that reach the project,
 // the dialogs and the tool operations. Dialogs are made on first use and kept until the window
 // goes; the scene model, the mouse operator and the project operator outlive the window.
-class MainWindow : public QMainWindow
+class MainWindow : public ViewWindow
 {
     Q_OBJECT
 
@@ -27,7 +25,6 @@ public:
 public slots:
     void updateTitle();
     void updateActionFile();
-    void updateActionCamera();
     void createNewProject();
     void openProject();
     void saveProject();
@@ -53,12 +50,8 @@ public slots:
     void changeOperation_Comment();
     void changeOperation_NULL();
     void changeOperationMode();
-    void setCameraWorkMode(int iMode);
-    void changeToObservationMode();
-    void changeToWalkThroughMode();
     void flipClipBoxVisible();
     void flipClipBoxEnable();
-    void showMousePosition(QMouseEvent* iEvent);
 
 protected:
     void keyPressEvent(QKeyEvent* iEvent) override;
@@ -94,8 +87,6 @@ private:
     QAction* cameraSettingAct;
     QAction* cameraPathAct;
     QAction* mouseSettingAct;
-
-    QComboBox* cameraModeBox;
 
     QMenu* pointCloudMenu;
     QAction* editPointCloudAct;

@@ -193,6 +193,18 @@
         <source>MainWindow</source>
         <translation>メインウィンドウ</translation>
     </message>
+    <message>
+        <source>Observation</source>
+        <translation>観察</translation>
+    </message>
+    <message>
+        <source>WalkThrough</source>
+        <translation>ウォークスルー</translation>
+    </message>
+    <message>
+        <source>IX: %1, IY: %2</source>
+        <translation>IX: %1, IY: %2</translation>
+    </message>
 </context>
 <context>
     <name>PointCloudEditDialog</name>

@@ -1,0 +1,72 @@
+#include "viewwindow.h"
+
+#include "camera.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QStatusBar>
+
+#include <cmath>
+
+// The texts belong to the main window of each program.
+ViewWindow::ViewWindow(QWidget* parent) : QMainWindow(parent)
+{
+    cameraModeBox = new QComboBox(this);
+    cameraModeBox->addItem(QCoreApplication::translate("MainWindow", "Observation"));
+    cameraModeBox->addItem(QCoreApplication::translate("MainWindow", "WalkThrough"));
+    // Used with the mouse only: a focused combo box would take F, V and the arrows for its item search.
+    cameraModeBox->setFocusPolicy(Qt::NoFocus);
+    connect(cameraModeBox, SIGNAL(currentIndexChanged(int)), this, SLOT(setCameraWorkMode(int)));
+}
+
+void ViewWindow::setView(QWidget* iView, Camera* iCamera)
+{
+    mView = iView;
+    mCamera = iCamera;
+    // The view holds the focus from the start and gets it back when a popup closes; it passes
+    // every key on to this window.
+    mView->setFocus();
+    connect(mView, SIGNAL(mouseMove(QMouseEvent*)), this, SLOT(showMousePosition(QMouseEvent*)));
+    connect(mCamera, SIGNAL(changedValue()), this, SLOT(updateActionCamera()));
+}
+
+QAction* ViewWindow::makeAction(const QString& iText, const QString& iStatusTip, const char* iSlot)
+{
+    QAction* action = new QAction(iText, this);
+    action->setStatusTip(iStatusTip);
+    connect(action, SIGNAL(triggered()), this, iSlot);
+    return action;
+}
+
+void ViewWindow::updateActionCamera()
+{
+    int mode = 0;
+    if (mCamera)
+        mCamera->getWorkMode(&mode);
+    cameraModeBox->setCurrentIndex(mode);
+}
+
+void ViewWindow::setCameraWorkMode(int iMode)
+{
+    if (mCamera)
+        mCamera->setWorkMode(iMode);
+}
+
+void ViewWindow::changeToObservationMode()
+{
+    setCameraWorkMode(0);
+}
+
+void ViewWindow::changeToWalkThroughMode()
+{
+    setCameraWorkMode(1);
+}
+
+void ViewWindow::showMousePosition(QMouseEvent* iEvent)
+{
+    const long x = std::lround(iEvent->localPos().x());
+    const long y = (mView ? mView->height() : 0) - std::lround(iEvent->localPos().y());
+    statusBar()->showMessage(QCoreApplication::translate("MainWindow", "IX: %1, IY: %2").arg(x).arg(y));
+}
