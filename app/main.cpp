@@ -7,9 +7,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QTranslator translator;
-    // Without the translation the English texts stay.
-    translator.load("Vistrel_Japanese.qm", QCoreApplication::applicationDirPath());
-    application.installTranslator(&translator);
+    installTranslation(&translator, "Vistrel_Japanese.qm");
     MainWindow window;
     window.show();
     return application.exec();

@@ -7,8 +7,15 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTranslator>
 
 #include <cmath>
+
+void installTranslation(QTranslator* iTranslator, const QString& iFileName)
+{
+    iTranslator->load(iFileName, QCoreApplication::applicationDirPath());
+    QCoreApplication::installTranslator(iTranslator);
+}
 
 // The texts belong to the main window of each program.
 ViewWindow::ViewWindow(QWidget* parent) : QMainWindow(parent)

@@ -7,6 +7,11 @@ class Camera;
 class QAction;
 class QComboBox;
 class QMouseEvent;
+class QTranslator;
+
+// Loads the program's translation file from the application folder into iTranslator and
+// installs it; without the file the English texts stay.
+void installTranslation(QTranslator* iTranslator, const QString& iFileName);
 
 // What the main windows of both programs share: the camera work mode box that follows the
 // camera, the mode slots, and the mouse position in the status bar.

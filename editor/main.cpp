@@ -1,0 +1,18 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QTranslator>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QTranslator translator;
+    installTranslation(&translator, "Brenmoor_Japanese.qm");
+    MainWindow window;
+    window.show();
+    // The arguments as the system gave them, so that a path in any script opens.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() >= 2)
+        window.open(arguments.at(1).toUtf8().toStdString());
+    return application.exec();
+}
