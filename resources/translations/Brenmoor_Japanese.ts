@@ -205,6 +205,146 @@
         <source>IX: %1, IY: %2</source>
         <translation>IX: %1, IY: %2</translation>
     </message>
+    <message>
+        <source>Open PointCloud File...</source>
+        <translation>点群ファイルを開く...</translation>
+    </message>
+    <message>
+        <source>Open an existing file</source>
+        <translation>既存のファイルを開きます</translation>
+    </message>
+    <message>
+        <source>Save PointCloud File...</source>
+        <translation>点群ファイルを保存...</translation>
+    </message>
+    <message>
+        <source>Save the document to disk</source>
+        <translation>ドキュメントをディスクに保存します</translation>
+    </message>
+    <message>
+        <source>Save PointCloud File As...</source>
+        <translation>名前を付けて点群ファイルを保存...</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>Exit the application</source>
+        <translation>アプリケーションを終了します</translation>
+    </message>
+    <message>
+        <source>Mouse Setting...</source>
+        <translation>マウス設定...</translation>
+    </message>
+    <message>
+        <source>Show Dialog: Mouse Setting</source>
+        <translation>ダイアログを表示: マウス設定</translation>
+    </message>
+    <message>
+        <source>Structure...</source>
+        <translation>構造...</translation>
+    </message>
+    <message>
+        <source>Show Browser: Structure</source>
+        <translation>ブラウザを表示: 構造</translation>
+    </message>
+    <message>
+        <source>Property...</source>
+        <translation>プロパティ...</translation>
+    </message>
+    <message>
+        <source>Show Browser: Property</source>
+        <translation>ブラウザを表示: プロパティ</translation>
+    </message>
+    <message>
+        <source>Scene Rendering...</source>
+        <translation>シーン描画...</translation>
+    </message>
+    <message>
+        <source>Show Dialog: SceneRendering</source>
+        <translation>ダイアログを表示: シーン描画</translation>
+    </message>
+    <message>
+        <source>Camera Setting...</source>
+        <translation>カメラ設定...</translation>
+    </message>
+    <message>
+        <source>Show Dialog: CameraSetting</source>
+        <translation>ダイアログを表示: カメラ設定</translation>
+    </message>
+    <message>
+        <source>About...</source>
+        <translation>バージョン情報...</translation>
+    </message>
+    <message>
+        <source>Show the application&apos;s About box</source>
+        <translation>アプリケーションのバージョン情報を表示します</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Browser</source>
+        <translation>ブラウザ</translation>
+    </message>
+    <message>
+        <source>Scene</source>
+        <translation>シーン</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>ヘルプ</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>カメラ</translation>
+    </message>
+    <message>
+        <source>No PointCloud...</source>
+        <translation>点群がありません...</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>Original PointCloud File (*.zrpcd)</source>
+        <translation>オリジナル点群ファイル (*.zrpcd)</translation>
+    </message>
+    <message>
+        <source>Cannot open: </source>
+        <translation>開けません: </translation>
+    </message>
+    <message>
+        <source>Cannot read: </source>
+        <translation>読み込めません: </translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>ファイルを保存</translation>
+    </message>
+    <message>
+        <source>PointCloud File (*.zrpcd)</source>
+        <translation>点群ファイル (*.zrpcd)</translation>
+    </message>
+    <message>
+        <source>Saved: </source>
+        <translation>保存しました: </translation>
+    </message>
+    <message>
+        <source>Cannot save: </source>
+        <translation>保存できません: </translation>
+    </message>
+    <message>
+        <source>Information()</source>
+        <translation>情報</translation>
+    </message>
+    <message>
+        <source>Brenmoor Ver0.1</source>
+        <translation>Brenmoor Ver0.1</translation>
+    </message>
 </context>
 <context>
     <name>PointCloudEditDialog</name>
