@@ -1,0 +1,191 @@
+// Brenmoor as a user meets it: a scan converted by Kestrune opened in the window, a rectangle
+// dragged with Shift held, Delete and Save typed, and the file read back; the program started on
+// a path with non-ASCII characters.
+#include "mainwindow.h"
+
+#include "camera.h"
+#include "fileoperation_svob.h"
+#include "global.h"
+#include "pointcloud.h"
+#include "pointcloudmanager.h"
+#include "scenestate.h"
+#include "testutil.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+QString appDir()
+{
+    const char* dir = std::getenv("VISTREL_APP_DIR");
+    return dir ? QString::fromLocal8Bit(dir) : QString();
+}
+
+std::string sourceDir()
+{
+    const char* dir = std::getenv("VISTREL_SOURCE_DIR");
+    return dir ? dir : "";
+}
+
+bool hasDisplay()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform != "offscreen" && platform != "minimal";
+}
+
+// Kestrune's octree point file of the sample scan.
+bool convertSample(const std::string& iOutput)
+{
+    QProcess kestrune;
+    kestrune.start(appDir() + "/Kestrune", {QString::fromStdString(sourceDir() + "/examples/sample.ptx"),
+                                            QString::fromStdString(iOutput), "4", "1"});
+    return kestrune.waitForFinished(60000) && QFile::exists(QString::fromStdString(iOutput));
+}
+
+std::vector<Point> readPoints(const std::string& iPath)
+{
+    SparseVoxelOctree octree;
+    VoxelBlockPool<ColorBlock> voxels;
+    LeafBlockPool<PointBlock> leaves;
+    int number = 0;
+    testutil::CoutCapture quiet;
+    SVOBFileOperator file(iPath);
+    std::vector<Point> points;
+    if (!file.load(&number, &octree, &voxels, &leaves))
+        return points;
+    for (const LeafInfo<PointBlock>* entry : leaves.getEntries()) {
+        const PointBlock* block = entry ? entry->getBlock() : nullptr;
+        for (std::size_t i = 0; block && i < block->positions.size(); ++i) {
+            Point point;
+            point.position = block->positions[i];
+            points.push_back(point);
+        }
+    }
+    return points;
+}
+
+void typeKey(Qt::Key iKey, Qt::KeyboardModifiers iModifiers = Qt::NoModifier)
+{
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    ASSERT_TRUE(target);
+    QTest::keyClick(target, iKey, iModifiers);
+}
+
+} // namespace
+
+TEST(BrenmoorWindow, DragSelectDeleteAndSaveKeepExactlyThePointsOutside)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "the window's GL view needs a display";
+    testutil::TempDir dir;
+    const std::string path = dir.file("sample.zrpcd");
+    ASSERT_TRUE(convertSample(path));
+    const std::vector<Point> before = readPoints(path);
+    ASSERT_EQ(before.size(), 384u);
+
+    MainWindow window;
+    EXPECT_EQ(window.windowTitle(), QString("No PointCloud..."));
+    window.resize(800, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    {
+        testutil::CoutCapture quiet;
+        window.open(path);
+    }
+    EXPECT_EQ(window.windowTitle(), QString("sample.zrpcd"));
+    typeKey(Qt::Key_F);
+    QWidget* view = window.findChild<QWidget*>("widgetOpenGL");
+    ASSERT_TRUE(view);
+    QTest::qWait(50);
+
+    // The middle third of the view, dragged with Shift held.
+    const QPoint from(view->width() / 3, view->height() / 3);
+    const QPoint to(2 * view->width() / 3, 2 * view->height() / 3);
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &window;
+    QTest::keyPress(focus, Qt::Key_Shift);
+    QWindow* handle = view->window()->windowHandle();
+    const QPoint offset = view->mapTo(view->window(), QPoint(0, 0));
+    QTest::mousePress(handle, Qt::LeftButton, Qt::ShiftModifier, from + offset);
+    for (int step = 1; step <= 4; ++step)
+        QTest::mouseMove(handle, from + offset + (to - from) * step / 4);
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::ShiftModifier, to + offset);
+    QTest::keyRelease(focus, Qt::Key_Shift);
+    typeKey(Qt::Key_Delete);
+    {
+        testutil::CoutCapture quiet;
+        typeKey(Qt::Key_S, Qt::ControlModifier);
+    }
+    EXPECT_TRUE(window.statusBar()->currentMessage().startsWith("Saved: "));
+
+    // Points well inside the rectangle are gone, points well outside are kept; those within a
+    // pixel of its border may go either way.
+    const Camera& camera = getSceneState()->getCamera();
+    std::size_t inside = 0, outside = 0;
+    const std::vector<Point> after = readPoints(path);
+    const auto kept = [&after](const Point& iPoint) {
+        for (const Point& point : after)
+            if (point.position == iPoint.position)
+                return true;
+        return false;
+    };
+    for (const Point& point : before) {
+        const Vector3T<double> window3 = camera.convertValueFromModelToGLDevice(
+            Vector3T<double>(point.position.x, point.position.y, point.position.z));
+        const double x = window3.x;
+        const double y = view->height() - window3.y;
+        const bool wellInside = x > from.x() + 1 && x < to.x() - 1 && y > from.y() + 1 && y < to.y() - 1;
+        const bool wellOutside = x < from.x() - 1 || x > to.x() + 1 || y < from.y() - 1 || y > to.y() + 1;
+        if (wellInside) {
+            ++inside;
+            EXPECT_FALSE(kept(point)) << x << ", " << y;
+        } else if (wellOutside) {
+            ++outside;
+            EXPECT_TRUE(kept(point)) << x << ", " << y;
+        }
+    }
+    EXPECT_GT(inside, 10u);
+    EXPECT_GT(outside, 10u);
+    EXPECT_LT(after.size(), before.size());
+    getPointCloudManager()->clearObject();
+}
+
+TEST(BrenmoorProgram, OpensAPathWithNonAsciiCharacters)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "the program's window needs a display";
+    testutil::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path()) + QString::fromUtf8("/測量");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const std::string path = (folder + "/scan.zrpcd").toUtf8().toStdString();
+    ASSERT_TRUE(convertSample(path));
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", "C.UTF-8");
+    program.setProcessEnvironment(environment);
+    program.start(appDir() + "/Brenmoor", {folder + "/scan.zrpcd"});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    QByteArray output;
+    for (int i = 0; i < 100 && !output.contains("DataFileName: "); ++i) {
+        program.waitForReadyRead(100);
+        output += program.readAllStandardOutput();
+    }
+    program.terminate();
+    program.waitForFinished(10000);
+    EXPECT_TRUE(output.contains(QByteArray("Name: ") + (folder + "/scan.zrpcd").toUtf8())) << output.toStdString();
+    EXPECT_TRUE(output.contains("DataFileName: scan.zrpcd")) << output.toStdString();
+}
