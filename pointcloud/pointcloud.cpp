@@ -29,6 +29,13 @@ std::string FL_text(const Vector3T<double>& iValue)
     return FL_text(iValue.x) + ", " + FL_text(iValue.y) + ", " + FL_text(iValue.z);
 }
 
+// The editor's object files have no Visible section, and its shots are always shown.
+#ifdef BRENMOOR
+const ObjectFileForm flObjectFileForm = ObjectFileForm::WithoutVisible;
+#else
+const ObjectFileForm flObjectFileForm = ObjectFileForm::WithVisible;
+#endif
+
 } // namespace
 
 PointCloud::PointCloud(Object3D* iParent) : Object3D(iParent)
@@ -104,26 +111,30 @@ bool PointCloud::exportObjectFile(const std::string& iFilePath, std::string& iEr
 {
     ObjectInfo info;
     info.name = getName();
+#ifndef BRENMOOR
     info.visible = hasState(Visible);
+#endif
     info.color = mColor;
     info.matrix = getMatrix();
     info.center = getBoundingBox().getCenter();
     info.size = getBoundingBox().getSize();
     info.dataFilePath = getDataFileName();
-    return saveObjectFile(info, iFilePath, iErrorMessage);
+    return saveObjectFile(info, iFilePath, iErrorMessage, flObjectFileForm);
 }
 
 PointCloud* PointCloud::generateFromObjectFile(const std::string& iFilePath, std::string& iErrorMessage)
 {
     ObjectInfo info;
-    if (!loadObjectFile(&info, iFilePath, iErrorMessage))
+    if (!loadObjectFile(&info, iFilePath, iErrorMessage, flObjectFileForm))
         return nullptr;
     PointCloud* shot = new PointCloud;
     shot->setName(info.name);
+#ifndef BRENMOOR
     if (info.visible)
         shot->enableState(Visible);
     else
         shot->disableState(Visible);
+#endif
     shot->setColor(info.color);
     shot->setMatrix(info.matrix);
     shot->setBoundingBox(BoundingBox(info.center, info.size));

@@ -46,6 +46,8 @@ public:
 
 // What an octree-backed implementation offers besides: level-of-detail draw lists, loading the
 // octree file piece by piece, releasing the data, export, and point selection and deletion.
+// The editor's form leaves out the tree depth and the stoppable point load (it loads on the GUI
+// thread only); its point gathering and selection are those of PointCloudInterface.
 //
 // Node keys are the addresses of the nodes of the octree currently held. They are handed out
 // by the two key-list operations and handed back to the block loads, usually from the loader
@@ -58,8 +60,10 @@ public:
     virtual bool exportBinaryFile_SVO(const std::string& iFilePath, const PointCloudData& iData) const = 0;
     // Copies the point flags back into the matrix they came from.
     virtual bool updatePCD(PointCloudData* ioData) const = 0;
+#ifndef BRENMOOR
     // The whole point matrix of the file, where the file kind has one.
     virtual bool getPointCloudData(PointCloudData* oData) const = 0;
+#endif
 
     virtual bool isLoadedDrawVoxelData() const = 0;
     virtual bool isLoadedDrawLeafData() const = 0;
@@ -74,7 +78,9 @@ public:
     virtual void setDrawVoxelNodeList(const std::vector<unsigned int>& iPositions) = 0;
     virtual std::vector<const void*> getDrawLeafNodeKeyList() const = 0;
 
+#ifndef BRENMOOR
     virtual int getTreeDepth() = 0;
+#endif
     virtual bool hasPointData() = 0;
     virtual void clearPointData() = 0;
     // Detaches the data into a deleter (its target null when there was none) for another
@@ -87,13 +93,16 @@ public:
     virtual bool loadSVO_Nodes(int iDepth, std::string& iErrorMessage) = 0;
     virtual bool loadSVO_Voxels(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage) = 0;
     virtual bool loadSVO_Points(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage) = 0;
+#ifndef BRENMOOR
     // The stop flag belongs to the loader thread, which sets it to cut a load short.
     virtual bool loadSVO_Points(const std::vector<const void*>& iNodeKeyList, bool volatile* iStop,
                                 std::string& iErrorMessage) = 0;
+#endif
 
     virtual int getWidth() const = 0;
     virtual int getHeight() const = 0;
 
+#ifndef BRENMOOR
     virtual void selectPointALL() = 0;
     virtual void deselectPointALL() = 0;
     // A point is inside a plane (a, b, c, d) when a x + b y + c z <= d; planes are tested in
@@ -101,6 +110,7 @@ public:
     virtual void selectPoint(const std::vector<Vector4T<double>>& iPlanes) = 0;
     virtual void deselectPoint(const std::vector<Vector4T<double>>& iPlanes) = 0;
     virtual void deleteSelectedPoint() = 0;
+#endif
 };
 
 #endif

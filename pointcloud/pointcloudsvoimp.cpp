@@ -14,8 +14,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <iostream>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -84,13 +86,39 @@ void FL_drawLeafPoints(const LeafBlockPool<L>& iPool, const NodeList& iNodes, in
             drawPoints(FL_ownPoints(block)->positions, FL_ownPoints(block)->colors, iPointSize);
 }
 
+#ifdef BRENMOOR
+// The editor draws a point-matrix leaf in one colour with its triangles and edges.
+void FL_drawMesh(const LeafBlockPool<PointBlock>&, const SparseVoxelOctreeNode&, const Color&)
+{
+}
+void FL_drawMesh(const LeafBlockPool<PointIndexBlock>& iPool, const SparseVoxelOctreeNode& iNode, const Color& iColor);
+#endif
+
 template <typename L>
 void FL_drawLeafPoints(const LeafBlockPool<L>& iPool, const NodeList& iNodes, const Color& iColor, int iPointSize)
 {
     for (const SparseVoxelOctreeNode* node : iNodes)
-        if (const L* block = FL_leafBlock(iPool, node))
+        if (const L* block = FL_leafBlock(iPool, node)) {
             drawPoints(FL_ownPoints(block)->positions, iColor, iPointSize);
+#ifdef BRENMOOR
+            FL_drawMesh(iPool, *node, iColor);
+#endif
+        }
 }
+
+// What a leaf load read from the point matrix in one go; the editor prints it.
+#ifdef BRENMOOR
+void FL_printMatrixRead(std::size_t iBlockNumber, const char* iListName, const std::vector<Point>& iPoints)
+{
+    const auto valid = std::count_if(iPoints.begin(), iPoints.end(), [](const Point& p) { return p.isValid(); });
+    std::cout << "BlockNumber = " << iBlockNumber << std::endl;
+    std::cout << iListName << ".size() = " << iPoints.size() << ", Invalidate = " << valid << std::endl;
+}
+#else
+void FL_printMatrixRead(std::size_t, const char*, const std::vector<Point>&)
+{
+}
+#endif
 
 // The leaf nodes whose blocks the pool lacks; leaves without a leaf entry have nothing to load,
 // and leaves whose read failed are not read again.
@@ -442,11 +470,49 @@ bool FL_updatePCD(const PointBody*, PointCloudData*)
     return true;
 }
 
+#ifndef BRENMOOR
 // This file kind has no point matrix.
 bool FL_getPointCloudData(FL_Kind<PointBlock>, const std::string&, PointCloudData*)
 {
     return false;
 }
+#else
+// The editor takes every point of the leaf blocks, in pool and block order, as one row with its
+// flags. False, with nothing appended, unless the whole octree with every leaf block is loaded:
+// a part would pass for the whole file.
+bool FL_getPointCloudData(const PointBody* iBody, const std::string&, PointCloudData* oData)
+{
+    if (iBody == nullptr)
+        return false;
+    const SparseVoxelOctree& octree = iBody->getOctree();
+    const std::vector<int>& layers = octree.getLayerSizeList();
+    if (octree.getNodeNumber() != std::size_t(std::accumulate(layers.begin(), layers.end(), 0LL)))
+        return false;
+    const LeafBlockPool<PointBlock>& pool = iBody->getLeafBlockPool();
+    for (const SparseVoxelOctreeNode* node : octree.getNodeList())
+        if (node != nullptr && !node->hasChild() && node->getFirstIndex() >= 0 && FL_leafBlock(pool, node) == nullptr)
+            return false;
+    unsigned valid = 0;
+    for (const LeafInfo<PointBlock>* entry : pool.getEntries()) {
+        const PointBlock* block = entry != nullptr ? entry->getBlock() : nullptr;
+        if (block == nullptr)
+            continue;
+        const std::size_t count = std::min({block->colors.size(), block->positions.size(), block->flags.size()});
+        for (std::size_t i = 0; i < count; ++i) {
+            Point point;
+            point.color = block->colors[i];
+            point.position = block->positions[i];
+            point.flag = block->flags[i];
+            oData->pointList.push_back(point);
+            valid += point.isValid() ? 1 : 0;
+        }
+    }
+    oData->height = 1;
+    oData->width = int(oData->pointList.size());
+    oData->validPointNumber = valid;
+    return true;
+}
+#endif
 
 // The point-matrix file keeps the matrix apart; the leaves hold cell indices into it.
 
@@ -560,6 +626,8 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
             pending.push_back(b);
     std::vector<PointIndexBlock*> read;
     std::vector<Point> ownPoints;
+    if (pending.empty() && iMesh && !meshDone)
+        FL_printMatrixRead(0, "InnerPointList", ownPoints);
     const std::vector<std::size_t> unread =
         FL_readEach(pending, iErrorMessage, [&](const std::vector<std::size_t>& iBlocks, std::string& oMessage) {
             std::vector<unsigned> cells;
@@ -569,6 +637,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
             const bool ok = iMesh ? loadZRPCDFile_Matrix(iFilePath, &points, cells, oMessage)
                                   : loadZRPCDFile_Matrix(iFilePath, &points, cells, iStop, oMessage);
             if (ok) {
+                FL_printMatrixRead(iBlocks.size(), "InnerPointList", points);
                 for (std::size_t b : iBlocks)
                     read.push_back(blocks[b]);
                 ownPoints.insert(ownPoints.end(), points.begin(), points.end());
@@ -616,6 +685,8 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
     std::vector<Point> neighbourPoints;
     const bool neighboursRead =
         request.empty() || loadZRPCDFile_Matrix(iFilePath, &neighbourPoints, request, iErrorMessage);
+    if (neighboursRead)
+        FL_printMatrixRead(meshBlocks.size(), "AroundPointList", neighbourPoints);
 
     std::lock_guard<std::mutex> lock(iStateLock);
     FL_install(&pool, &staged);
@@ -648,13 +719,28 @@ void FL_drawPolygon(const MatrixBody& iBody, const NodeList& iNodes)
                              FL_link(block->points.colors, block->neighbourPoints.colors));
 }
 
+void FL_drawTriangleEdges(const SparseVoxelOctreeNode& iNode, const LeafBlockPool<PointIndexBlock>& iPool,
+                          const Color& iColor)
+{
+    if (const PointIndexBlock* block = FL_leafBlock(iPool, &iNode))
+        drawTriangleEdges(block->edges, FL_link(block->points.positions, block->neighbourPoints.positions), iColor);
+}
+
 void FL_drawPolygonEdge(const MatrixBody& iBody, const NodeList& iNodes, const Color& iColor)
 {
     for (const SparseVoxelOctreeNode* node : iNodes)
-        if (const PointIndexBlock* block = FL_leafBlock(iBody.getLeafBlockPool(), node))
-            drawTriangleEdges(block->edges, FL_link(block->points.positions, block->neighbourPoints.positions),
-                                 iColor);
+        FL_drawTriangleEdges(*node, iBody.getLeafBlockPool(), iColor);
 }
+
+#ifdef BRENMOOR
+void FL_drawMesh(const LeafBlockPool<PointIndexBlock>& iPool, const SparseVoxelOctreeNode& iNode, const Color& iColor)
+{
+    if (const PointIndexBlock* block = FL_leafBlock(iPool, &iNode))
+        drawTriangles(block->triangles, FL_link(block->points.positions, block->neighbourPoints.positions), iColor);
+    FL_drawTriangleEdges(iNode, iPool, iColor);
+}
+
+#endif
 
 bool FL_export(const std::string& iFilePath, const PointCloudData& iData, int, const MatrixBody& iBody)
 {
@@ -692,6 +778,14 @@ bool FL_getPointCloudData(FL_Kind<PointIndexBlock>, const std::string& iFilePath
     std::string errorMessage;
     return loadZRPCDFile_Matrix(iFilePath, oData, errorMessage);
 }
+
+#ifdef BRENMOOR
+// The point matrix of the file, as in the viewer.
+bool FL_getPointCloudData(const MatrixBody*, const std::string& iFilePath, PointCloudData* oData)
+{
+    return FL_getPointCloudData(FL_Kind<PointIndexBlock>(), iFilePath, oData);
+}
+#endif
 
 } // namespace
 
@@ -743,10 +837,15 @@ void PointCloudSVOImp<C, L>::draw(int iLevel, int iPointSize) const
     if (mBody == nullptr || !FL_hasGLContext())
         return;
     drawNodes(mDrawVoxelNodeList, iPointSize);
-    if (iLevel != 2)
-        FL_drawLeafPoints(mBody->getLeafBlockPool(), mDrawLeafNodeList, iPointSize);
-    else
+    if (iLevel == 2)
         drawNodes(mDrawLeafNodeList, iPointSize);
+#ifdef BRENMOOR
+    // The editor's level 1 shows the leaves' voxels.
+    else if (iLevel == 1)
+        drawVoxels(mDrawLeafNodeList, mBody->getOctree(), mBody->getVoxelBlockPool(), iPointSize);
+#endif
+    else
+        FL_drawLeafPoints(mBody->getLeafBlockPool(), mDrawLeafNodeList, iPointSize);
 }
 
 template <typename C, typename L>
@@ -756,10 +855,14 @@ void PointCloudSVOImp<C, L>::draw(int iLevel, int iPointSize, Color iColor) cons
     if (mBody == nullptr || !FL_hasGLContext())
         return;
     drawNodes(mDrawVoxelNodeList, iColor, iPointSize);
-    if (iLevel != 2)
-        FL_drawLeafPoints(mBody->getLeafBlockPool(), mDrawLeafNodeList, iColor, iPointSize);
-    else
+    if (iLevel == 2)
         drawNodes(mDrawLeafNodeList, iColor, iPointSize);
+#ifdef BRENMOOR
+    else if (iLevel == 1)
+        drawVoxels(mDrawLeafNodeList, mBody->getOctree(), mBody->getVoxelBlockPool(), iColor, iPointSize);
+#endif
+    else
+        FL_drawLeafPoints(mBody->getLeafBlockPool(), mDrawLeafNodeList, iColor, iPointSize);
 }
 
 template <typename C, typename L>
@@ -779,7 +882,12 @@ bool PointCloudSVOImp<C, L>::updatePCD(PointCloudData* ioData) const
 template <typename C, typename L>
 bool PointCloudSVOImp<C, L>::getPointCloudData(PointCloudData* oData) const
 {
+#ifdef BRENMOOR
+    std::lock_guard<std::mutex> lock(mMutex);
+    return FL_getPointCloudData(mBody, mFilePath, oData);
+#else
     return FL_getPointCloudData(FL_Kind<L>(), mFilePath, oData);
+#endif
 }
 
 template <typename C, typename L>
@@ -830,10 +938,16 @@ void PointCloudSVOImp<C, L>::updateDrawNode(const Matrix4x4T<double>& iMatrix, c
     if (mBody == nullptr || mBody->getOctree().getNodeList().empty())
         return;
     const SparseVoxelOctree& octree = mBody->getOctree();
+#ifdef BRENMOOR
+    collectRenderingVoxel_Recursively(&mDrawVoxelNodeList, &mDrawLeafNodeList, octree.getNodeList(),
+                                      octree.getNode(0), iMatrix, octree.getBoundingBox().getSize(), iPointSize,
+                                      iCamera, iFarPlanePixelSize, true);
+#else
     collectRenderingVoxel_Recursively(&mDrawVoxelNodeList, &mDrawLeafNodeList, octree.getNodeList(),
                                       octree.getNode(0), octree.getLoadedDepth(), 0, iMatrix,
                                       octree.getBoundingBox().getSize(), iPointSize, iCamera, iFarPlanePixelSize,
                                       true);
+#endif
 }
 
 template <typename C, typename L>
@@ -907,12 +1021,14 @@ std::vector<const void*> PointCloudSVOImp<C, L>::getDrawLeafNodeKeyList() const
     return std::vector<const void*>(mDrawLeafNodeList.begin(), mDrawLeafNodeList.end());
 }
 
+#ifndef BRENMOOR
 template <typename C, typename L>
 int PointCloudSVOImp<C, L>::getTreeDepth()
 {
     std::lock_guard<std::mutex> lock(mMutex);
     return mBody != nullptr ? mBody->getOctree().getLoadedDepth() : -1;
 }
+#endif
 
 template <typename C, typename L>
 bool PointCloudSVOImp<C, L>::hasPointData()
@@ -1148,6 +1264,7 @@ bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNod
                          iErrorMessage);
 }
 
+#ifndef BRENMOOR
 template <typename C, typename L>
 bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNodeKeyList, bool volatile* iStop,
                                             std::string& iErrorMessage)
@@ -1160,6 +1277,7 @@ bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNod
     return FL_loadLeaves(mFilePath, mBody, mMutex, &mFailedLeaves, mWidth, mHeight, nodes, iStop, false,
                          iErrorMessage);
 }
+#endif
 
 template <typename C, typename L>
 int PointCloudSVOImp<C, L>::getWidth() const

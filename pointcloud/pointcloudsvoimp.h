@@ -71,7 +71,8 @@ public:
     void draw(int iLevel, int iPointSize, Color iColor) const override;
     PointCloudSVOInterface* getSVOInterface() override { return this; }
 
-    // PointCloudSVOInterface
+    // PointCloudSVOInterface (the editor's PointCloudInterface declares getPointCloudData and the
+    // point selection; one definition serves whichever base declares them)
     bool exportBinaryFile_SVO(const std::string& iFilePath, const PointCloudData& iData) const override;
     bool updatePCD(PointCloudData* ioData) const override;
     bool getPointCloudData(PointCloudData* oData) const override;
@@ -87,7 +88,9 @@ public:
     std::vector<const void*> getDrawVoxelNodeKeyList() const override;
     void setDrawVoxelNodeList(const std::vector<unsigned int>& iPositions) override;
     std::vector<const void*> getDrawLeafNodeKeyList() const override;
+#ifndef BRENMOOR
     int getTreeDepth() override;
+#endif
     bool hasPointData() override;
     void clearPointData() override;
     void clearPointData(Deleter** oDeleter) override;
@@ -97,8 +100,10 @@ public:
     bool loadSVO_Nodes(int iDepth, std::string& iErrorMessage) override;
     bool loadSVO_Voxels(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage) override;
     bool loadSVO_Points(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage) override;
+#ifndef BRENMOOR
     bool loadSVO_Points(const std::vector<const void*>& iNodeKeyList, bool volatile* iStop,
                         std::string& iErrorMessage) override;
+#endif
     int getWidth() const override;
     int getHeight() const override;
     void selectPointALL() override;

@@ -30,12 +30,16 @@ int calculateDrawingOcTreeDepth(const Vector3T<double>& iCenter, const Vector3T<
     return depth;
 }
 
-void collectRenderingVoxel_Recursively(std::vector<const SparseVoxelOctreeNode*>* oVoxelList,
-                                       std::vector<const SparseVoxelOctreeNode*>* oLeafList,
-                                       const std::vector<SparseVoxelOctreeNode*>& iNodeList,
-                                       const SparseVoxelOctreeNode* iNode, int iMaxDepth, int iCurrentDepth,
-                                       const Matrix4x4T<double>& iMatrix, const Vector3T<double>& iNodeSize,
-                                       int iResolution, const Camera& iCamera, float iFactor, bool iSphereTest)
+namespace {
+
+// The selection of both forms. iUnloadedAsVoxel: a node whose children lie outside iNodeList
+// (not loaded yet) is listed as a voxel node; otherwise the children outside are skipped.
+void FL_collect(std::vector<const SparseVoxelOctreeNode*>* oVoxelList,
+                std::vector<const SparseVoxelOctreeNode*>* oLeafList,
+                const std::vector<SparseVoxelOctreeNode*>& iNodeList, const SparseVoxelOctreeNode* iNode,
+                int iMaxDepth, int iCurrentDepth, bool iUnloadedAsVoxel, const Matrix4x4T<double>& iMatrix,
+                const Vector3T<double>& iNodeSize, int iResolution, const Camera& iCamera, float iFactor,
+                bool iSphereTest)
 {
     if (!iNode)
         return;
@@ -58,19 +62,43 @@ void collectRenderingVoxel_Recursively(std::vector<const SparseVoxelOctreeNode*>
         oLeafList->push_back(iNode);
         return;
     }
-    if (iCurrentDepth >= std::min(iMaxDepth, flDepthLimit)) {
+    const long long first = iNode->getFirstIndex();
+    const int childCount = iNode->getChildNumber();
+    const bool unloaded = first < 0 || first + childCount > static_cast<long long>(iNodeList.size());
+    if (iCurrentDepth >= std::min(iMaxDepth, flDepthLimit) || (iUnloadedAsVoxel && unloaded)) {
         oVoxelList->push_back(iNode);
         return;
     }
-    const long long first = iNode->getFirstIndex();
-    const int childCount = iNode->getChildNumber();
     const Vector3T<double> childSize = iNodeSize * 0.5;
     for (int k = 0; k < childCount; ++k) {
         const long long index = first + k;
         if (first < 0 || index >= static_cast<long long>(iNodeList.size()))
             break;
-        collectRenderingVoxel_Recursively(oVoxelList, oLeafList, iNodeList, iNodeList[std::size_t(index)], iMaxDepth,
-                                          iCurrentDepth + 1, iMatrix, childSize, iResolution, iCamera, iFactor,
-                                          !fullyInside);
+        FL_collect(oVoxelList, oLeafList, iNodeList, iNodeList[std::size_t(index)], iMaxDepth, iCurrentDepth + 1,
+                   iUnloadedAsVoxel, iMatrix, childSize, iResolution, iCamera, iFactor, !fullyInside);
     }
+}
+
+} // namespace
+
+void collectRenderingVoxel_Recursively(std::vector<const SparseVoxelOctreeNode*>* oVoxelList,
+                                       std::vector<const SparseVoxelOctreeNode*>* oLeafList,
+                                       const std::vector<SparseVoxelOctreeNode*>& iNodeList,
+                                       const SparseVoxelOctreeNode* iNode, int iMaxDepth, int iCurrentDepth,
+                                       const Matrix4x4T<double>& iMatrix, const Vector3T<double>& iNodeSize,
+                                       int iResolution, const Camera& iCamera, float iFactor, bool iSphereTest)
+{
+    FL_collect(oVoxelList, oLeafList, iNodeList, iNode, iMaxDepth, iCurrentDepth, false, iMatrix, iNodeSize,
+               iResolution, iCamera, iFactor, iSphereTest);
+}
+
+void collectRenderingVoxel_Recursively(std::vector<const SparseVoxelOctreeNode*>* oVoxelList,
+                                       std::vector<const SparseVoxelOctreeNode*>* oLeafList,
+                                       const std::vector<SparseVoxelOctreeNode*>& iNodeList,
+                                       const SparseVoxelOctreeNode* iNode, const Matrix4x4T<double>& iMatrix,
+                                       const Vector3T<double>& iNodeSize, int iResolution, const Camera& iCamera,
+                                       float iFactor, bool iSphereTest)
+{
+    FL_collect(oVoxelList, oLeafList, iNodeList, iNode, flDepthLimit, 0, true, iMatrix, iNodeSize, iResolution,
+               iCamera, iFactor, iSphereTest);
 }

@@ -32,4 +32,15 @@ void collectRenderingVoxel_Recursively(std::vector<const SparseVoxelOctreeNode*>
                                        const Matrix4x4T<double>& iMatrix, const Vector3T<double>& iNodeSize,
                                        int iResolution, const Camera& iCamera, float iFactor, bool iSphereTest);
 
+// The editor's selection: no maximum depth, it descends until a node is small enough on screen
+// or childless. A node whose children are not in iNodeList (not loaded yet) goes to oVoxelList,
+// so that a partly loaded octree is drawn down to its loaded layers. Callers pass the root, the
+// root box size and true.
+void collectRenderingVoxel_Recursively(std::vector<const SparseVoxelOctreeNode*>* oVoxelList,
+                                       std::vector<const SparseVoxelOctreeNode*>* oLeafList,
+                                       const std::vector<SparseVoxelOctreeNode*>& iNodeList,
+                                       const SparseVoxelOctreeNode* iNode, const Matrix4x4T<double>& iMatrix,
+                                       const Vector3T<double>& iNodeSize, int iResolution, const Camera& iCamera,
+                                       float iFactor, bool iSphereTest);
+
 #endif
