@@ -37,13 +37,21 @@ QGLShaderProgram* FL_getPointCloudShader();
 // base included). Both threads are brought to an end when the application quits or is
 // destroyed (also one made after the manager) and when the manager is destroyed, before the
 // shots are.
+//
+// The editor's form (BRENMOOR) has no threads, no level of detail and no clip box: its shots
+// arrive fully loaded and are drawn whole. It keeps its settings in the 0.0 file.
+//
+// Sources: pointcloudmanager.cpp is compiled for both programs; pointcloudmanager_lod.cpp
+// holds Vistrel's threads and drawing, editor/pointcloudmanager_draw.cpp the editor's.
 class PointCloudManager : public Object3D
 {
     Q_OBJECT
 
 public:
     explicit PointCloudManager(QObject* iParent = nullptr);
+#ifndef BRENMOOR
     ~PointCloudManager() override;
+#endif
 
     // A new PointCloudManagerForm bound to this manager, owned by the caller.
     QWidget* createUI() override;
@@ -59,22 +67,26 @@ public:
     // The first mode whose translated name equals iName; 0 when none does.
     static PointCloudParameter::ColorMode toColorMode(const std::string& iName);
 
-    // The render settings section file (a project's "Scene.txt") with the Visible state.
+    // The render settings section file (a project's "Scene.txt"): Vistrel's with the Visible
+    // state (0.1, 0.0 read too), the editor's 0.0 only.
     bool exportPointParameter(const std::string& iFilePath, std::string& iErrorMessage) const;
     // Applies the values read through the setters (out-of-range ones are skipped); nothing is
     // changed on failure.
     bool initPointWithTextFile(const std::string& iFilePath, std::string& iErrorMessage);
-    bool savePointCloudRenderSetting_Ver0_1(AsciiFileOperator& iStream, std::string& iErrorMessage) const;
     bool savePointCloudRenderSetting_Ver0_0(AsciiFileOperator& iStream, std::string& iErrorMessage) const;
     bool loadPointCloudRenderSetting_Ver0_0(AsciiFileOperator& iStream, std::string& iErrorMessage);
+#ifndef BRENMOOR
+    bool savePointCloudRenderSetting_Ver0_1(AsciiFileOperator& iStream, std::string& iErrorMessage) const;
     bool loadPointCloudRenderSetting_Ver0_1(AsciiFileOperator& iStream, std::string& iErrorMessage);
 
 signals:
     // A background load has ended (relayed to the GUI thread); the next frame should run the
     // level-of-detail step again.
     void finishedDataLoading();
+#endif
 
 public slots:
+#ifndef BRENMOOR
     // Stops the background load and waits for it.
     void stopDataLoading();
 
@@ -92,6 +104,15 @@ public slots:
     // The visible shots through the point cloud shader, with contour colouring, the clip box's
     // planes and the selection and highlight colours.
     void draw(int iPointSize, const ClipBox& iClipBox, const PointCloudParameter& iScenePara) const;
+#else
+    // Picking passes at level 0 without the shader, as above; the manager's own Visible state
+    // is not consulted.
+    void drawByObjectType(int iPointSize) const;
+    void drawByObjectID(int iPointSize) const;
+    // The visible shots, whole, through the editor's point shader with blending, so that points
+    // of alpha below 1 show through and those of alpha 0 (deleted) are dropped.
+    void draw(int iPointSize, const PointCloudParameter& iScenePara) const;
+#endif
 
     // False, message untouched, when child iIndex is not a shot.
     bool exportObjectFile(int iIndex, const std::string& iFilePath, std::string& iErrorMessage) const;
@@ -126,6 +147,8 @@ public slots:
     void setPointContourColorMin(const Color& iColor);
 
 private:
+    void applyRenderSetting(const PointCloudParameter& iParameter, bool iVisible);
+#ifndef BRENMOOR
     // Every shot frees the octree of its point data through the deleter thread and stops the
     // loader before it lets go of its data.
     void setDeleterQueueALL();
@@ -133,14 +156,14 @@ private:
     void finishThreads() const;
     // Has the threads finished by the application that runs now; once per application.
     void followApplication() const;
-    void applyRenderSetting(const PointCloudParameter& iParameter, bool iVisible);
     // The picking passes; iColorByIndex gives each shot its child index as colour.
     void drawFlat(int iPointSize, bool iColorByIndex) const;
 
     PointCloudLoader* mLoader;
     PointCloudDeleter* mDeleter;
-    PointCloudParameter mParameter;
     mutable QPointer<QCoreApplication> mApplication;
+#endif
+    PointCloudParameter mParameter;
 };
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <functional>
 #include <iostream>
 
 namespace {
@@ -80,24 +81,62 @@ bool FL_readCommon(AsciiFileOperator& iStream, PointCloudParameter* ioParameter,
     return true;
 }
 
-} // namespace
-
-bool exportPointCloudRenderSetting(const std::string& iFilePath, const PointCloudParameter& iParameter,
-                                   bool iVisible, std::string& iErrorMessage)
+// Opens iFilePath for writing, prints the version and has iWrite write the section; false when
+// the file cannot be opened or not all of it reached the disk.
+bool FL_export(const std::string& iFilePath, const char* iVersion, std::string& iErrorMessage,
+               const std::function<void(AsciiFileOperator&)>& iWrite)
 {
     AsciiFileOperator stream;
     if (!stream.openFile(iFilePath, false)) {
         iErrorMessage = FL_translated(FL_CANNOT_WRITE) + iFilePath;
         return false;
     }
-    FL_printVersion(FL_VERSION_0_1);
-    savePointCloudRenderSetting_Ver0_1(stream, iParameter, iVisible, iErrorMessage);
+    FL_printVersion(iVersion);
+    iWrite(stream);
     // A full disk must not pass for saved settings.
     if (!stream.closeFile()) {
         iErrorMessage = FL_translated(FL_CANNOT_WRITE) + iFilePath;
         return false;
     }
     return true;
+}
+
+// Opens iFilePath and reads the header line; the stream is left at the first key.
+bool FL_openForReading(AsciiFileOperator& ioStream, const std::string& iFilePath, std::string* oVersion,
+                       std::string& iErrorMessage)
+{
+    if (!ioStream.openFile(iFilePath, true)) {
+        iErrorMessage = FL_translated(FL_CANNOT_READ) + iFilePath;
+        return false;
+    }
+    std::string name;
+    if (!AsciiFileOperator::getFileHeader(ioStream.readLine(), &name, oVersion)) {
+        iErrorMessage = FL_translated(FL_HEADER_ERROR);
+        return false;
+    }
+    if (name != FL_DATA_NAME) {
+        iErrorMessage = std::string(FL_DATA_NAME) + " is not found.";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool exportPointCloudRenderSetting(const std::string& iFilePath, const PointCloudParameter& iParameter,
+                                   bool iVisible, std::string& iErrorMessage)
+{
+    return FL_export(iFilePath, FL_VERSION_0_1, iErrorMessage, [&](AsciiFileOperator& iStream) {
+        savePointCloudRenderSetting_Ver0_1(iStream, iParameter, iVisible, iErrorMessage);
+    });
+}
+
+bool exportPointCloudRenderSetting_Ver0_0(const std::string& iFilePath, const PointCloudParameter& iParameter,
+                                          std::string& iErrorMessage)
+{
+    return FL_export(iFilePath, FL_VERSION_0_0, iErrorMessage, [&](AsciiFileOperator& iStream) {
+        savePointCloudRenderSetting_Ver0_0(iStream, iParameter, iErrorMessage);
+    });
 }
 
 bool savePointCloudRenderSetting_Ver0_1(AsciiFileOperator& iStream, const PointCloudParameter& iParameter,
@@ -121,20 +160,9 @@ bool initPointCloudRenderSetting(const std::string& iFilePath, PointCloudParamet
                                  std::string& iErrorMessage)
 {
     AsciiFileOperator stream;
-    if (!stream.openFile(iFilePath, true)) {
-        iErrorMessage = FL_translated(FL_CANNOT_READ) + iFilePath;
-        return false;
-    }
-    std::string name;
     std::string version;
-    if (!AsciiFileOperator::getFileHeader(stream.readLine(), &name, &version)) {
-        iErrorMessage = FL_translated(FL_HEADER_ERROR);
+    if (!FL_openForReading(stream, iFilePath, &version, iErrorMessage))
         return false;
-    }
-    if (name != FL_DATA_NAME) {
-        iErrorMessage = std::string(FL_DATA_NAME) + " is not found.";
-        return false;
-    }
     if (version == FL_VERSION_0_0) {
         FL_printVersion(FL_VERSION_0_0);
         return loadPointCloudRenderSetting_Ver0_0(stream, ioParameter, iErrorMessage);
@@ -144,6 +172,21 @@ bool initPointCloudRenderSetting(const std::string& iFilePath, PointCloudParamet
         return loadPointCloudRenderSetting_Ver0_1(stream, ioParameter, ioVisible, iErrorMessage);
     }
     return false;
+}
+
+bool initPointCloudRenderSetting_Ver0_0(const std::string& iFilePath, PointCloudParameter* ioParameter,
+                                        std::string& iErrorMessage)
+{
+    AsciiFileOperator stream;
+    std::string version;
+    if (!FL_openForReading(stream, iFilePath, &version, iErrorMessage))
+        return false;
+    if (version != FL_VERSION_0_0) {
+        iErrorMessage = iFilePath + ": " + FL_DATA_NAME + " version " + version + " is not supported.";
+        return false;
+    }
+    FL_printVersion(FL_VERSION_0_0);
+    return loadPointCloudRenderSetting_Ver0_0(stream, ioParameter, iErrorMessage);
 }
 
 bool loadPointCloudRenderSetting_Ver0_0(AsciiFileOperator& iStream, PointCloudParameter* ioParameter,

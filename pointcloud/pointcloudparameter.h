@@ -77,6 +77,13 @@ bool savePointCloudRenderSetting_Ver0_0(AsciiFileOperator& iStream, const PointC
 // untouched.
 bool initPointCloudRenderSetting(const std::string& iFilePath, PointCloudParameter* ioParameter, bool* ioVisible,
                                  std::string& iErrorMessage);
+
+// The editor's form of the file: version 0.0 only, written and read as above. Reading another
+// version fails with "<path>: PointCloudRenderingData version <version> is not supported.".
+bool exportPointCloudRenderSetting_Ver0_0(const std::string& iFilePath, const PointCloudParameter& iParameter,
+                                          std::string& iErrorMessage);
+bool initPointCloudRenderSetting_Ver0_0(const std::string& iFilePath, PointCloudParameter* ioParameter,
+                                        std::string& iErrorMessage);
 // Read one version's body (the lines after the first), all or nothing, as above.
 bool loadPointCloudRenderSetting_Ver0_0(AsciiFileOperator& iStream, PointCloudParameter* ioParameter,
                                         std::string& iErrorMessage);
