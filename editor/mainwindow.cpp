@@ -13,6 +13,7 @@
 #include "scene.h"
 #include "scenestate.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>

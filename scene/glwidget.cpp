@@ -41,12 +41,8 @@ GLWidget::GLWidget(QWidget* parent) : QGLWidget(FL_viewFormat(), parent)
     // Hover feedback needs move events with no button held.
     setAttribute(Qt::WA_MouseTracking);
 
-    mFitViewAction = new QAction(tr("Fit View"), this);
-    mFitViewAction->setStatusTip(tr("Fit View to selected objects."));
-    connect(mFitViewAction, SIGNAL(triggered()), this, SLOT(fitView()));
-    mDeleteAction = new QAction(tr("Delete Selected Objects"), this);
-    mDeleteAction->setStatusTip(tr("Delete selected objects."));
-    connect(mDeleteAction, SIGNAL(triggered()), this, SLOT(deleteSelectedObject()));
+    mFitViewAction = newAction(tr("Fit View"), tr("Fit View to selected objects."), SLOT(fitView()));
+    mDeleteAction = createDeleteAction();
 
     mContextMenu = new QMenu(this);
     mContextMenu->addAction(mFitViewAction);
@@ -54,6 +50,14 @@ GLWidget::GLWidget(QWidget* parent) : QGLWidget(FL_viewFormat(), parent)
 }
 
 GLWidget::~GLWidget() = default;
+
+QAction* GLWidget::newAction(const QString& iText, const QString& iStatusTip, const char* iSlot)
+{
+    QAction* action = new QAction(iText, this);
+    action->setStatusTip(iStatusTip);
+    connect(action, SIGNAL(triggered()), this, iSlot);
+    return action;
+}
 
 void GLWidget::setModel(Scene* iScene, SceneState* iSceneState, MouseOperator* iMouseOperator)
 {
@@ -89,6 +93,13 @@ void GLWidget::setVisible(bool visible)
     QGLWidget::setVisible(visible);
 }
 
+#ifndef BRENMOOR
+// The editor's delete action and context slots are in its own source.
+QAction* GLWidget::createDeleteAction()
+{
+    return newAction(tr("Delete Selected Objects"), tr("Delete selected objects."), SLOT(deleteSelectedObject()));
+}
+
 void GLWidget::fitView()
 {
     std::vector<Object3D*> objects;
@@ -102,6 +113,7 @@ void GLWidget::deleteSelectedObject()
     mScene->collectObject(&objects, Object3D::Selected, true);
     mScene->deleteObject(objects);
 }
+#endif
 
 void GLWidget::enableFlagUpdate()
 {

@@ -1,4 +1,5 @@
 #include "mouseoperation.h"
+#include "mouseoperator.h"
 
 #include "camera.h"
 #include "camerapathmanager.h"
@@ -20,26 +21,10 @@
 
 namespace mouseoperation {
 
-Position flMouseDownPosition;
-Position flMousePosition;
-Position flNewMousePosition;
-unsigned int flState = 0;
-double flTraslationRatio = 0.1;
-double flRotationRatio = 1.0;
-
 namespace {
 
 // A map entry that no object covers.
 const unsigned int FL_NO_OBJECT = 0xFFFFFFFFu;
-
-// Picking reads back from the view's GL context, which is not necessarily current during mouse
-// events.
-bool FL_makeCurrent(QWidget* iWidget)
-{
-    if (QGLWidget* glWidget = qobject_cast<QGLWidget*>(iWidget))
-        glWidget->makeCurrent();
-    return QOpenGLContext::currentContext() != nullptr;
-}
 
 void FL_updateMaps(Scene* iScene, QWidget* iWidget)
 {
@@ -47,19 +32,6 @@ void FL_updateMaps(Scene* iScene, QWidget* iWidget)
         return;
     iScene->updateTypeMap();
     iScene->updateIDMap();
-}
-
-// The selection rectangle from the press to the last recorded position, in widget pixels.
-void FL_getRectangle(Range* oX, Range* oY)
-{
-    const float downX = static_cast<float>(flMouseDownPosition.x);
-    const float downY = static_cast<float>(flMouseDownPosition.y);
-    const float lastX = static_cast<float>(flMousePosition.x);
-    const float lastY = static_cast<float>(flMousePosition.y);
-    oX->min = std::min(downX, lastX);
-    oX->max = std::max(downX, lastX);
-    oY->min = std::min(downY, lastY);
-    oY->max = std::max(downY, lastY);
 }
 
 // The (type, id) pairs of the objects inside the rectangle, one per covered pixel.
@@ -131,46 +103,6 @@ void FL_setStateChildren(Object3D* iManager, Object3D::State iState, bool iOn)
 
 } // namespace
 
-void FLOperation::moved(Scene*, QWidget*, int, int) const
-{
-}
-
-void FLOperation::wheeled(Scene*, QWidget*, int) const
-{
-}
-
-void FLOperation::pressedLeftButton(Scene*, QWidget*, int, int) const
-{
-}
-
-void FLOperation::pressedRightButton(Scene*, QWidget*, int, int) const
-{
-}
-
-void FLOperation::clickedLeftButton(Scene*, QWidget*, int, int) const
-{
-}
-
-void FLOperation::clickedRightButton(Scene*, QWidget*, int, int) const
-{
-}
-
-void FLOperation::dragedLeftButton(Scene*, QWidget*, int, int) const
-{
-}
-
-void FLOperation::dragedRightButton(Scene*, QWidget*, int, int) const
-{
-}
-
-void FLOperation::finishedLeftButtonDrag(Scene*, QWidget*) const
-{
-}
-
-void FLOperation::finishedRightButtonDrag(Scene*, QWidget*) const
-{
-}
-
 void FL_pickType(Scene* iScene, QWidget* iWidget, int iX, int iY, unsigned int* oType)
 {
     FL_updateMaps(iScene, iWidget);
@@ -187,20 +119,6 @@ void FL_pickObject(Scene* iScene, QWidget* iWidget, int iX, int iY, unsigned int
 {
     FL_pickType(iScene, iWidget, iX, iY, oType);
     FL_pickID(iScene, iWidget, iX, iY, oID);
-}
-
-bool FL_getSurfacePoint(Scene* iScene, QWidget* iWidget, int iX, int iY, Vector3T<double>* oPoint)
-{
-    if (!FL_makeCurrent(iWidget))
-        return false;
-    // A pixel outside the framebuffer is not written and keeps the far value.
-    GLfloat depth = 1.0f;
-    glReadPixels(iX, iY, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-    if (depth == 1.0f)
-        return false;
-    *oPoint = iScene->getSceneState()->getCamera().convertValueFromGLDeviceToModel(
-        Vector3T<double>(iX, iY, depth));
-    return true;
 }
 
 Object3D* FL_setStateSceneObject(Scene* iScene, Object3D::State iState, bool iOn, unsigned int iType,
@@ -339,11 +257,7 @@ void FLObjectSelection_Manipulator::finishedRightButtonDrag(Scene* iScene, QWidg
 
 void FLPointCreation::moved(Scene* iScene, QWidget* iWidget, int iX, int iY) const
 {
-    Vector3T<double> point;
-    if (FL_getSurfacePoint(iScene, iWidget, iX, iY, &point))
-        iScene->getReferencePointManager()->enablePreviewPoint(point);
-    else
-        iScene->getReferencePointManager()->disablePreviewPoint();
+    FL_showPreviewPoint(iScene, iWidget, iX, iY);
 }
 
 void FLPointCreation::clickedLeftButton(Scene* iScene, QWidget* iWidget, int iX, int iY) const
@@ -358,4 +272,48 @@ void FLPointCreation::clickedRightButton(Scene* iScene, QWidget*, int, int) cons
     iScene->getReferencePointManager()->deleteReferencePointLast();
 }
 
+namespace {
+
+const FLCameraOperation flCameraOperation;
+const FLObjectSelection flObjectSelection;
+const FLObjectSelection_Manipulator flObjectSelection_Manipulator;
+const FLPointCreation flPointCreation;
+
+// Indexed by the selection mode.
+const FLOperation* const flSelectionOperations[3] = {&flObjectSelection, &flObjectSelection_Manipulator,
+                                                     &flPointCreation};
+
+bool FL_isMouseMode(int iMode)
+{
+    return iMode == MouseOperator::CameraOperation || iMode == MouseOperator::ObjectOperation;
+}
+
+} // namespace
+
+const FLOperation* FL_getCameraOperation()
+{
+    return &flCameraOperation;
+}
+
 } // namespace mouseoperation
+
+using namespace mouseoperation;
+
+void MouseOperator::setMouseMode(MouseOperator::MouseMode iMode)
+{
+    if (!FL_isMouseMode(iMode) || iMode == mMouseMode)
+        return;
+    mMouseMode = iMode;
+    if (iMode == ObjectOperation) {
+        if (canOperate()) {
+            mScene->getReferencePointManager()->disablePreviewPoint();
+            mScene->getManipulator()->activeHandle = Manipulator::NoHandle;
+        }
+        flOperation = flSelectionOperations[mSelectionMode];
+    } else {
+        if (canOperate())
+            FL_setStateSceneObject(mScene, Object3D::Highlight, false);
+        flOperation = &flCameraOperation;
+    }
+    emit changedValue();
+}

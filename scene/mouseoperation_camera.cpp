@@ -61,9 +61,7 @@ Matrix4x4T<double> FL_getTranslation(const Vector3T<double>& iVector)
 // The draw levels of point clouds and polygons while the camera is dragged (rough) or at rest.
 void FL_setLevelOfDetail(Scene* iScene, bool iRough)
 {
-    PointCloudManager* pointClouds = iScene->getPointCloudManager();
-    const PointCloudParameter* parameter = pointClouds->getPointCloudParameter();
-    pointClouds->setTargetLevel(iRough ? parameter->roughLevel : parameter->normalLevel);
+    FL_setPointCloudLevel(iScene, iRough);
     PolygonManager* polygons = iScene->getPolygonManager();
     polygons->setTargetLevel(iRough ? polygons->roughLevel : polygons->normalLevel);
     iScene->getSceneState()->setLODLevel(1);
@@ -189,20 +187,7 @@ void FLCameraOperation::moved(Scene* iScene, QWidget* iWidget, int iX, int iY) c
             manipulator->activeHandle = static_cast<int>(id);
         return;
     }
-    Vector3T<double> point;
-    if (FL_getSurfacePoint(iScene, iWidget, iX, iY, &point))
-        referencePoints->enablePreviewPoint(point);
-    else
-        referencePoints->disablePreviewPoint();
-}
-
-void FLCameraOperation::wheeled(Scene* iScene, QWidget*, int iDelta) const
-{
-    Camera& camera = iScene->getSceneState()->getCamera();
-    int workMode = Camera::Observation;
-    camera.getWorkMode(&workMode);
-    const double delta = workMode == Camera::WalkThrough ? -static_cast<double>(iDelta) : iDelta;
-    camera.translatePlus(delta * flTraslationRatio);
+    FL_showPreviewPoint(iScene, iWidget, iX, iY);
 }
 
 void FLCameraOperation::clickedLeftButton(Scene* iScene, QWidget* iWidget, int iX, int iY) const
@@ -212,9 +197,7 @@ void FLCameraOperation::clickedLeftButton(Scene* iScene, QWidget* iWidget, int i
         manipulator->activeHandle = Manipulator::NoHandle;
         return;
     }
-    Vector3T<double> point;
-    if (FL_getSurfacePoint(iScene, iWidget, iX, iY, &point))
-        iScene->getSceneState()->getCamera().setLockOnPoint(point);
+    FL_lockOnSurfacePoint(iScene, iWidget, iX, iY);
 }
 
 void FLCameraOperation::dragedLeftButton(Scene* iScene, QWidget*, int iDx, int iDy) const
@@ -225,9 +208,7 @@ void FLCameraOperation::dragedLeftButton(Scene* iScene, QWidget*, int iDx, int i
         return;
     }
     FL_setLevelOfDetail(iScene, true);
-    Camera& camera = iScene->getSceneState()->getCamera();
-    camera.rotateLeft(-(static_cast<double>(iDx) * flRotationRatio));
-    camera.rotateUp(-(static_cast<double>(iDy) * flRotationRatio));
+    FL_turnCamera(iScene, iDx, iDy);
 }
 
 void FLCameraOperation::dragedRightButton(Scene* iScene, QWidget*, int iDx, int iDy) const
@@ -238,9 +219,7 @@ void FLCameraOperation::dragedRightButton(Scene* iScene, QWidget*, int iDx, int 
         return;
     }
     FL_setLevelOfDetail(iScene, true);
-    Camera& camera = iScene->getSceneState()->getCamera();
-    camera.translateLeft(-(static_cast<double>(iDx) * flTraslationRatio));
-    camera.translateUp(-(static_cast<double>(iDy) * flTraslationRatio));
+    FL_panCamera(iScene, iDx, iDy);
 }
 
 void FLCameraOperation::finishedLeftButtonDrag(Scene* iScene, QWidget*) const

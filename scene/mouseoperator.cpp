@@ -1,8 +1,6 @@
 #include "mouseoperator.h"
 
-#include "manipulator.h"
 #include "mouseoperation.h"
-#include "referencepoint.h"
 #include "scene.h"
 
 #include <QMenu>
@@ -21,22 +19,6 @@ enum ButtonBit : unsigned int
     FL_LEFT = 1,
     FL_RIGHT = 2
 };
-
-const FLCameraOperation flCameraOperation;
-const FLObjectSelection flObjectSelection;
-const FLObjectSelection_Manipulator flObjectSelection_Manipulator;
-const FLPointCreation flPointCreation;
-
-const FLOperation* flOperation = &flCameraOperation;
-
-// Indexed by the selection mode.
-const FLOperation* const flSelectionOperations[3] = {&flObjectSelection, &flObjectSelection_Manipulator,
-                                                     &flPointCreation};
-
-bool FL_isMouseMode(int iMode)
-{
-    return iMode == MouseOperator::CameraOperation || iMode == MouseOperator::ObjectOperation;
-}
 
 bool FL_isSelectionMode(int iMode)
 {
@@ -61,7 +43,7 @@ Position FL_getPosition(const QMouseEvent* iEvent)
 
 MouseOperator::MouseOperator(QObject* iParent) : QObject(iParent)
 {
-    flOperation = &flCameraOperation;
+    flOperation = FL_getCameraOperation();
 }
 
 void MouseOperator::setModel(Scene* iScene)
@@ -92,25 +74,6 @@ void MouseOperator::setContextMenu(QMenu* iMenu)
 bool MouseOperator::canOperate() const
 {
     return mScene && mScene->hasModel();
-}
-
-void MouseOperator::setMouseMode(MouseOperator::MouseMode iMode)
-{
-    if (!FL_isMouseMode(iMode) || iMode == mMouseMode)
-        return;
-    mMouseMode = iMode;
-    if (iMode == ObjectOperation) {
-        if (canOperate()) {
-            mScene->getReferencePointManager()->disablePreviewPoint();
-            mScene->getManipulator()->activeHandle = Manipulator::NoHandle;
-        }
-        flOperation = flSelectionOperations[mSelectionMode];
-    } else {
-        if (canOperate())
-            FL_setStateSceneObject(mScene, Object3D::Highlight, false);
-        flOperation = &flCameraOperation;
-    }
-    emit changedValue();
 }
 
 void MouseOperator::setSelectionMode(MouseOperator::SelectionMode iMode)
@@ -192,7 +155,7 @@ void MouseOperator::release(QWidget* iWidget, QMouseEvent* iEvent)
     }
     if (!isClick) {
         flOperation->finishedRightButtonDrag(mScene, iWidget);
-    } else if (flOperation == &flCameraOperation) {
+    } else if (flOperation == FL_getCameraOperation()) {
         if (mContextMenu) {
             const QPointF global = iEvent->screenPos();
             mContextMenu->exec(QPoint(static_cast<int>(std::lround(global.x())),

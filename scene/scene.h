@@ -28,10 +28,11 @@ struct Range
 };
 
 // Ties the view model together without owning it: relays the models' changes as two
-// scene-wide signals, tells the frame when the point clouds must recompute their drawing data,
-// holds the selection rectangle and the two picking maps, draws frames and picking passes, and
-// acts on all scene objects at once. GUI thread only; drawing and picking need the view's GL
-// context current.
+// scene-wide signals, holds the selection rectangle, draws frames and picking passes, and acts
+// on all scene objects at once. Vistrel's scene also tells the frame when the point clouds must
+// recompute their drawing data and keeps two picking maps; the editor's (BRENMOOR) has only a
+// scene state, the reference points and the point clouds. GUI thread only; drawing and picking
+// need the view's GL context current.
 class Scene : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,16 @@ public:
     explicit Scene(QObject* iParent = nullptr);
     ~Scene() override;
 
+#ifdef BRENMOOR
+    // Stores the three models and connects their change signals.
+    void setModel(SceneState* iSceneState, ReferencePointManager* iReferencePointManager,
+                  PointCloudManager* iPointCloudManager);
+    bool hasModel() const;
+
+    SceneState* getSceneState() const { return mSceneState; }
+    ReferencePointManager* getReferencePointManager() const { return mReferencePointManager; }
+    PointCloudManager* getPointCloudManager() const { return mPointCloudManager; }
+#else
     // Stores the nine models and connects their change signals.
     void setModel(SceneState* iSceneState, ClipBox* iClipBox, Manipulator* iManipulator,
                   ReferencePointManager* iReferencePointManager, CameraPathManager* iCameraPathManager,
@@ -56,6 +67,7 @@ public:
     PolygonManager* getPolygonManager() const { return mPolygonManager; }
     MeasureManager* getMeasureManager() const { return mMeasureManager; }
     CommentManager* getCommentManager() const { return mCommentManager; }
+#endif
 
     // changedValue() when any of the four floats differs (a NaN always does).
     void setSelectionRange(Range iX, Range iY);
@@ -63,6 +75,7 @@ public:
     void setSelectionColor(Color iColor);
     void getSelectionColor(Color* oColor) const;
 
+#ifndef BRENMOOR
     // The map value at column iX, row iY counted from the bottom; 255 outside the map (an
     // empty map included).
     void getObjectType(unsigned int* oValue, int iX, int iY) const;
@@ -71,6 +84,7 @@ public:
     // pixel, duplicates included; pixels outside the map are skipped.
     void getObjectTypeList(std::vector<unsigned int>* oValues, Range iX, Range iY) const;
     void getObjectIDList(std::vector<unsigned int>* oValues, Range iX, Range iY) const;
+#endif
 
 signals:
     void changedValue();
@@ -83,6 +97,20 @@ public slots:
     // shown at once; nothing when the camera refuses the direction.
     void setSceneUpward(const Vector3T<double>& iVector, int iFrameNumber);
     void setSceneRightward(const Vector3T<double>& iVector, int iFrameNumber);
+#ifdef BRENMOOR
+    // One frame into the current GL context: background, points, reference points, triad,
+    // selection rectangle and information lines.
+    void draw(QPaintDevice* iQPaintDevice, const SceneState* iSceneState);
+    // The 3D objects alone, in the colours of the state's draw pass.
+    void drawForSelection(const SceneState* iSceneState) const;
+    // Appends the point cloud manager and then its clouds, each when hasState(iState) equals
+    // iIsEnable.
+    void collectObject(std::vector<Object3D*>* iObjectList, Object3D::State iState, bool iIsEnable);
+    // Clouds in the list are deleted; the manager in the list is emptied.
+    void deleteObject(const std::vector<Object3D*>& iObjects);
+    // Fits the camera to the objects, or to the point cloud manager when the list is empty.
+    void fitView(const std::vector<Object3D*>& iObjects);
+#else
     // One frame into the current GL context.
     void draw(QPaintDevice* iQPaintDevice, const SceneState* iSceneState);
     // The 3D objects in the colours of the state's draw pass, for read-back.
@@ -103,8 +131,20 @@ public slots:
     void enableUpdateDrawData_PointCloud();
     bool isUpdateDrawData_PointCloud() const;
     void setUpdateDrawData_PointCloud(bool iEnable);
+#endif
 
 private:
+    void animateLookAt(const Vector3T<double>& iVector, int iFrameNumber, bool iUpward);
+
+#ifdef BRENMOOR
+    SceneState* mSceneState = nullptr;
+    ReferencePointManager* mReferencePointManager = nullptr;
+    PointCloudManager* mPointCloudManager = nullptr;
+
+    Range mSelectionRangeX;
+    Range mSelectionRangeY;
+    Color mSelectionColor{255, 255, 255, 255};
+#else
     // Packed RGBA values of one read-back, width × height, row 0 at the bottom; empty until the
     // next pick after a change. The size is the one the values were read at.
     struct PickMap
@@ -121,7 +161,6 @@ private:
     void updateLabelImages();
     // The level-of-detail step before drawing, shared by the frame and the picking pass.
     void updateDrawData(const SceneState* iSceneState);
-    void animateLookAt(const Vector3T<double>& iVector, int iFrameNumber, bool iUpward);
 
     SceneState* mSceneState = nullptr;
     ClipBox* mClipBox = nullptr;
@@ -141,6 +180,7 @@ private:
     PickMap mIDMap;
 
     bool mUpdateDrawData_PointCloud = false;
+#endif
 };
 
 #endif

@@ -186,6 +186,14 @@
         <source>Delete selected objects.</source>
         <translation>選択したオブジェクトを削除します。</translation>
     </message>
+    <message>
+        <source>Delete Selected Points</source>
+        <translation>選択した点を削除</translation>
+    </message>
+    <message>
+        <source>Delete selected points.</source>
+        <translation>選択した点を削除します。</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
