@@ -195,17 +195,16 @@ void MainWindow::createActions()
 
 void MainWindow::createActionFile()
 {
-    newProjectAct = makeAction(tr("Create New Project..."), tr("Create a new file"), SLOT(createNewProject()));
-    newProjectAct->setShortcuts(QKeySequence::New);
-    openProjectAct = makeAction(tr("Open Project..."), tr("Open an existing file"), SLOT(openProject()));
-    openProjectAct->setShortcuts(QKeySequence::Open);
-    saveProjectAct = makeAction(tr("Save Project"), tr("Save the document to disk"), SLOT(saveProject()));
-    saveProjectAct->setShortcuts(QKeySequence::Save);
+    newProjectAct = makeAction(tr("Create New Project..."), tr("Create a new file"),
+                               SLOT(createNewProject()), QKeySequence::New);
+    openProjectAct = makeAction(tr("Open Project..."), tr("Open an existing file"),
+                                SLOT(openProject()), QKeySequence::Open);
+    saveProjectAct = makeAction(tr("Save Project"), tr("Save the document to disk"),
+                                SLOT(saveProject()), QKeySequence::Save);
     importPointCloudAct =
         makeAction(tr("Import PointCloud..."), tr("Import PointCloud to disk"), SLOT(importPointCloud()));
     importPointCloudAct->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_I));
-    exitAct = makeAction(tr("Exit"), tr("Exit the application"), SLOT(close()));
-    exitAct->setShortcuts(QKeySequence::Quit);
+    exitAct = makeAction(tr("Exit"), tr("Exit the application"), SLOT(close()), QKeySequence::Quit);
 }
 
 void MainWindow::createActionMouseMode()
@@ -268,31 +267,12 @@ void MainWindow::createActionHelp()
 
 void MainWindow::createMenus()
 {
-    fileMenu = menuBar()->addMenu(tr("File"));
-    fileMenu->addAction(newProjectAct);
-    fileMenu->addAction(openProjectAct);
-    fileMenu->addAction(saveProjectAct);
-    fileMenu->addAction(importPointCloudAct);
-    fileMenu->addSeparator();
-    fileMenu->addAction(exitAct);
-
-    browserMenu = menuBar()->addMenu(tr("Browser"));
-    browserMenu->addAction(objectBrowseAct);
-    browserMenu->addAction(objectPropertyAct);
-
-    sceneMenu = menuBar()->addMenu(tr("Scene"));
-    sceneMenu->addAction(sceneRenderingAct);
-    sceneMenu->addAction(mouseSettingAct);
-    sceneMenu->addAction(cameraSettingAct);
-    sceneMenu->addAction(cameraPathAct);
-
-    pointCloudMenu = menuBar()->addMenu(tr("PointCloud"));
-    pointCloudMenu->addAction(editPointCloudAct);
-    pointCloudMenu->addAction(bestFitAct);
-    pointCloudMenu->addAction(shotColorAutoAct);
-
-    helpMenu = menuBar()->addMenu(tr("Help"));
-    helpMenu->addAction(aboutAct);
+    fileMenu = addActionMenu(tr("File"),
+                             {newProjectAct, openProjectAct, saveProjectAct, importPointCloudAct, nullptr, exitAct});
+    browserMenu = addActionMenu(tr("Browser"), {objectBrowseAct, objectPropertyAct});
+    sceneMenu = addActionMenu(tr("Scene"), {sceneRenderingAct, mouseSettingAct, cameraSettingAct, cameraPathAct});
+    pointCloudMenu = addActionMenu(tr("PointCloud"), {editPointCloudAct, bestFitAct, shotColorAutoAct});
+    helpMenu = addActionMenu(tr("Help"), {aboutAct});
 }
 
 void MainWindow::createToolBars()
@@ -398,13 +378,7 @@ void MainWindow::about()
     QMessageBox::information(this, tr("Information()"), tr("Vistrel Ver0.1"), QMessageBox::Ok);
 }
 
-// The browser, scene, mouse, camera and camera path dialogs come with later work; until then
-// their entries show nothing.
-void MainWindow::showObjectBrowseDialog() {}
-void MainWindow::showObjectPropertyDialog() {}
-void MainWindow::showSceneDialog() {}
-void MainWindow::showMouseSettingDialog() {}
-void MainWindow::showCameraWorkDialog() {}
+// The camera path dialog comes with later work; until then its entry shows nothing.
 void MainWindow::showCameraPathDialog() {}
 
 void MainWindow::showPointCloudEditDialog()

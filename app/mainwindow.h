@@ -32,11 +32,6 @@ public slots:
     void importPolygon();
     void print();
     void about();
-    void showObjectBrowseDialog();
-    void showObjectPropertyDialog();
-    void showSceneDialog();
-    void showMouseSettingDialog();
-    void showCameraWorkDialog();
     void showCameraPathDialog();
     void showPointCloudEditDialog();
     void showBestFitDialog();
@@ -78,15 +73,7 @@ private:
     QAction* importPointCloudAct;
     QAction* exitAct;
 
-    QMenu* browserMenu;
-    QAction* objectBrowseAct;
-    QAction* objectPropertyAct;
-
-    QMenu* sceneMenu;
-    QAction* sceneRenderingAct;
-    QAction* cameraSettingAct;
     QAction* cameraPathAct;
-    QAction* mouseSettingAct;
 
     QMenu* pointCloudMenu;
     QAction* editPointCloudAct;
@@ -100,9 +87,6 @@ private:
     QAction* toolMeasureLengthAct;
     QAction* toolMeasureAngleAct;
     QAction* toolCommentAct;
-
-    QMenu* helpMenu;
-    QAction* aboutAct;
 
     QToolBar* operationToolBar;
     QToolBar* cameraToolBar;

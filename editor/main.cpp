@@ -1,13 +1,11 @@
 #include "mainwindow.h"
 
 #include <QApplication>
-#include <QTranslator>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    QTranslator translator;
-    installTranslation(&translator, "Brenmoor_Japanese.qm");
+    installTranslation("Brenmoor_Japanese.qm");
     MainWindow window;
     window.show();
     // The arguments as the system gave them, so that a path in any script opens.

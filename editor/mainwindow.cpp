@@ -63,14 +63,12 @@ MainWindow::MainWindow(QWidget* parent) : ViewWindow(parent), ui(new Ui_MainWind
 {
     ui->setupUi(this);
 
-    openAct = makeAction(tr("Open PointCloud File..."), tr("Open an existing file"), SLOT(open()));
-    openAct->setShortcuts(QKeySequence::Open);
-    saveAct = makeAction(tr("Save PointCloud File..."), tr("Save the document to disk"), SLOT(save()));
-    saveAct->setShortcuts(QKeySequence::Save);
-    saveAsAct = makeAction(tr("Save PointCloud File As..."), tr("Save the document to disk"), SLOT(saveAs()));
-    saveAsAct->setShortcuts(QKeySequence::SaveAs);
-    exitAct = makeAction(tr("Exit"), tr("Exit the application"), SLOT(close()));
-    exitAct->setShortcuts(QKeySequence::Quit);
+    openAct = makeAction(tr("Open PointCloud File..."), tr("Open an existing file"), SLOT(open()), QKeySequence::Open);
+    saveAct = makeAction(tr("Save PointCloud File..."), tr("Save the document to disk"),
+                         SLOT(save()), QKeySequence::Save);
+    saveAsAct = makeAction(tr("Save PointCloud File As..."), tr("Save the document to disk"),
+                           SLOT(saveAs()), QKeySequence::SaveAs);
+    exitAct = makeAction(tr("Exit"), tr("Exit the application"), SLOT(close()), QKeySequence::Quit);
     mouseSettingAct =
         makeAction(tr("Mouse Setting..."), tr("Show Dialog: Mouse Setting"), SLOT(showMouseSettingDialog()));
     objectBrowseAct = makeAction(tr("Structure..."), tr("Show Browser: Structure"), SLOT(showObjectBrowseDialog()));
@@ -82,21 +80,10 @@ MainWindow::MainWindow(QWidget* parent) : ViewWindow(parent), ui(new Ui_MainWind
         makeAction(tr("Camera Setting..."), tr("Show Dialog: CameraSetting"), SLOT(showCameraWorkDialog()));
     aboutAct = makeAction(tr("About..."), tr("Show the application's About box"), SLOT(about()));
 
-    fileMenu = menuBar()->addMenu(tr("File"));
-    fileMenu->addAction(openAct);
-    fileMenu->addAction(saveAct);
-    fileMenu->addAction(saveAsAct);
-    fileMenu->addSeparator();
-    fileMenu->addAction(exitAct);
-    browserMenu = menuBar()->addMenu(tr("Browser"));
-    browserMenu->addAction(objectBrowseAct);
-    browserMenu->addAction(objectPropertyAct);
-    sceneMenu = menuBar()->addMenu(tr("Scene"));
-    sceneMenu->addAction(sceneRenderingAct);
-    sceneMenu->addAction(cameraSettingAct);
-    sceneMenu->addAction(mouseSettingAct);
-    helpMenu = menuBar()->addMenu(tr("Help"));
-    helpMenu->addAction(aboutAct);
+    fileMenu = addActionMenu(tr("File"), {openAct, saveAct, saveAsAct, nullptr, exitAct});
+    browserMenu = addActionMenu(tr("Browser"), {objectBrowseAct, objectPropertyAct});
+    sceneMenu = addActionMenu(tr("Scene"), {sceneRenderingAct, cameraSettingAct, mouseSettingAct});
+    helpMenu = addActionMenu(tr("Help"), {aboutAct});
     cameraToolBar = addToolBar(tr("Camera"));
     cameraToolBar->addWidget(cameraModeBox);
 
@@ -212,14 +199,6 @@ void MainWindow::about()
 {
     QMessageBox::information(this, tr("Information()"), tr("Brenmoor Ver0.1"), QMessageBox::Ok);
 }
-
-// The browser, property, scene rendering, camera and mouse setting dialogs come with later work;
-// until then their entries show nothing.
-void MainWindow::showObjectBrowseDialog() {}
-void MainWindow::showObjectPropertyDialog() {}
-void MainWindow::showSceneDialog() {}
-void MainWindow::showMouseSettingDialog() {}
-void MainWindow::showCameraWorkDialog() {}
 
 void MainWindow::changeOperationMode()
 {

@@ -3,12 +3,13 @@
 
 #include "viewwindow.h"
 
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QToolBar>
+
 #include <string>
 
-class QAction;
-class QKeyEvent;
-class QMenu;
-class QToolBar;
 class Ui_MainWindow;
 
 // Brenmoor's window: one octree point file opened into the editable point list of point cloud 0,
@@ -20,10 +21,14 @@ class MainWindow : public ViewWindow
 
 public:
     explicit MainWindow(QWidget* parent = nullptr);
-    ~MainWindow() override;
-
     // Opens an octree point file; failures are printed and leave the editor as it was.
     void open(std::string iFilePath);
+    ~MainWindow() override;
+
+protected:
+    // The editing keys act on point cloud 0; Shift held selects points with the mouse.
+    void keyPressEvent(QKeyEvent* iEvent) override;
+    void keyReleaseEvent(QKeyEvent* iEvent) override;
 
 public slots:
     void updateTitle();
@@ -32,16 +37,7 @@ public slots:
     void save();
     void saveAs();
     void about();
-    void showObjectBrowseDialog();
-    void showObjectPropertyDialog();
-    void showSceneDialog();
-    void showMouseSettingDialog();
-    void showCameraWorkDialog();
     void changeOperationMode();
-
-protected:
-    void keyPressEvent(QKeyEvent* iEvent) override;
-    void keyReleaseEvent(QKeyEvent* iEvent) override;
 
 private:
     // Writes the points that are not deleted to iFilePath; the result is printed and shown.
@@ -56,18 +52,6 @@ private:
     QAction* saveAct;
     QAction* saveAsAct;
     QAction* exitAct;
-
-    QMenu* browserMenu;
-    QAction* objectBrowseAct;
-    QAction* objectPropertyAct;
-
-    QMenu* sceneMenu;
-    QAction* sceneRenderingAct;
-    QAction* cameraSettingAct;
-    QAction* mouseSettingAct;
-
-    QMenu* helpMenu;
-    QAction* aboutAct;
 
     QToolBar* cameraToolBar;
 };

@@ -5,16 +5,19 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QTranslator>
 
 #include <cmath>
 
-void installTranslation(QTranslator* iTranslator, const QString& iFileName)
+void installTranslation(const QString& iFileName)
 {
-    iTranslator->load(iFileName, QCoreApplication::applicationDirPath());
-    QCoreApplication::installTranslator(iTranslator);
+    QTranslator* translator = new QTranslator(QCoreApplication::instance());
+    translator->load(iFileName, QCoreApplication::applicationDirPath());
+    QCoreApplication::installTranslator(translator);
 }
 
 // The texts belong to the main window of each program.
@@ -39,12 +42,27 @@ void ViewWindow::setView(QWidget* iView, Camera* iCamera)
     connect(mCamera, SIGNAL(changedValue()), this, SLOT(updateActionCamera()));
 }
 
-QAction* ViewWindow::makeAction(const QString& iText, const QString& iStatusTip, const char* iSlot)
+QAction* ViewWindow::makeAction(const QString& iText, const QString& iStatusTip, const char* iSlot,
+                                QKeySequence::StandardKey iShortcut)
 {
     QAction* action = new QAction(iText, this);
     action->setStatusTip(iStatusTip);
+    if (iShortcut != QKeySequence::UnknownKey)
+        action->setShortcuts(iShortcut);
     connect(action, SIGNAL(triggered()), this, iSlot);
     return action;
+}
+
+QMenu* ViewWindow::addActionMenu(const QString& iTitle, const std::vector<QAction*>& iActions)
+{
+    QMenu* menu = menuBar()->addMenu(iTitle);
+    for (QAction* action : iActions) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
+    return menu;
 }
 
 void ViewWindow::updateActionCamera()
@@ -77,3 +95,9 @@ void ViewWindow::showMousePosition(QMouseEvent* iEvent)
     const long y = (mView ? mView->height() : 0) - std::lround(iEvent->localPos().y());
     statusBar()->showMessage(QCoreApplication::translate("MainWindow", "IX: %1, IY: %2").arg(x).arg(y));
 }
+
+void ViewWindow::showObjectBrowseDialog() {}
+void ViewWindow::showObjectPropertyDialog() {}
+void ViewWindow::showSceneDialog() {}
+void ViewWindow::showMouseSettingDialog() {}
+void ViewWindow::showCameraWorkDialog() {}

@@ -1,17 +1,20 @@
 #ifndef SCENE_VIEWWINDOW_H
 #define SCENE_VIEWWINDOW_H
 
+#include <QKeySequence>
 #include <QMainWindow>
+
+#include <vector>
 
 class Camera;
 class QAction;
 class QComboBox;
+class QMenu;
 class QMouseEvent;
-class QTranslator;
 
-// Loads the program's translation file from the application folder into iTranslator and
-// installs it; without the file the English texts stay.
-void installTranslation(QTranslator* iTranslator, const QString& iFileName);
+// Loads the program's translation file from the application folder and installs it for the
+// application's lifetime; without the file the English texts stay.
+void installTranslation(const QString& iFileName);
 
 // What the main windows of both programs share: the camera work mode box that follows the
 // camera, the mode slots, and the mouse position in the status bar.
@@ -30,15 +33,36 @@ public slots:
     void changeToWalkThroughMode();
     // "IX: %1, IY: %2": the event's position in the view, y counted from the bottom edge.
     void showMousePosition(QMouseEvent* iEvent);
+    // The browser, property, scene rendering, mouse and camera setting dialogs come with later
+    // work; until then their entries show nothing.
+    void showObjectBrowseDialog();
+    void showObjectPropertyDialog();
+    void showSceneDialog();
+    void showMouseSettingDialog();
+    void showCameraWorkDialog();
 
 protected:
     // Binds the window to its view and camera: makes the camera work mode box, gives the view
     // the focus, and follows the view's mouse moves and the camera's changes.
     void setView(QWidget* iView, Camera* iCamera);
-    // An action of this window with its text and status tip, triggering iSlot.
-    QAction* makeAction(const QString& iText, const QString& iStatusTip, const char* iSlot);
+    // An action of this window with its text, status tip and standard shortcut, triggering iSlot.
+    QAction* makeAction(const QString& iText, const QString& iStatusTip, const char* iSlot,
+                        QKeySequence::StandardKey iShortcut = QKeySequence::UnknownKey);
+
+    // A menu of the menu bar holding the actions in order; a null action stands for a separator.
+    QMenu* addActionMenu(const QString& iTitle, const std::vector<QAction*>& iActions);
 
     QComboBox* cameraModeBox = nullptr;
+    // The menus and actions both windows have, each window filling them in its own way.
+    QMenu* browserMenu = nullptr;
+    QAction* objectBrowseAct = nullptr;
+    QAction* objectPropertyAct = nullptr;
+    QMenu* sceneMenu = nullptr;
+    QAction* sceneRenderingAct = nullptr;
+    QAction* cameraSettingAct = nullptr;
+    QAction* mouseSettingAct = nullptr;
+    QMenu* helpMenu = nullptr;
+    QAction* aboutAct = nullptr;
 
 private:
     QWidget* mView = nullptr;

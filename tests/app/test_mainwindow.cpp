@@ -15,6 +15,8 @@
 #include "scene.h"
 #include "scenestate.h"
 
+#include "programtestutil.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -39,20 +41,11 @@
 #include <cstdlib>
 #include <memory>
 
+using testutil::appDir;
+using testutil::hasDisplay;
+
 namespace
 {
-QString appDir()
-{
-    const char* dir = std::getenv("VISTREL_APP_DIR");
-    return dir ? QString::fromLocal8Bit(dir) : QString();
-}
-
-bool hasDisplay()
-{
-    const QString platform = QGuiApplication::platformName();
-    return platform != "offscreen" && platform != "minimal";
-}
-
 struct Entry
 {
     const char* text;

@@ -12,6 +12,8 @@
 #include "scenestate.h"
 #include "testutil.h"
 
+#include "programtestutil.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -27,19 +29,10 @@
 #include <string>
 #include <vector>
 
+using testutil::appDir;
+using testutil::hasDisplay;
+
 namespace {
-
-QString appDir()
-{
-    const char* dir = std::getenv("VISTREL_APP_DIR");
-    return dir ? QString::fromLocal8Bit(dir) : QString();
-}
-
-bool hasDisplay()
-{
-    const QString platform = QGuiApplication::platformName();
-    return platform != "offscreen" && platform != "minimal";
-}
 
 // Kestrune's octree point file of the sample scan.
 bool convertSample(const std::string& iOutput)
