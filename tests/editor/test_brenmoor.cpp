@@ -8,6 +8,7 @@
 #include "global.h"
 #include "pointcloud.h"
 #include "pointclouddata.h"
+#include "pointcloudinterface.h"
 #include "pointcloudmanager.h"
 #include "scenestate.h"
 #include "testutil.h"
@@ -99,6 +100,27 @@ TEST(BrenmoorWindow, DragSelectDeleteAndSaveKeepExactlyThePointsOutside)
         window.open(path);
     }
     EXPECT_EQ(window.windowTitle(), QString("sample.zrpcd"));
+
+    // A shows and hides the cloud; Ctrl+A and Ctrl+Shift+A mark every point and clear the marks.
+    PointCloud* cloud = getPointCloudManager()->getData(0);
+    ASSERT_TRUE(cloud);
+    typeKey(Qt::Key_A);
+    EXPECT_FALSE(cloud->hasState(Object3D::Visible));
+    typeKey(Qt::Key_A);
+    EXPECT_TRUE(cloud->hasState(Object3D::Visible));
+    const auto selectedCount = [cloud]() {
+        PointCloudData data;
+        cloud->getPointCloud()->getPointCloudData(&data);
+        std::size_t count = 0;
+        for (const Point& point : data.pointList)
+            count += (point.flag & Point::Selected) ? 1 : 0;
+        return count;
+    };
+    typeKey(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selectedCount(), before.size());
+    typeKey(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(selectedCount(), 0u);
+
     typeKey(Qt::Key_F);
     QWidget* view = window.findChild<QWidget*>("widgetOpenGL");
     ASSERT_TRUE(view);
