@@ -13,7 +13,7 @@ run_packages=(
 )
 test_packages=(
     googletest libgtest-dev
-    xvfb xauth libgl1-mesa-dri
+    xvfb xauth libgl1-mesa-dri xdotool
     clang libclang-rt-14-dev
     locales
 )

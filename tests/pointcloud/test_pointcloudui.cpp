@@ -8,6 +8,8 @@
 #include "pointcloudmanager.h"
 #include "pointcloudmanagerform.h"
 #include "renamedialog.h"
+#include "../scene/gridshot.h"
+#include "programtestutil.h"
 #include "shotfixture.h"
 #include "testutil.h"
 
@@ -19,6 +21,7 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -28,9 +31,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -427,6 +432,58 @@ TEST_F(EditDialogTest, EditRunsTheEditorOnceAndDropsTheDataOfItsFile)
     mDialog->hide();
     edit->click();
     EXPECT_EQ(record(), recordLine("a.zrpcd") + recordLine("b.zrpcd"));
+}
+
+// The real editor, driven as a user drives it: fit, a rectangle dragged with Shift held over
+// the middle of the grid, Delete, Save, Quit. The shot then reloads with fewer points.
+TEST_F(EditDialogTest, TheEditorDeletesPointsAndTheShotReloadsThem)
+{
+    if (!testutil::hasDisplay() || std::system("command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs a display and xdotool";
+    ASSERT_TRUE(gridshot::write(mDir.file("g.zrpcd")));
+    PointCloud* grid = addShot("g.zrpcd", "grid");
+    load(grid);
+    const int before = grid->getPointCloud()->getPointNumber();
+    ASSERT_EQ(before, 21 * 21);
+
+    // A display of its own for the editor, so that no window of another test takes its keys.
+    QProcess display;
+    display.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(display.waitForStarted(10000));
+    ASSERT_TRUE(display.waitForReadyRead(10000));
+    const QByteArray number = display.readAllStandardOutput().trimmed();
+    ASSERT_FALSE(number.isEmpty());
+    const QByteArray ownDisplay = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":" + number);
+
+    BoxEditDialog dialog;
+    dialog.program = testutil::appDir() + "/Brenmoor";
+    dialog.setTarget(&mManager);
+    dialog.setFolderPath(mDir.path());
+    dialog.show();
+    const std::string target = mDir.file("g.zrpcd");
+    std::thread user([&dialog, &target]() {
+        const std::string script =
+            "timeout 60 xdotool search --sync --onlyvisible --name '^g.zrpcd$' windowfocus %1 sleep 1 key f sleep 1 "
+            "mousemove --window %1 450 250 keydown shift mousedown 1 mousemove --window %1 600 400 "
+            "mousemove --window %1 750 550 mouseup 1 keyup shift key Delete key ctrl+s sleep 1 key ctrl+q";
+        std::system((script + " >/dev/null 2>&1").c_str());
+        // An editor that did not quit is ended, so that the test cannot hang.
+        std::system(("sleep 5; pkill -f '" + dialog.program.toStdString() + " " + target + "'").c_str());
+    });
+    {
+        CoutCapture quiet;
+        FL_child<QPushButton>(&dialog, "pushButtonEdit")->click();
+    }
+    user.join();
+    qputenv("DISPLAY", ownDisplay);
+    display.kill();
+    display.waitForFinished(10000);
+    EXPECT_FALSE(octree(grid)->hasPointData());
+    load(grid);
+    const int after = grid->getPointCloud()->getPointNumber();
+    EXPECT_GT(after, 0);
+    EXPECT_LT(after, before);
 }
 
 TEST_F(EditDialogTest, FailedRunsAreReportedAndStillReload)
