@@ -127,13 +127,16 @@ void MainWindow::open(std::string iFilePath)
     {
         PointCloudSVOImp<ColorBlock, PointBlock> octree(iFilePath);
         if (!octree.loadSVO_Base(error)) {
+            // A header of another file kind (a point-matrix file, say) leaves no message of its own.
+            if (error.empty())
+                error = FL_toUtf8(tr("Not an octree point file (.zrpcd)."));
             std::cout << "File Open Error: " << iFilePath << "\nError Message: " << error << std::endl;
-            statusBar()->showMessage(tr("Cannot open: ") + FL_fromUtf8(iFilePath));
+            statusBar()->showMessage(tr("Cannot open: ") + FL_fromUtf8(iFilePath) + " " + FL_fromUtf8(error));
             return;
         }
         if (!octree.loadSVO(error)) {
             std::cout << "File Loading Error: " << iFilePath << "\nError Message: " << error << std::endl;
-            statusBar()->showMessage(tr("Cannot read: ") + FL_fromUtf8(iFilePath));
+            statusBar()->showMessage(tr("Cannot read: ") + FL_fromUtf8(iFilePath) + " " + FL_fromUtf8(error));
             return;
         }
         octree.getPointCloudData(&data);

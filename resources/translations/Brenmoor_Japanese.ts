@@ -353,6 +353,10 @@
         <source>Brenmoor Ver0.1</source>
         <translation>Brenmoor Ver0.1</translation>
     </message>
+    <message>
+        <source>Not an octree point file (.zrpcd).</source>
+        <translation>八分木点群ファイル (.zrpcd) ではありません。</translation>
+    </message>
 </context>
 <context>
     <name>PointCloudEditDialog</name>

@@ -203,3 +203,25 @@ TEST(BrenmoorProgram, OpensAPathWithNonAsciiCharacters)
     EXPECT_TRUE(output.contains(QByteArray("Name: ") + (folder + "/scan.zrpcd").toUtf8())) << output.toStdString();
     EXPECT_TRUE(output.contains("DataFileName: scan.zrpcd")) << output.toStdString();
 }
+
+TEST(BrenmoorWindow, FilesItCannotOpenAreNamedWithTheReason)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "the window's GL view needs a display";
+    testutil::TempDir dir;
+    const std::string matrix = dir.file("scan.zrpmd");
+    QProcess kestrune;
+    kestrune.start(appDir() + "/Kestrune", {QStringLiteral(SAMPLE_PTX), QString::fromStdString(matrix), "4", "1"});
+    ASSERT_TRUE(kestrune.waitForFinished(60000));
+
+    MainWindow window;
+    const QString title = window.windowTitle();
+    testutil::CoutCapture quiet;
+    window.open(matrix);
+    EXPECT_EQ(window.statusBar()->currentMessage(),
+              QString::fromStdString("Cannot open: " + matrix + " Not an octree point file (.zrpcd)."));
+    window.open(dir.file("missing.zrpcd"));
+    EXPECT_EQ(window.statusBar()->currentMessage().toStdString(),
+              "Cannot open: " + dir.file("missing.zrpcd") + " Cannot open file for reading: " + dir.file("missing.zrpcd"));
+    EXPECT_EQ(window.windowTitle(), title);
+}
