@@ -139,7 +139,12 @@ void MainWindow::open(std::string iFilePath)
             statusBar()->showMessage(tr("Cannot read: ") + FL_fromUtf8(iFilePath) + " " + FL_fromUtf8(error));
             return;
         }
-        octree.getPointCloudData(&data);
+        // Nothing less than every point may reach the list: Save would drop the rest.
+        if (!octree.getPointCloudData(&data)) {
+            std::cout << "File Loading Error: " << iFilePath << std::endl;
+            statusBar()->showMessage(tr("Cannot read: ") + FL_fromUtf8(iFilePath));
+            return;
+        }
     }
     PointCloudImp* list = PointCloudImp::generateFromPCD(data, iFilePath, error);
 
