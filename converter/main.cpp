@@ -6,6 +6,7 @@
 #include "fileoperation_zrpcd.h"
 #include "numberformat.h"
 #include "pointcloudimpoperation.h"
+#include "stagedfile.h"
 #include "stringdivider.h"
 #include "svobuilder.h"
 
@@ -278,12 +279,15 @@ int main(int argc, char* argv[])
     }
 
     FL_print("Start: export file...");
-    const FL_OutputState before = FL_getOutputState(exportFilePath);
+    // Through a symbolic link the writer writes the file it points to; that file is the one to
+    // judge and, if need be, remove, not the link.
+    const std::string writtenPath = stagedfile::resolveLink(exportFilePath);
+    const FL_OutputState before = FL_getOutputState(writtenPath);
     if (!writer->exportData(data, exportFilePath, voxelResolution)) {
         // A half-written octree file would load as garbage later: leave none. A file the writer
         // never touched, a device or anything else at the path is left alone.
-        if (FL_isWrittenByThisRun(exportFilePath, before))
-            std::remove(exportFilePath.c_str());
+        if (FL_isWrittenByThisRun(writtenPath, before))
+            std::remove(writtenPath.c_str());
         FL_print("Error: Export File Writing. --> " + exportFilePath);
         return 0;
     }

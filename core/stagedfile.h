@@ -9,6 +9,10 @@
 // is written directly and never replaced.
 namespace stagedfile {
 
+// The file a path names: a symbolic link is followed (when it leads somewhere), so that a save
+// replaces the file it points to and the link stays.
+std::string resolveLink(const std::string& iFilePath);
+
 // ".<name>.part" in the folder of iFilePath, or iFilePath itself when something other than a
 // regular file is there.
 std::string getStagedPath(const std::string& iFilePath);

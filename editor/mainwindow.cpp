@@ -190,8 +190,11 @@ void MainWindow::saveAs()
 void MainWindow::saveTo(const std::string& iFilePath)
 {
     PointCloudData data;
-    if (!FL_getPointCloud()->getPointCloud() || !FL_getPointCloud()->getPointCloud()->getPointCloudData(&data))
+    if (!FL_getPointCloud()->getPointCloud() || !FL_getPointCloud()->getPointCloud()->getPointCloudData(&data)) {
+        std::cout << "Save Error: no points to write to " << iFilePath << std::endl;
+        statusBar()->showMessage(tr("Cannot save: ") + FL_fromUtf8(iFilePath));
         return;
+    }
     // Written beside the file and moved over it only when complete: a failed save keeps the old file.
     std::string error;
     if (savePointCloudDataAsSVOB(data, iFilePath, error)) {

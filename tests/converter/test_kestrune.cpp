@@ -1072,6 +1072,20 @@ TEST_F(KestruneTest, OutputFileTheWriterCannotOpenIsKept)
     EXPECT_EQ(readFile(path(out)), before);
 }
 
+TEST_F(KestruneTest, OutputThroughALinkCutShortRemovesTheFileNotTheLink)
+{
+    write("grid.ptx", ptxText(5, 4, gridLines()));
+    write("real.zrpcd", "previous contents");
+    ASSERT_EQ(symlink(path("real.zrpcd").c_str(), path("link.zrpcd").c_str()), 0);
+    const RunResult r = run({"grid.ptx", "link.zrpcd", "4", "1"}, 40);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> link.zrpcd");
+    struct stat st;
+    ASSERT_EQ(lstat(path("link.zrpcd").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_FALSE(exists("real.zrpcd"));
+}
+
 TEST_F(KestruneTest, OutputDeviceThatRefusesWritesIsNotRemoved)
 {
     // A private node of the always-full device: writes to it fail with "no space".

@@ -160,6 +160,34 @@ std::pair<bool, std::string> saveWithFileSizeLimit(const PointCloudData& iData, 
     return {WIFEXITED(status) && WEXITSTATUS(status) == 0, message};
 }
 
+TEST(PointFileSave, SaveThroughALinkReplacesTheFileItPointsTo)
+{
+    TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("real").c_str(), 0755), 0);
+    const std::string real = dir.file("real/cloud.zrpcd");
+    const std::string link = dir.file("link.zrpcd");
+    std::string error;
+    ASSERT_TRUE(savePointCloudDataAsSVOB(makeData({makePoint(1, 2, 3, 0)}), real, error));
+    ASSERT_EQ(chmod(real.c_str(), 0600), 0);
+    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+
+    ASSERT_TRUE(savePointCloudDataAsSVOB(makeData({makePoint(4, 5, 6, 0), makePoint(7, 8, 9, 0)}), link, error))
+        << error;
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    SparseVoxelOctree octree;
+    VoxelBlockPool<ColorBlock> voxels;
+    LeafBlockPool<PointBlock> leaves;
+    int number = 0;
+    testutil::CoutCapture quiet;
+    ASSERT_TRUE(SVOBFileOperator(real).load(&number, &octree, &voxels, &leaves));
+    EXPECT_EQ(number, 2);
+    EXPECT_EQ(folderEntries(dir.file("real")), std::vector<std::string>{"cloud.zrpcd"});
+}
+
 TEST(PointFileSave, FailedSaveLeavesThePreviousFile)
 {
     TempDir dir;
