@@ -8,9 +8,9 @@
 
 bool savePointCloudDataAsSVOB(const PointCloudData& iData, const std::string& iFilePath, std::string& iErrorMessage)
 {
-    PointCloudData data = iData;
-    for (Point& point : data.pointList)
-        point.flag &= ~static_cast<unsigned>(Point::Selected);
+    // The builder takes the points whose deleted bit is clear and stores them with their marks
+    // cleared, so the list needs no copy with the selected bits taken off.
+    const PointCloudData& data = iData;
     const int pointNumber = static_cast<int>(
         std::count_if(data.pointList.begin(), data.pointList.end(), [](const Point& p) { return p.isValid(); }));
 
