@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "commentmanager.h"
 #include "global.h"
+#include "measurecreationdialog.h"
 #include "measuremanager.h"
 #include "mouseoperator.h"
 #include "pointcloud.h"
@@ -28,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -47,8 +49,9 @@ Command_MeasureAngle flCommand_MeasureAngle;
 Command_Comment flCommand_Comment;
 
 Command* flCommand = &flCommand_NULL;
-// The tool dialog last shown; hidden when another operation is chosen.
-QWidget* flDialog = nullptr;
+// The tool dialog last shown; hidden when another operation is chosen. Cleared when the window
+// that owns the dialog goes.
+QPointer<QWidget> flDialog;
 
 ProjectOperator* FL_getProjectOperator()
 {
@@ -433,8 +436,8 @@ void MainWindow::updateToolIcons()
         QIcon(flCommand == &flCommand_Comment ? ":/icons/tool_comment_ON.png" : ":/icons/tool_comment.png"));
 }
 
-// The transform and measure dialogs come with later work; the switches prepare the reference
-// points and leave the current command as it is.
+// The transformation dialog comes with later work; its switch prepares the reference points and
+// leaves the current command as it is.
 void MainWindow::changeOperation_Transform()
 {
     if (flDialog)
@@ -448,9 +451,15 @@ void MainWindow::changeOperation_Measure()
 {
     if (flDialog)
         flDialog->hide();
-    flDialog = nullptr;
+    if (!mMeasureCreationDialog)
+        mMeasureCreationDialog = new MeasureCreationDialog(this);
+    mMeasureCreationDialog->setTarget(getMeasureManager());
+    mMeasureCreationDialog->setRPM(getReferencePointManager());
     getReferencePointManager()->pointLimit = 3;
     getReferencePointManager()->deleteReferencePointALL();
+    mMeasureCreationDialog->activateWindow();
+    mMeasureCreationDialog->show();
+    flDialog = mMeasureCreationDialog;
 }
 
 void MainWindow::changeOperation_TransformByManipulator()

@@ -4,6 +4,7 @@
 #include "viewwindow.h"
 
 class BestFitDialog;
+class MeasureCreationDialog;
 class PointCloudEditDialog;
 class QAction;
 class QKeyEvent;
@@ -101,7 +102,7 @@ private:
     QWidget* mMouseSettingDialog;
     PointCloudEditDialog* mPointCloudEditDialog;
     BestFitDialog* mBestFitDialog;
-    QWidget* mMeasureCreationDialog;
+    MeasureCreationDialog* mMeasureCreationDialog;
 };
 
 #endif

@@ -131,12 +131,6 @@ void CameraPath::draw(const CameraPathParameter& iPara) const
     glEnd();
 }
 
-QWidget* CameraPath::createUI()
-{
-    // No property form yet.
-    return nullptr;
-}
-
 bool CameraPath::isCrossing(const std::vector<Vector4T<double>>& iPlanes) const
 {
     if (mPoints.empty())

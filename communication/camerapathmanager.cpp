@@ -153,12 +153,6 @@ void CameraPathManager::draw(CameraPathParameter iPara, const SceneParameter& iS
     }
 }
 
-QWidget* CameraPathManager::createUI()
-{
-    // No property form yet.
-    return nullptr;
-}
-
 bool CameraPathManager::isErasable() const
 {
     return false;

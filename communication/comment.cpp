@@ -90,8 +90,3 @@ void Comment::draw2DPart(QPaintDevice* /*iQPaintDevice*/, const CommentParameter
     glDrawPixels(labelWidth, labelHeight, GL_RGBA, GL_UNSIGNED_BYTE, labelImage.data());
 }
 
-QWidget* Comment::createUI()
-{
-    // No property form yet.
-    return nullptr;
-}

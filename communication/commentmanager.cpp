@@ -159,12 +159,6 @@ Color CommentManager::getDrawColor(int iIndex, const SceneParameter& iScenePara,
     return iLineColor;
 }
 
-QWidget* CommentManager::createUI()
-{
-    // No property form yet.
-    return nullptr;
-}
-
 bool CommentManager::isErasable() const
 {
     return false;

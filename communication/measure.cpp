@@ -167,11 +167,6 @@ MeasureLength::MeasureLength(Object3D* iParent) : Measure(iParent)
 
 MeasureLength::~MeasureLength() = default;
 
-QWidget* MeasureLength::createUI()
-{
-    return nullptr;
-}
-
 int MeasureLength::getType() const
 {
     return 0;
@@ -283,11 +278,6 @@ MeasureAngle::MeasureAngle(Object3D* iParent) : Measure(iParent)
 }
 
 MeasureAngle::~MeasureAngle() = default;
-
-QWidget* MeasureAngle::createUI()
-{
-    return nullptr;
-}
 
 int MeasureAngle::getType() const
 {

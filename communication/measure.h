@@ -106,7 +106,7 @@ public:
     explicit MeasureLength(Object3D* iParent = nullptr);
     ~MeasureLength() override;
 
-    // No property panel yet.
+    // A new MeasureForm on this measure, owned by the caller (defined with the form).
     QWidget* createUI() override;
     int getType() const override;
     void draw3DPart(const MeasureParameter& iParameter, const Camera& iCamera) const override;
@@ -135,7 +135,7 @@ public:
     explicit MeasureAngle(Object3D* iParent = nullptr);
     ~MeasureAngle() override;
 
-    // No property panel yet.
+    // A new MeasureForm on this measure, owned by the caller (defined with the form).
     QWidget* createUI() override;
     int getType() const override;
     void draw3DPart(const MeasureParameter& iParameter, const Camera& iCamera) const override;

@@ -223,11 +223,6 @@ MeasureManager::MeasureManager(QObject* iParent) : Object3D(iParent)
 
 MeasureManager::~MeasureManager() = default;
 
-QWidget* MeasureManager::createUI()
-{
-    return nullptr;
-}
-
 bool MeasureManager::isErasable() const
 {
     return false;

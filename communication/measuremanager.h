@@ -23,7 +23,7 @@ public:
     explicit MeasureManager(QObject* iParent = nullptr);
     ~MeasureManager() override;
 
-    // No property panel yet.
+    // A new MeasureManagerForm, owned by the caller (defined with the form).
     QWidget* createUI() override;
     // The manager itself is never deleted by the scene.
     bool isErasable() const override;

@@ -103,6 +103,48 @@
     </message>
 </context>
 <context>
+    <name>CameraPathForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Visibility:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Points:</source>
+        <translation>点:</translation>
+    </message>
+</context>
+<context>
+    <name>CameraPathManagerForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Line Width:</source>
+        <translation>線幅:</translation>
+    </message>
+    <message>
+        <source>Line Color:</source>
+        <translation>線の色:</translation>
+    </message>
+</context>
+<context>
     <name>ClipBox</name>
     <message>
         <source>Cannot open file for writting: </source>
@@ -166,6 +208,127 @@
     <message>
         <source>Attitude:</source>
         <translation>姿勢:</translation>
+    </message>
+</context>
+<context>
+    <name>CommentCreationDialog</name>
+    <message>
+        <source>Commnet</source>
+        <translation>コメント</translation>
+    </message>
+    <message>
+        <source>Property</source>
+        <translation>プロパティ</translation>
+    </message>
+    <message>
+        <source>Title:</source>
+        <translation>タイトル:</translation>
+    </message>
+    <message>
+        <source>Text:</source>
+        <translation>テキスト:</translation>
+    </message>
+    <message>
+        <source>Point:</source>
+        <translation>点:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Set to Reference Point</source>
+        <translation>参照点を設定</translation>
+    </message>
+    <message>
+        <source>Create New</source>
+        <translation>新規作成</translation>
+    </message>
+</context>
+<context>
+    <name>CommentForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Title:</source>
+        <translation>タイトル:</translation>
+    </message>
+    <message>
+        <source>Visibility:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Text:</source>
+        <translation>テキスト:</translation>
+    </message>
+    <message>
+        <source>Point:</source>
+        <translation>点:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+</context>
+<context>
+    <name>CommentManagerForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Charactor</source>
+        <translation>文字</translation>
+    </message>
+    <message>
+        <source>Font Size:</source>
+        <translation>フォントサイズ:</translation>
+    </message>
+    <message>
+        <source>Title Color:</source>
+        <translation>タイトルの色:</translation>
+    </message>
+    <message>
+        <source>Text Color:</source>
+        <translation>文字の色:</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>線</translation>
+    </message>
+    <message>
+        <source>Line Width:</source>
+        <translation>線幅:</translation>
+    </message>
+    <message>
+        <source>Line Color:</source>
+        <translation>線の色:</translation>
     </message>
 </context>
 <context>
@@ -356,6 +519,115 @@
     <message>
         <source>Not an octree point file (.zrpcd).</source>
         <translation>八分木点群ファイル (.zrpcd) ではありません。</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureCreationDialog</name>
+    <message>
+        <source>Measure</source>
+        <translation>計測</translation>
+    </message>
+    <message>
+        <source>3DPoints</source>
+        <translation>3D点</translation>
+    </message>
+    <message>
+        <source>Delete Last</source>
+        <translation>最後を削除</translation>
+    </message>
+    <message>
+        <source>Delete ALL</source>
+        <translation>すべて削除</translation>
+    </message>
+    <message>
+        <source>Measure Length</source>
+        <translation>距離を計測</translation>
+    </message>
+    <message>
+        <source>Measure Angle</source>
+        <translation>角度を計測</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Visibility:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Type:</source>
+        <translation>種類:</translation>
+    </message>
+    <message>
+        <source>Points:</source>
+        <translation>点:</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureManagerForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Charactor</source>
+        <translation>文字</translation>
+    </message>
+    <message>
+        <source>Font Size:</source>
+        <translation>フォントサイズ:</translation>
+    </message>
+    <message>
+        <source>Precision:</source>
+        <translation>精度:</translation>
+    </message>
+    <message>
+        <source>Text Color:</source>
+        <translation>文字の色:</translation>
+    </message>
+    <message>
+        <source>Label Mode:</source>
+        <translation>ラベル表示:</translation>
+    </message>
+    <message>
+        <source>Line And Arrow</source>
+        <translation>線と矢印</translation>
+    </message>
+    <message>
+        <source>Line Width:</source>
+        <translation>線幅:</translation>
+    </message>
+    <message>
+        <source>Line Color:</source>
+        <translation>線の色:</translation>
+    </message>
+    <message>
+        <source>Arrow Length:</source>
+        <translation>矢印の長さ:</translation>
+    </message>
+    <message>
+        <source>Arrow Argument:</source>
+        <translation>矢印の角度:</translation>
+    </message>
+    <message>
+        <source>Arc Radius:</source>
+        <translation>円弧の半径:</translation>
     </message>
 </context>
 <context>

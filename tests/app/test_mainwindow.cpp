@@ -2,10 +2,12 @@
 // the tool commands, and the program with its translation in the application folder.
 #include "bestfitdialog.h"
 #include "camera.h"
+#include "clipbox.h"
 #include "commands.h"
 #include "commentmanager.h"
 #include "global.h"
 #include "mainwindow.h"
+#include "measurecreationdialog.h"
 #include "measuremanager.h"
 #include "pointcloud.h"
 #include "pointcloudeditdialog.h"
@@ -29,6 +31,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -489,4 +492,85 @@ TEST_F(MainWindowTest, KeyTableActsWhereverTheFocusIs)
 
     shots->stopDataLoading();
     shots->clearObject();
+}
+
+TEST_F(MainWindowTest, MeasureDialogMakesMeasuresFromPointsPickedInTheView)
+{
+    MeasureManager* measures = getMeasureManager();
+    ReferencePointManager* points = getReferencePointManager();
+    ClipBox* box = getClipBox();
+    measures->clearObject();
+    // The box's faces are the surface the points are picked on.
+    box->enableState(Object3D::Visible);
+    mWindow->resize(800, 600);
+    mWindow->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mWindow.get()));
+    mWindow->activateWindow();
+    QWidget* view = mWindow->findChild<QWidget*>("widgetOpenGL");
+    ASSERT_TRUE(view);
+    getScene()->fitView({});
+
+    QAction* measure = findAction(mWindow.get(), "Measure...");
+    ASSERT_TRUE(measure);
+    points->pointLimit = 0;
+    points->addNewReferencePoint(Vector3T<double>(9, 9, 9));
+    measure->trigger();
+    measure->trigger();
+    const QList<MeasureCreationDialog*> dialogs = mWindow->findChildren<MeasureCreationDialog*>();
+    ASSERT_EQ(dialogs.size(), 1);
+    MeasureCreationDialog* dialog = dialogs[0];
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(points->pointLimit, 3u);
+    EXPECT_TRUE(points->referencePoints.empty());
+    QTableView* table = dialog->findChild<QTableView*>("tableView3DPoints");
+    ASSERT_TRUE(table);
+
+    // Shift held: clicks in the view place points on the surface under the pointer, here the
+    // box's front face in the middle of the view.
+    getMouseOperator()->setSelectionMode(MouseOperator::PointCreation);
+    const QPoint centre(view->width() / 2, view->height() / 2);
+    auto pick = [&](const std::vector<QPoint>& iOffsets) {
+        view->setFocus();
+        QTest::keyPress(view, Qt::Key_Shift);
+        for (const QPoint& offset : iOffsets) {
+            QTest::mouseMove(view, centre + offset);
+            QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, centre + offset);
+        }
+        QTest::keyRelease(view, Qt::Key_Shift, Qt::ShiftModifier);
+    };
+    pick({QPoint(-15, 10), QPoint(12, 10), QPoint(12, -12)});
+    ASSERT_EQ(points->referencePoints.size(), 3u);
+    const std::vector<Vector3T<double>> picked = points->referencePoints;
+    ASSERT_EQ(table->model()->rowCount(), 3);
+    EXPECT_EQ(table->model()->index(2, 0).data(Qt::EditRole).toDouble(), picked[2].x);
+
+    // Length from the first two of the three points; all three then go.
+    QPushButton* length = dialog->findChild<QPushButton*>("pushButtonMeasureLength");
+    QPushButton* angle = dialog->findChild<QPushButton*>("pushButtonMeasureAngle");
+    ASSERT_TRUE(length && angle && angle->isEnabled());
+    QTest::mouseClick(length, Qt::LeftButton);
+    ASSERT_EQ(measures->getObjectSetSize(), 1u);
+    const MeasureLength* made = dynamic_cast<MeasureLength*>(measures->getData(0));
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->getPoints(), std::vector<Vector3T<double>>(picked.begin(), picked.begin() + 2));
+    EXPECT_GT(made->getLength(), 0.0);
+    EXPECT_TRUE(points->referencePoints.empty());
+    EXPECT_EQ(table->model()->rowCount(), 0);
+
+    pick({QPoint(-15, 10), QPoint(12, 10), QPoint(12, -12)});
+    ASSERT_EQ(points->referencePoints.size(), 3u);
+    QTest::mouseClick(angle, Qt::LeftButton);
+    ASSERT_EQ(measures->getObjectSetSize(), 2u);
+    const MeasureAngle* corner = dynamic_cast<MeasureAngle*>(measures->getData(1));
+    ASSERT_TRUE(corner);
+    EXPECT_GT(corner->getAngle(), 10.0);
+    EXPECT_LT(corner->getAngle(), 170.0);
+
+    // The next operation hides the dialog.
+    findAction(mWindow.get(), "MeasureLength")->trigger();
+    EXPECT_FALSE(dialog->isVisible());
+    findAction(mWindow.get(), "NULL")->trigger();
+    getMouseOperator()->setSelectionMode(MouseOperator::ObjectSelection);
+    box->disableState(Object3D::Visible);
+    measures->clearObject();
 }

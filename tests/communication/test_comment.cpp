@@ -33,7 +33,6 @@ TEST(CommentTest, CreateSetsPointAnchorBoxAndRefusesEmptyTitle)
     EXPECT_EQ(comment->getBoundingBox().getSize(), V(1, 1, 1));
     EXPECT_TRUE(comment->hasState(Object3D::Visible));
     EXPECT_EQ(comment->parent(), nullptr);
-    EXPECT_EQ(comment->createUI(), nullptr);
     EXPECT_TRUE(comment->isErasable());
 }
 

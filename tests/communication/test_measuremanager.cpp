@@ -204,7 +204,6 @@ TEST(MeasureManagerTest, DefaultsAndCreation)
     EXPECT_EQ(p.arrowArgument, 30);
     EXPECT_EQ(p.arcRadius, 40);
     EXPECT_FALSE(manager.isErasable());
-    EXPECT_EQ(manager.createUI(), nullptr);
     EXPECT_TRUE(manager.hasState(Object3D::Visible));
 
     QSignalSpy structure(&manager, SIGNAL(changedStructure()));

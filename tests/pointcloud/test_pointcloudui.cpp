@@ -9,6 +9,7 @@
 #include "pointcloudmanagerform.h"
 #include "renamedialog.h"
 #include "../scene/gridshot.h"
+#include "formtestutil.h"
 #include "programtestutil.h"
 #include "shotfixture.h"
 #include "testutil.h"
@@ -46,50 +47,12 @@ using V = Vector3T<double>;
 template <typename T>
 T* FL_child(QWidget* iForm, const char* iName)
 {
-    T* child = iForm->findChild<T*>(iName);
-    EXPECT_NE(child, nullptr) << iName;
-    return child;
+    return formtest::child<T>(iForm, iName);
 }
 
-// Runs iAnswer on the modal dialog of kind T as soon as it is up, from inside its loop. Gives
-// up after a few seconds, so that a dialog that never comes does not leave the timer behind.
-template <typename T>
-void answerModal(std::function<void(T*)> iAnswer)
-{
-    QTimer* timer = new QTimer;
-    auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, iAnswer, ticks]() {
-        T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (++*ticks > 500) {
-                ADD_FAILURE() << "no modal dialog came up";
-                timer->stop();
-                timer->deleteLater();
-            }
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        iAnswer(dialog);
-    });
-    timer->start(10);
-}
-
-void answerColor(const QColor& iColor, bool iAccept)
-{
-    answerModal<QColorDialog>([iColor, iAccept](QColorDialog* iDialog) {
-        iDialog->setCurrentColor(iColor);
-        if (iAccept)
-            iDialog->accept();
-        else
-            iDialog->reject();
-    });
-}
-
-QColor buttonColor(QWidget* iForm, const char* iName)
-{
-    return FL_child<QPushButton>(iForm, iName)->palette().color(QPalette::Active, QPalette::Button);
-}
+using formtest::answerColor;
+using formtest::answerModal;
+using formtest::buttonColor;
 
 // A manager over shots made from octree point files in a fresh folder.
 class ShotsTest : public ::testing::Test

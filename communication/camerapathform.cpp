@@ -1,0 +1,98 @@
+#include "camerapathform.h"
+
+#include "camerapath.h"
+#include "formfunction.h"
+#include "ui_camerapathform.h"
+
+#include <vector>
+
+CameraPathForm::CameraPathForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_CameraPathForm)
+{
+    ui->setupUi(this);
+    connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()));
+}
+
+CameraPathForm::~CameraPathForm()
+{
+    delete ui;
+}
+
+void CameraPathForm::setTarget(CameraPath* iTarget)
+{
+    disconnectTarget();
+    target = iTarget;
+    if (isVisible()) {
+        updateUI();
+        connectTarget();
+    }
+}
+
+void CameraPathForm::setVisible(bool iVisible)
+{
+    if (iVisible) {
+        updateUI();
+        connectTarget();
+    } else {
+        disconnectTarget();
+    }
+    QWidget::setVisible(iVisible);
+}
+
+void CameraPathForm::connectTarget()
+{
+    if (!target)
+        return;
+    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
+    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()), Qt::UniqueConnection);
+}
+
+void CameraPathForm::disconnectTarget()
+{
+    if (!target)
+        return;
+    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
+    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()));
+}
+
+void CameraPathForm::enableUI(bool iEnabled)
+{
+    ui->checkBoxVisible->setEnabled(iEnabled);
+}
+
+void CameraPathForm::updateUI()
+{
+    if (!target) {
+        enableUI(false);
+        return;
+    }
+    enableUI(true);
+    ui->lineEditName->setText(QString::fromStdString(target->getName()));
+    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+
+    // Only the view points; lock-on points and upward vectors are not shown.
+    std::vector<Vector3T<double>> viewPoints;
+    for (int i = 0; i < target->getListSize(); ++i) {
+        Camera::LookAtData point;
+        if (target->getPoint(i, &point))
+            viewPoints.push_back(point.viewPoint);
+    }
+    setPointTable(ui->tableViewPoints, viewPoints);
+    ui->tableViewPoints->setEnabled(false);
+}
+
+void CameraPathForm::changeVisibility()
+{
+    if (!target)
+        return;
+    if (ui->checkBoxVisible->isChecked())
+        target->enableState(Object3D::Visible);
+    else
+        target->disableState(Object3D::Visible);
+}
+
+QWidget* CameraPath::createUI()
+{
+    CameraPathForm* form = new CameraPathForm(nullptr);
+    form->setTarget(this);
+    return form;
+}

@@ -1,0 +1,101 @@
+#include "measureform.h"
+
+#include "formfunction.h"
+#include "measure.h"
+#include "ui_measureform.h"
+
+MeasureForm::MeasureForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_MeasureForm)
+{
+    ui->setupUi(this);
+    connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()));
+}
+
+MeasureForm::~MeasureForm()
+{
+    delete ui;
+}
+
+void MeasureForm::setTarget(Measure* iTarget)
+{
+    disconnectTarget();
+    target = iTarget;
+    if (isVisible()) {
+        updateUI();
+        connectTarget();
+    }
+}
+
+void MeasureForm::setVisible(bool iVisible)
+{
+    if (iVisible) {
+        updateUI();
+        connectTarget();
+    } else {
+        disconnectTarget();
+    }
+    QWidget::setVisible(iVisible);
+}
+
+void MeasureForm::connectTarget()
+{
+    if (!target)
+        return;
+    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
+    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()), Qt::UniqueConnection);
+}
+
+void MeasureForm::disconnectTarget()
+{
+    if (!target)
+        return;
+    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
+    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()));
+}
+
+void MeasureForm::enableUI(bool iEnabled)
+{
+    ui->checkBoxVisible->setEnabled(iEnabled);
+}
+
+void MeasureForm::updateUI()
+{
+    if (!target) {
+        enableUI(false);
+        return;
+    }
+    enableUI(true);
+    ui->lineEditName->setText(QString::fromStdString(target->getName()));
+    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+
+    const int type = target->getType();
+    ui->lineEditType->setText(type == 0 ? QStringLiteral("Length")
+                                        : type == 1 ? QStringLiteral("Angle") : QStringLiteral("UnKnown Type"));
+    ui->lineEditType->setEnabled(false);
+
+    setPointTable(ui->tableViewPoints, target->getPoints());
+    ui->tableViewPoints->setEnabled(false);
+}
+
+void MeasureForm::changeVisibility()
+{
+    if (!target)
+        return;
+    if (ui->checkBoxVisible->isChecked())
+        target->enableState(Object3D::Visible);
+    else
+        target->disableState(Object3D::Visible);
+}
+
+QWidget* MeasureLength::createUI()
+{
+    MeasureForm* form = new MeasureForm(nullptr);
+    form->setTarget(this);
+    return form;
+}
+
+QWidget* MeasureAngle::createUI()
+{
+    MeasureForm* form = new MeasureForm(nullptr);
+    form->setTarget(this);
+    return form;
+}

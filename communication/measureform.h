@@ -1,0 +1,37 @@
+#ifndef COMMUNICATION_MEASUREFORM_H
+#define COMMUNICATION_MEASUREFORM_H
+
+#include <QPointer>
+#include <QWidget>
+
+class Measure;
+class Ui_MeasureForm;
+
+// Property panel of one length or angle measure: name, visibility, type and points. Only the
+// visibility is editable. Follows the measure only while visible.
+class MeasureForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MeasureForm(QWidget* iParent = nullptr);
+    ~MeasureForm() override;
+
+    // The measure to show; not owned. One destroyed later leaves the panel disabled.
+    void setTarget(Measure* iTarget);
+
+public slots:
+    void setVisible(bool iVisible) override;
+    void updateUI();
+    void changeVisibility();
+
+private:
+    void connectTarget();
+    void disconnectTarget();
+    void enableUI(bool iEnabled);
+
+    Ui_MeasureForm* ui;
+    QPointer<Measure> target;
+};
+
+#endif
