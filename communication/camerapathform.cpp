@@ -6,7 +6,7 @@
 
 #include <vector>
 
-CameraPathForm::CameraPathForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_CameraPathForm)
+CameraPathForm::CameraPathForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_CameraPathForm)
 {
     ui->setupUi(this);
     connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()));
@@ -19,39 +19,17 @@ CameraPathForm::~CameraPathForm()
 
 void CameraPathForm::setTarget(CameraPath* iTarget)
 {
-    disconnectTarget();
-    target = iTarget;
-    if (isVisible()) {
-        updateUI();
-        connectTarget();
-    }
+    setPanelTarget(iTarget);
 }
 
-void CameraPathForm::setVisible(bool iVisible)
+CameraPath* CameraPathForm::target() const
 {
-    if (iVisible) {
-        updateUI();
-        connectTarget();
-    } else {
-        disconnectTarget();
-    }
-    QWidget::setVisible(iVisible);
+    return static_cast<CameraPath*>(panelTarget());
 }
 
-void CameraPathForm::connectTarget()
+void CameraPathForm::refresh()
 {
-    if (!target)
-        return;
-    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
-    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()), Qt::UniqueConnection);
-}
-
-void CameraPathForm::disconnectTarget()
-{
-    if (!target)
-        return;
-    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
-    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()));
+    updateUI();
 }
 
 void CameraPathForm::enableUI(bool iEnabled)
@@ -61,19 +39,19 @@ void CameraPathForm::enableUI(bool iEnabled)
 
 void CameraPathForm::updateUI()
 {
-    if (!target) {
+    if (!target()) {
         enableUI(false);
         return;
     }
     enableUI(true);
-    ui->lineEditName->setText(QString::fromStdString(target->getName()));
-    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+    ui->lineEditName->setText(QString::fromStdString(target()->getName()));
+    ui->checkBoxVisible->setChecked(target()->hasState(Object3D::Visible));
 
     // Only the view points; lock-on points and upward vectors are not shown.
     std::vector<Vector3T<double>> viewPoints;
-    for (int i = 0; i < target->getListSize(); ++i) {
+    for (int i = 0; i < target()->getListSize(); ++i) {
         Camera::LookAtData point;
-        if (target->getPoint(i, &point))
+        if (target()->getPoint(i, &point))
             viewPoints.push_back(point.viewPoint);
     }
     setPointTable(ui->tableViewPoints, viewPoints);
@@ -82,12 +60,12 @@ void CameraPathForm::updateUI()
 
 void CameraPathForm::changeVisibility()
 {
-    if (!target)
+    if (!target())
         return;
     if (ui->checkBoxVisible->isChecked())
-        target->enableState(Object3D::Visible);
+        target()->enableState(Object3D::Visible);
     else
-        target->disableState(Object3D::Visible);
+        target()->disableState(Object3D::Visible);
 }
 
 QWidget* CameraPath::createUI()

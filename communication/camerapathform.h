@@ -1,15 +1,14 @@
 #ifndef COMMUNICATION_CAMERAPATHFORM_H
 #define COMMUNICATION_CAMERAPATHFORM_H
 
-#include <QPointer>
-#include <QWidget>
+#include "objectpanel.h"
 
 class CameraPath;
 class Ui_CameraPathForm;
 
 // Property panel of one camera path: name, visibility and the view points of its check points.
 // Only the visibility is editable. Follows the path only while visible.
-class CameraPathForm : public QWidget
+class CameraPathForm : public ObjectPanel
 {
     Q_OBJECT
 
@@ -21,17 +20,17 @@ public:
     void setTarget(CameraPath* iTarget);
 
 public slots:
-    void setVisible(bool iVisible) override;
     void updateUI();
     void changeVisibility();
 
+protected:
+    void refresh() override;
+
 private:
-    void connectTarget();
-    void disconnectTarget();
+    CameraPath* target() const;
     void enableUI(bool iEnabled);
 
     Ui_CameraPathForm* ui;
-    QPointer<CameraPath> target;
 };
 
 #endif

@@ -5,7 +5,7 @@
 #include "ui_camerapathmanagerform.h"
 
 CameraPathManagerForm::CameraPathManagerForm(QWidget* iParent)
-    : QWidget(iParent), ui(new Ui_CameraPathManagerForm)
+    : ObjectPanel(iParent), ui(new Ui_CameraPathManagerForm)
 {
     ui->setupUi(this);
     ui->pushButtonLineColor->setAutoFillBackground(true);
@@ -18,39 +18,17 @@ CameraPathManagerForm::~CameraPathManagerForm()
 
 void CameraPathManagerForm::setTarget(CameraPathManager* iTarget)
 {
-    disconnectTarget();
-    target = iTarget;
-    if (isVisible()) {
-        updateUI();
-        connectTarget();
-    }
+    setPanelTarget(iTarget);
 }
 
-void CameraPathManagerForm::setVisible(bool iVisible)
+CameraPathManager* CameraPathManagerForm::target() const
 {
-    if (iVisible) {
-        updateUI();
-        connectTarget();
-    } else {
-        disconnectTarget();
-    }
-    QWidget::setVisible(iVisible);
+    return static_cast<CameraPathManager*>(panelTarget());
 }
 
-void CameraPathManagerForm::connectTarget()
+void CameraPathManagerForm::refresh()
 {
-    if (!target)
-        return;
-    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
-    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()), Qt::UniqueConnection);
-}
-
-void CameraPathManagerForm::disconnectTarget()
-{
-    if (!target)
-        return;
-    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
-    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()));
+    updateUI();
 }
 
 void CameraPathManagerForm::connectUI()
@@ -75,40 +53,40 @@ void CameraPathManagerForm::enableUI(bool iEnabled)
 
 void CameraPathManagerForm::updateUI()
 {
-    if (!target) {
+    if (!target()) {
         enableUI(false);
         return;
     }
     enableUI(true);
     disconnectUI();
-    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
-    ui->spinBoxLineWidth->setValue(target->getLineWidth());
-    setButtonColor(ui->pushButtonLineColor, target->getLineColor());
+    ui->checkBoxVisible->setChecked(target()->hasState(Object3D::Visible));
+    ui->spinBoxLineWidth->setValue(target()->getLineWidth());
+    setButtonColor(ui->pushButtonLineColor, target()->getLineColor());
     connectUI();
 }
 
 void CameraPathManagerForm::changedVisibility()
 {
-    if (!target)
+    if (!target())
         return;
     if (ui->checkBoxVisible->isChecked())
-        target->enableState(Object3D::Visible);
+        target()->enableState(Object3D::Visible);
     else
-        target->disableState(Object3D::Visible);
+        target()->disableState(Object3D::Visible);
 }
 
 void CameraPathManagerForm::changeLineWidth()
 {
-    if (target)
-        target->setLineWidth(ui->spinBoxLineWidth->value());
+    if (target())
+        target()->setLineWidth(ui->spinBoxLineWidth->value());
 }
 
 void CameraPathManagerForm::changeLineColor()
 {
     Color color;
     // The manager may go while the dialog runs.
-    if (chooseColor(Color(255, 255, 255, 255), &color) && target)
-        target->setLineColor(color);
+    if (chooseColor(Color(255, 255, 255, 255), &color) && target())
+        target()->setLineColor(color);
 }
 
 QWidget* CameraPathManager::createUI()

@@ -1,15 +1,14 @@
 #ifndef COMMUNICATION_CAMERAPATHMANAGERFORM_H
 #define COMMUNICATION_CAMERAPATHMANAGERFORM_H
 
-#include <QPointer>
-#include <QWidget>
+#include "objectpanel.h"
 
 class CameraPathManager;
 class Ui_CameraPathManagerForm;
 
 // Panel of the line settings shared by all camera paths and of their common visibility.
 // Follows the manager only while visible.
-class CameraPathManagerForm : public QWidget
+class CameraPathManagerForm : public ObjectPanel
 {
     Q_OBJECT
 
@@ -21,21 +20,21 @@ public:
     void setTarget(CameraPathManager* iTarget);
 
 public slots:
-    void setVisible(bool iVisible) override;
     void updateUI();
     void changedVisibility();
     void changeLineWidth();
     void changeLineColor();
 
+protected:
+    void refresh() override;
+
 private:
+    CameraPathManager* target() const;
     void connectUI();
     void disconnectUI();
-    void connectTarget();
-    void disconnectTarget();
     void enableUI(bool iEnabled);
 
     Ui_CameraPathManagerForm* ui;
-    QPointer<CameraPathManager> target;
 };
 
 #endif

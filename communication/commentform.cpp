@@ -15,7 +15,7 @@ QString FL_fromUtf8(const std::string& iText)
 }
 } // namespace
 
-CommentForm::CommentForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_CommentForm)
+CommentForm::CommentForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_CommentForm)
 {
     ui->setupUi(this);
 }
@@ -25,6 +25,29 @@ CommentForm::~CommentForm()
     delete ui;
 }
 
+void CommentForm::setTarget(Comment* iTarget)
+{
+    setPanelTarget(iTarget);
+}
+
+Comment* CommentForm::target() const
+{
+    return static_cast<Comment*>(panelTarget());
+}
+
+void CommentForm::refresh()
+{
+    updateGUI();
+}
+
+void CommentForm::setVisible(bool iVisible)
+{
+    // Hidden, the panel writes nothing.
+    if (!iVisible)
+        disconnectUI();
+    ObjectPanel::setVisible(iVisible);
+}
+
 std::vector<std::string> CommentForm::getTextLines(const QPlainTextEdit* iEdit)
 {
     std::vector<std::string> lines;
@@ -32,44 +55,6 @@ std::vector<std::string> CommentForm::getTextLines(const QPlainTextEdit* iEdit)
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
         lines.push_back(block.text().toUtf8().toStdString());
     return lines;
-}
-
-void CommentForm::setTarget(Comment* iTarget)
-{
-    disconnectTarget();
-    target = iTarget;
-    if (isVisible()) {
-        updateGUI();
-        connectTarget();
-    }
-}
-
-void CommentForm::setVisible(bool iVisible)
-{
-    if (iVisible) {
-        updateGUI();
-        connectTarget();
-    } else {
-        disconnectUI();
-        disconnectTarget();
-    }
-    QWidget::setVisible(iVisible);
-}
-
-void CommentForm::connectTarget()
-{
-    if (!target)
-        return;
-    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateGUI()), Qt::UniqueConnection);
-    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateGUI()), Qt::UniqueConnection);
-}
-
-void CommentForm::disconnectTarget()
-{
-    if (!target)
-        return;
-    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateGUI()));
-    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateGUI()));
 }
 
 void CommentForm::connectUI()
@@ -104,7 +89,7 @@ void CommentForm::enableUI(bool iEnabled)
 
 void CommentForm::updateGUI()
 {
-    if (!target) {
+    if (!target()) {
         disconnectUI();
         enableUI(false);
         return;
@@ -114,18 +99,18 @@ void CommentForm::updateGUI()
 
     // A widget that already shows the value is left alone, so that the refresh following the
     // user's own typing keeps the cursor where it is.
-    const QString title = FL_fromUtf8(target->getName());
+    const QString title = FL_fromUtf8(target()->getName());
     if (ui->lineEditTitle->text() != title)
         ui->lineEditTitle->setText(title);
-    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
-    const std::vector<std::string> text = target->getText();
+    ui->checkBoxVisible->setChecked(target()->hasState(Object3D::Visible));
+    const std::vector<std::string> text = target()->getText();
     if (getTextLines(ui->plainTextEdit) != text) {
         ui->plainTextEdit->clear();
         for (const std::string& line : text)
             ui->plainTextEdit->appendPlainText(FL_fromUtf8(line));
     }
 
-    mFilledPoint = target->getPoint();
+    mFilledPoint = target()->getPoint();
     setSpinBoxValue(ui->doubleSpinBoxX, mFilledPoint.x);
     setSpinBoxValue(ui->doubleSpinBoxY, mFilledPoint.y);
     setSpinBoxValue(ui->doubleSpinBoxZ, mFilledPoint.z);
@@ -137,7 +122,7 @@ void CommentForm::updateGUI()
 
 void CommentForm::setComment()
 {
-    if (!target)
+    if (!target())
         return;
     // Boxes show three decimals within their range; a coordinate the user did not edit keeps
     // its full value.
@@ -151,7 +136,7 @@ void CommentForm::setComment()
     const std::vector<std::string> text = getTextLines(ui->plainTextEdit);
 
     // Each call below refreshes the panel through changedValue(); the comment may go meanwhile.
-    QPointer<Comment> comment = target;
+    QPointer<Comment> comment = target();
     comment->set(point, title, text);
     if (!comment)
         return;

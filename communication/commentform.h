@@ -3,8 +3,7 @@
 
 #include "vector3.h"
 
-#include <QPointer>
-#include <QWidget>
+#include "objectpanel.h"
 
 #include <string>
 #include <vector>
@@ -15,7 +14,7 @@ class Ui_CommentForm;
 
 // Property panel of one comment: title, visibility, text and point, each change written back
 // at once. Follows the comment only while visible.
-class CommentForm : public QWidget
+class CommentForm : public ObjectPanel
 {
     Q_OBJECT
 
@@ -34,15 +33,16 @@ public slots:
     void updateGUI();
     void setComment();
 
+protected:
+    void refresh() override;
+
 private:
+    Comment* target() const;
     void connectUI();
     void disconnectUI();
-    void connectTarget();
-    void disconnectTarget();
     void enableUI(bool iEnabled);
 
     Ui_CommentForm* ui;
-    QPointer<Comment> target;
     // The point as the boxes were filled with it, and as the boxes show it: a coordinate whose
     // box was not edited since is written back unrounded.
     Vector3T<double> mFilledPoint;

@@ -4,7 +4,7 @@
 #include "formfunction.h"
 #include "ui_commentmanagerform.h"
 
-CommentManagerForm::CommentManagerForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_CommentManagerForm)
+CommentManagerForm::CommentManagerForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_CommentManagerForm)
 {
     ui->setupUi(this);
     ui->pushButtonTitleColor->setAutoFillBackground(true);
@@ -19,39 +19,17 @@ CommentManagerForm::~CommentManagerForm()
 
 void CommentManagerForm::setTarget(CommentManager* iTarget)
 {
-    disconnectTarget();
-    target = iTarget;
-    if (isVisible()) {
-        updateUI();
-        connectTarget();
-    }
+    setPanelTarget(iTarget);
 }
 
-void CommentManagerForm::setVisible(bool iVisible)
+CommentManager* CommentManagerForm::target() const
 {
-    if (iVisible) {
-        updateUI();
-        connectTarget();
-    } else {
-        disconnectTarget();
-    }
-    QWidget::setVisible(iVisible);
+    return static_cast<CommentManager*>(panelTarget());
 }
 
-void CommentManagerForm::connectTarget()
+void CommentManagerForm::refresh()
 {
-    if (!target)
-        return;
-    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
-    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()), Qt::UniqueConnection);
-}
-
-void CommentManagerForm::disconnectTarget()
-{
-    if (!target)
-        return;
-    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
-    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()));
+    updateUI();
 }
 
 void CommentManagerForm::connectUI()
@@ -86,65 +64,65 @@ void CommentManagerForm::enableUI(bool iEnabled)
 
 void CommentManagerForm::updateUI()
 {
-    if (!target) {
+    if (!target()) {
         enableUI(false);
         return;
     }
     enableUI(true);
     disconnectUI();
 
-    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
-    ui->spinBoxCharacterSize->setValue(target->getCharSize());
-    setButtonColor(ui->pushButtonTitleColor, target->getTitleColor());
-    setButtonColor(ui->pushButtonTextColor, target->getTextColor());
-    ui->spinBoxLineWidth->setValue(target->getLineWidth());
-    setButtonColor(ui->pushButtonLineColor, target->getLineColor());
+    ui->checkBoxVisible->setChecked(target()->hasState(Object3D::Visible));
+    ui->spinBoxCharacterSize->setValue(target()->getCharSize());
+    setButtonColor(ui->pushButtonTitleColor, target()->getTitleColor());
+    setButtonColor(ui->pushButtonTextColor, target()->getTextColor());
+    ui->spinBoxLineWidth->setValue(target()->getLineWidth());
+    setButtonColor(ui->pushButtonLineColor, target()->getLineColor());
 
     connectUI();
 }
 
 void CommentManagerForm::changedVisibility()
 {
-    if (!target)
+    if (!target())
         return;
     if (ui->checkBoxVisible->isChecked())
-        target->enableState(Object3D::Visible);
+        target()->enableState(Object3D::Visible);
     else
-        target->disableState(Object3D::Visible);
+        target()->disableState(Object3D::Visible);
 }
 
 void CommentManagerForm::changeCharacterSize()
 {
-    if (target)
-        target->setCharSize(ui->spinBoxCharacterSize->value());
+    if (target())
+        target()->setCharSize(ui->spinBoxCharacterSize->value());
 }
 
 void CommentManagerForm::changeTitleColor()
 {
     Color color;
     // The manager may go while the dialog runs.
-    if (target && chooseColor(target->getTitleColor(), &color) && target)
-        target->setTitleColor(color);
+    if (target() && chooseColor(target()->getTitleColor(), &color) && target())
+        target()->setTitleColor(color);
 }
 
 void CommentManagerForm::changeTextColor()
 {
     Color color;
-    if (target && chooseColor(target->getTextColor(), &color) && target)
-        target->setTextColor(color);
+    if (target() && chooseColor(target()->getTextColor(), &color) && target())
+        target()->setTextColor(color);
 }
 
 void CommentManagerForm::changeLineWidth()
 {
-    if (target)
-        target->setLineWidth(ui->spinBoxLineWidth->value());
+    if (target())
+        target()->setLineWidth(ui->spinBoxLineWidth->value());
 }
 
 void CommentManagerForm::changeLineColor()
 {
     Color color;
-    if (target && chooseColor(target->getLineColor(), &color) && target)
-        target->setLineColor(color);
+    if (target() && chooseColor(target()->getLineColor(), &color) && target())
+        target()->setLineColor(color);
 }
 
 QWidget* CommentManager::createUI()

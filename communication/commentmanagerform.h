@@ -1,15 +1,14 @@
 #ifndef COMMUNICATION_COMMENTMANAGERFORM_H
 #define COMMUNICATION_COMMENTMANAGERFORM_H
 
-#include <QPointer>
-#include <QWidget>
+#include "objectpanel.h"
 
 class CommentManager;
 class Ui_CommentManagerForm;
 
 // Panel of the display settings shared by all comments and of their common visibility.
 // Follows the manager only while visible.
-class CommentManagerForm : public QWidget
+class CommentManagerForm : public ObjectPanel
 {
     Q_OBJECT
 
@@ -21,7 +20,6 @@ public:
     void setTarget(CommentManager* iTarget);
 
 public slots:
-    void setVisible(bool iVisible) override;
     void updateUI();
     void changedVisibility();
     void changeCharacterSize();
@@ -30,15 +28,16 @@ public slots:
     void changeLineWidth();
     void changeLineColor();
 
+protected:
+    void refresh() override;
+
 private:
+    CommentManager* target() const;
     void connectUI();
     void disconnectUI();
-    void connectTarget();
-    void disconnectTarget();
     void enableUI(bool iEnabled);
 
     Ui_CommentManagerForm* ui;
-    QPointer<CommentManager> target;
 };
 
 #endif

@@ -4,7 +4,7 @@
 #include "measure.h"
 #include "ui_measureform.h"
 
-MeasureForm::MeasureForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_MeasureForm)
+MeasureForm::MeasureForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_MeasureForm)
 {
     ui->setupUi(this);
     connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()));
@@ -17,39 +17,17 @@ MeasureForm::~MeasureForm()
 
 void MeasureForm::setTarget(Measure* iTarget)
 {
-    disconnectTarget();
-    target = iTarget;
-    if (isVisible()) {
-        updateUI();
-        connectTarget();
-    }
+    setPanelTarget(iTarget);
 }
 
-void MeasureForm::setVisible(bool iVisible)
+Measure* MeasureForm::target() const
 {
-    if (iVisible) {
-        updateUI();
-        connectTarget();
-    } else {
-        disconnectTarget();
-    }
-    QWidget::setVisible(iVisible);
+    return static_cast<Measure*>(panelTarget());
 }
 
-void MeasureForm::connectTarget()
+void MeasureForm::refresh()
 {
-    if (!target)
-        return;
-    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
-    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()), Qt::UniqueConnection);
-}
-
-void MeasureForm::disconnectTarget()
-{
-    if (!target)
-        return;
-    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
-    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()));
+    updateUI();
 }
 
 void MeasureForm::enableUI(bool iEnabled)
@@ -59,31 +37,31 @@ void MeasureForm::enableUI(bool iEnabled)
 
 void MeasureForm::updateUI()
 {
-    if (!target) {
+    if (!target()) {
         enableUI(false);
         return;
     }
     enableUI(true);
-    ui->lineEditName->setText(QString::fromStdString(target->getName()));
-    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+    ui->lineEditName->setText(QString::fromStdString(target()->getName()));
+    ui->checkBoxVisible->setChecked(target()->hasState(Object3D::Visible));
 
-    const int type = target->getType();
+    const int type = target()->getType();
     ui->lineEditType->setText(type == 0 ? QStringLiteral("Length")
                                         : type == 1 ? QStringLiteral("Angle") : QStringLiteral("UnKnown Type"));
     ui->lineEditType->setEnabled(false);
 
-    setPointTable(ui->tableViewPoints, target->getPoints());
+    setPointTable(ui->tableViewPoints, target()->getPoints());
     ui->tableViewPoints->setEnabled(false);
 }
 
 void MeasureForm::changeVisibility()
 {
-    if (!target)
+    if (!target())
         return;
     if (ui->checkBoxVisible->isChecked())
-        target->enableState(Object3D::Visible);
+        target()->enableState(Object3D::Visible);
     else
-        target->disableState(Object3D::Visible);
+        target()->disableState(Object3D::Visible);
 }
 
 QWidget* MeasureLength::createUI()

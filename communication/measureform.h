@@ -1,15 +1,14 @@
 #ifndef COMMUNICATION_MEASUREFORM_H
 #define COMMUNICATION_MEASUREFORM_H
 
-#include <QPointer>
-#include <QWidget>
+#include "objectpanel.h"
 
 class Measure;
 class Ui_MeasureForm;
 
 // Property panel of one length or angle measure: name, visibility, type and points. Only the
 // visibility is editable. Follows the measure only while visible.
-class MeasureForm : public QWidget
+class MeasureForm : public ObjectPanel
 {
     Q_OBJECT
 
@@ -21,17 +20,17 @@ public:
     void setTarget(Measure* iTarget);
 
 public slots:
-    void setVisible(bool iVisible) override;
     void updateUI();
     void changeVisibility();
 
+protected:
+    void refresh() override;
+
 private:
-    void connectTarget();
-    void disconnectTarget();
+    Measure* target() const;
     void enableUI(bool iEnabled);
 
     Ui_MeasureForm* ui;
-    QPointer<Measure> target;
 };
 
 #endif

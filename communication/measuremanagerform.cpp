@@ -4,7 +4,7 @@
 #include "measuremanager.h"
 #include "ui_measuremanagerform.h"
 
-MeasureManagerForm::MeasureManagerForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_MeasureManagerForm)
+MeasureManagerForm::MeasureManagerForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_MeasureManagerForm)
 {
     ui->setupUi(this);
     initUI();
@@ -15,6 +15,21 @@ MeasureManagerForm::~MeasureManagerForm()
     delete ui;
 }
 
+void MeasureManagerForm::setTarget(MeasureManager* iTarget)
+{
+    setPanelTarget(iTarget);
+}
+
+MeasureManager* MeasureManagerForm::target() const
+{
+    return static_cast<MeasureManager*>(panelTarget());
+}
+
+void MeasureManagerForm::refresh()
+{
+    updateUI();
+}
+
 void MeasureManagerForm::initUI()
 {
     ui->pushButtonCharacterColor->setAutoFillBackground(true);
@@ -22,43 +37,6 @@ void MeasureManagerForm::initUI()
     // The item index is the label mode.
     ui->comboBoxLabelMode->addItem(tr("Absolute"));
     ui->comboBoxLabelMode->addItem(tr("XYZ"));
-}
-
-void MeasureManagerForm::setTarget(MeasureManager* iTarget)
-{
-    disconnectTarget();
-    target = iTarget;
-    if (isVisible()) {
-        updateUI();
-        connectTarget();
-    }
-}
-
-void MeasureManagerForm::setVisible(bool iVisible)
-{
-    if (iVisible) {
-        updateUI();
-        connectTarget();
-    } else {
-        disconnectTarget();
-    }
-    QWidget::setVisible(iVisible);
-}
-
-void MeasureManagerForm::connectTarget()
-{
-    if (!target)
-        return;
-    connect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
-    connect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()), Qt::UniqueConnection);
-}
-
-void MeasureManagerForm::disconnectTarget()
-{
-    if (!target)
-        return;
-    disconnect(target.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
-    disconnect(target.data(), SIGNAL(destroyed()), this, SLOT(updateUI()));
 }
 
 void MeasureManagerForm::connectUI()
@@ -110,7 +88,7 @@ void MeasureManagerForm::enableUI(bool iEnabled)
 
 void MeasureManagerForm::updateUI()
 {
-    if (!target) {
+    if (!target()) {
         enableUI(false);
         return;
     }
@@ -119,8 +97,8 @@ void MeasureManagerForm::updateUI()
     // would otherwise replace the one read from a file.
     disconnectUI();
 
-    const MeasureParameter& parameter = target->parameter;
-    ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+    const MeasureParameter& parameter = target()->parameter;
+    ui->checkBoxVisible->setChecked(target()->hasState(Object3D::Visible));
     setButtonColor(ui->pushButtonCharacterColor, parameter.charColor);
     ui->spinBoxCharacterSize->setValue(parameter.charSize);
     ui->spinBoxCharacterPrecision->setValue(parameter.precision);
@@ -137,70 +115,70 @@ void MeasureManagerForm::updateUI()
 
 void MeasureManagerForm::changedVisibility()
 {
-    if (!target)
+    if (!target())
         return;
     if (ui->checkBoxVisible->isChecked())
-        target->enableState(Object3D::Visible);
+        target()->enableState(Object3D::Visible);
     else
-        target->disableState(Object3D::Visible);
+        target()->disableState(Object3D::Visible);
 }
 
 void MeasureManagerForm::changeCharacterSize()
 {
-    if (target)
-        target->setCharSize(ui->spinBoxCharacterSize->value());
+    if (target())
+        target()->setCharSize(ui->spinBoxCharacterSize->value());
 }
 
 void MeasureManagerForm::changePrecision()
 {
-    if (target)
-        target->setPrecision(ui->spinBoxCharacterPrecision->value());
+    if (target())
+        target()->setPrecision(ui->spinBoxCharacterPrecision->value());
 }
 
 void MeasureManagerForm::changeCharacterColor()
 {
     Color color;
     // The manager may go while the dialog runs.
-    if (chooseColor(Color(255, 255, 255, 255), &color) && target)
-        target->setCharColor(color);
+    if (chooseColor(Color(255, 255, 255, 255), &color) && target())
+        target()->setCharColor(color);
 }
 
 void MeasureManagerForm::changeTextMode()
 {
     const int index = ui->comboBoxLabelMode->currentIndex();
-    if (target && index >= 0)
-        target->setLabelMode(static_cast<MeasureParameter::LabelMode>(index));
+    if (target() && index >= 0)
+        target()->setLabelMode(static_cast<MeasureParameter::LabelMode>(index));
 }
 
 void MeasureManagerForm::changeLineWidth()
 {
-    if (target)
-        target->setLineWidth(ui->spinBoxLineWidth->value());
+    if (target())
+        target()->setLineWidth(ui->spinBoxLineWidth->value());
 }
 
 void MeasureManagerForm::changeLineColor()
 {
     Color color;
-    if (chooseColor(Color(255, 255, 255, 255), &color) && target)
-        target->setLineColor(color);
+    if (chooseColor(Color(255, 255, 255, 255), &color) && target())
+        target()->setLineColor(color);
 }
 
 void MeasureManagerForm::changeArrowLength()
 {
-    if (target)
-        target->setArrowLength(ui->spinBoxArrowLength->value());
+    if (target())
+        target()->setArrowLength(ui->spinBoxArrowLength->value());
 }
 
 void MeasureManagerForm::changeArrowArgument()
 {
-    if (target)
-        target->setArrowArgument(ui->spinBoxArrowArgument->value());
+    if (target())
+        target()->setArrowArgument(ui->spinBoxArrowArgument->value());
 }
 
 void MeasureManagerForm::changeArcRadius()
 {
-    if (target)
-        target->setArcRadius(ui->spinBoxArcRadius->value());
+    if (target())
+        target()->setArcRadius(ui->spinBoxArcRadius->value());
 }
 
 QWidget* MeasureManager::createUI()

@@ -1,15 +1,14 @@
 #ifndef COMMUNICATION_MEASUREMANAGERFORM_H
 #define COMMUNICATION_MEASUREMANAGERFORM_H
 
-#include <QPointer>
-#include <QWidget>
+#include "objectpanel.h"
 
 class MeasureManager;
 class Ui_MeasureManagerForm;
 
 // Panel of the display settings shared by all measures and of their common visibility.
 // Follows the manager only while visible.
-class MeasureManagerForm : public QWidget
+class MeasureManagerForm : public ObjectPanel
 {
     Q_OBJECT
 
@@ -21,7 +20,6 @@ public:
     void setTarget(MeasureManager* iTarget);
 
 public slots:
-    void setVisible(bool iVisible) override;
     void updateUI();
     void changedVisibility();
     void changeCharacterSize();
@@ -34,16 +32,17 @@ public slots:
     void changeArrowArgument();
     void changeArcRadius();
 
+protected:
+    void refresh() override;
+
 private:
+    MeasureManager* target() const;
     void initUI();
     void connectUI();
     void disconnectUI();
-    void connectTarget();
-    void disconnectTarget();
     void enableUI(bool iEnabled);
 
     Ui_MeasureManagerForm* ui;
-    QPointer<MeasureManager> target;
 };
 
 #endif
