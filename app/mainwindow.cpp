@@ -4,6 +4,7 @@
 
 #include "bestfitdialog.h"
 #include "camera.h"
+#include "camerapathdialog.h"
 #include "camerapathmanager.h"
 #include "clipbox.h"
 #include "commands.h"
@@ -381,8 +382,17 @@ void MainWindow::about()
     QMessageBox::information(this, tr("Information()"), tr("Vistrel Ver0.1"), QMessageBox::Ok);
 }
 
-// The camera path dialog comes with later work; until then its entry shows nothing.
-void MainWindow::showCameraPathDialog() {}
+void MainWindow::showCameraPathDialog()
+{
+    if (!mCameraPathDialog)
+        mCameraPathDialog = new CameraPathDialog(this);
+    mCameraPathDialog->setTarget(getCameraPathManager());
+    mCameraPathDialog->setSceneState(getSceneState());
+    mCameraPathDialog->setPCM(getPointCloudManager());
+    mCameraPathDialog->setQGLWidget(ui->widgetOpenGL);
+    mCameraPathDialog->activateWindow();
+    mCameraPathDialog->show();
+}
 
 void MainWindow::showPointCloudEditDialog()
 {

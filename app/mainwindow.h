@@ -4,6 +4,7 @@
 #include "viewwindow.h"
 
 class BestFitDialog;
+class CameraPathDialog;
 class MeasureCreationDialog;
 class PointCloudEditDialog;
 class QAction;
@@ -92,9 +93,9 @@ private:
     QToolBar* operationToolBar;
     QToolBar* cameraToolBar;
 
-    // The dialogs of later work are not there yet; their slots show nothing.
+    // Made on first use with the window as parent and kept; null until then.
     QWidget* mCameraDialog;
-    QWidget* mCameraPathDialog;
+    CameraPathDialog* mCameraPathDialog;
     QWidget* mObjectBrowseDialog;
     QWidget* mObjectPropertyDialog;
     QWidget* mObjectTransformationDialog;

@@ -103,6 +103,57 @@
     </message>
 </context>
 <context>
+    <name>CameraPathDialog</name>
+    <message>
+        <source>Camera Path</source>
+        <translation>カメラパス</translation>
+    </message>
+    <message>
+        <source>Create New..</source>
+        <translation>新規作成..</translation>
+    </message>
+    <message>
+        <source>Rename..</source>
+        <translation>名前の変更..</translation>
+    </message>
+    <message>
+        <source>Check Point</source>
+        <translation>チェックポイント</translation>
+    </message>
+    <message>
+        <source>Add New</source>
+        <translation>追加</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Delete ALL</source>
+        <translation>すべて削除</translation>
+    </message>
+    <message>
+        <source>speed:</source>
+        <translation>速度:</translation>
+    </message>
+    <message>
+        <source>fps:</source>
+        <translation>fps:</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Export Animation...</source>
+        <translation>アニメーションを書き出し...</translation>
+    </message>
+</context>
+<context>
     <name>CameraPathForm</name>
     <message>
         <source>Form</source>

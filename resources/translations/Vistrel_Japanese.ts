@@ -103,6 +103,97 @@
     </message>
 </context>
 <context>
+    <name>CameraPathDialog</name>
+    <message>
+        <source>Camera Path</source>
+        <translation>カメラパス</translation>
+    </message>
+    <message>
+        <source>Create New..</source>
+        <translation>新規作成..</translation>
+    </message>
+    <message>
+        <source>Rename..</source>
+        <translation>名前の変更..</translation>
+    </message>
+    <message>
+        <source>Check Point</source>
+        <translation>チェックポイント</translation>
+    </message>
+    <message>
+        <source>Add New</source>
+        <translation>追加</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Delete ALL</source>
+        <translation>すべて削除</translation>
+    </message>
+    <message>
+        <source>speed:</source>
+        <translation>速度:</translation>
+    </message>
+    <message>
+        <source>fps:</source>
+        <translation>fps:</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Export Animation...</source>
+        <translation>アニメーションを書き出し...</translation>
+    </message>
+    <message>
+        <source>Check Point %1</source>
+        <translation>チェックポイント %1</translation>
+    </message>
+    <message>
+        <source>Error()</source>
+        <translation>エラー</translation>
+    </message>
+    <message>
+        <source>The speed must be greater than 0.</source>
+        <translation>速度は 0 より大きくしてください。</translation>
+    </message>
+    <message>
+        <source>Export Folder is needed to be empty.</source>
+        <translation>書き出し先のフォルダーは空である必要があります。</translation>
+    </message>
+    <message>
+        <source>ffmpeg is not in the application folder: %1</source>
+        <translation>ffmpeg がアプリケーションフォルダーにありません: %1</translation>
+    </message>
+    <message>
+        <source>Export Image Files.</source>
+        <translation>画像ファイルを書き出し中。</translation>
+    </message>
+    <message>
+        <source>Cannot save the frame: %1</source>
+        <translation>フレームを保存できません: %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not be started: %1</source>
+        <translation>ffmpeg を起動できませんでした: %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg ended with status %1; no movie was made.</source>
+        <translation>ffmpeg が状態 %1 で終了しました。動画は作成されていません。</translation>
+    </message>
+    <message>
+        <source>ffmpeg made no movie: %1</source>
+        <translation>ffmpeg は動画を作成しませんでした: %1</translation>
+    </message>
+</context>
+<context>
     <name>CameraPathForm</name>
     <message>
         <source>Form</source>

@@ -7,6 +7,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QColorDialog>
+#include <QFileDialog>
 #include <QPalette>
 #include <QPushButton>
 #include <QTest>
@@ -59,6 +60,18 @@ inline void answerColor(const QColor& iColor, bool iAccept)
             iDialog->accept();
         else
             iDialog->reject();
+    });
+}
+
+// Chooses iPath in the next file dialog.
+inline void answerFolder(const QString& iPath)
+{
+    answerModal<QFileDialog>([iPath](QFileDialog* iDialog) {
+        // Entering the folder chooses it; a name typed into the field is matched against a
+        // listing that may not be loaded yet.
+        iDialog->setDirectory(iPath);
+        // QFileDialog's own accept checks the choice; it is protected there, public in QDialog.
+        static_cast<QDialog*>(iDialog)->accept();
     });
 }
 
