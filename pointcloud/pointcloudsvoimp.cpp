@@ -6,6 +6,7 @@
 #include "fileoperation_svo.h"
 #include "fileoperation_svob.h"
 #include "fileoperation_zrpcd.h"
+#include "octreeblockload.h"
 #include "octreedepth.h"
 #include "pointblockoperation.h"
 
@@ -23,9 +24,7 @@
 
 namespace {
 
-using NodeList = std::vector<const SparseVoxelOctreeNode*>;
-// Leaf entry numbers of leaves whose read failed.
-using LeafMarks = std::unordered_set<int>;
+using namespace octreeload;
 
 const char* const flNoBody = "Cannot access Body...";
 const char* const flEmptyKeyList = "iNodeKeyList is Empty.";
@@ -67,22 +66,13 @@ const PointBlock* FL_ownPoints(const PointIndexBlock* iBlock)
     return &iBlock->points;
 }
 
-// The loaded leaf block of a leaf node; null for an inner node or a block not loaded.
-template <typename L>
-L* FL_leafBlock(const LeafBlockPool<L>& iPool, const SparseVoxelOctreeNode* iNode)
-{
-    if (iNode == nullptr || iNode->hasChild())
-        return nullptr;
-    const LeafInfo<L>* entry = iPool.getEntry(iNode->getFirstIndex());
-    return entry != nullptr ? entry->getBlock() : nullptr;
-}
 
 // The points of every listed leaf whose block is loaded (a block's own points only).
 template <typename L>
 void FL_drawLeafPoints(const LeafBlockPool<L>& iPool, const NodeList& iNodes, int iPointSize)
 {
     for (const SparseVoxelOctreeNode* node : iNodes)
-        if (const L* block = FL_leafBlock(iPool, node))
+        if (const L* block = leafBlock(iPool, node))
             drawPoints(FL_ownPoints(block)->positions, FL_ownPoints(block)->colors, iPointSize);
 }
 
@@ -98,7 +88,7 @@ template <typename L>
 void FL_drawLeafPoints(const LeafBlockPool<L>& iPool, const NodeList& iNodes, const Color& iColor, int iPointSize)
 {
     for (const SparseVoxelOctreeNode* node : iNodes)
-        if (const L* block = FL_leafBlock(iPool, node)) {
+        if (const L* block = leafBlock(iPool, node)) {
             drawPoints(FL_ownPoints(block)->positions, iColor, iPointSize);
 #ifdef BRENMOOR
             FL_drawMesh(iPool, *node, iColor);
@@ -120,76 +110,7 @@ void FL_printMatrixRead(std::size_t, const char*, const std::vector<Point>&)
 }
 #endif
 
-// The leaf nodes whose blocks the pool lacks; leaves without a leaf entry have nothing to load,
-// and leaves whose read failed are not read again.
-template <typename L>
-NodeList FL_missingLeaves(const LeafBlockPool<L>& iPool, const LeafMarks& iFailed, const NodeList& iNodes)
-{
-    NodeList missing;
-    for (const SparseVoxelOctreeNode* node : iNodes)
-        if (!node->hasChild() && node->getFirstIndex() >= 0 && FL_leafBlock(iPool, node) == nullptr &&
-            iFailed.count(node->getFirstIndex()) == 0)
-            missing.push_back(node);
-    return missing;
-}
 
-// Reads the items with iRead(items, message) in one go and, when that fails for several, each
-// on its own, so that one broken leaf does not keep the rest of the list from loading. Returns
-// the items whose read failed, with the message of the first failure in ioErrorMessage.
-template <typename T, typename F>
-std::vector<T> FL_readEach(const std::vector<T>& iItems, std::string& ioErrorMessage, F iRead)
-{
-    std::string message;
-    if (iItems.empty() || iRead(iItems, message))
-        return {};
-    std::vector<T> failed;
-    if (iItems.size() == 1) {
-        failed = iItems;
-    } else {
-        for (const T& item : iItems) {
-            std::string single;
-            if (!iRead(std::vector<T>{item}, single))
-                failed.push_back(item);
-        }
-    }
-    if (!failed.empty())
-        ioErrorMessage = message;
-    return failed;
-}
-
-std::vector<int> FL_entriesOf(const NodeList& iLeaves)
-{
-    std::vector<int> entries;
-    for (const SparseVoxelOctreeNode* node : iLeaves)
-        entries.push_back(node->getFirstIndex());
-    return entries;
-}
-
-// Frees what a load staged for the listed leaf entries, so that none of it is installed.
-template <typename L>
-void FL_dropLeaves(LeafBlockPool<L>* ioStaged, const std::vector<int>& iEntries)
-{
-    std::vector<LeafInfo<L>*>& entries = ioStaged->getEntries();
-    for (int entry : iEntries)
-        if (entry >= 0 && std::size_t(entry) < entries.size()) {
-            delete entries[std::size_t(entry)];
-            entries[std::size_t(entry)] = nullptr;
-        }
-}
-
-template <typename C>
-NodeList FL_missingVoxels(const VoxelBlockPool<C>& iPool, const NodeList& iNodes)
-{
-    NodeList missing;
-    for (const SparseVoxelOctreeNode* node : iNodes) {
-        if (node->getVoxelInfoIndex() < 0)
-            continue;
-        const VoxelInfo<C>* entry = iPool.getEntry(node->getVoxelInfoIndex());
-        if (entry == nullptr || entry->getBlock() == nullptr)
-            missing.push_back(node);
-    }
-    return missing;
-}
 
 // Addresses of the nodes, ascending, as node keys.
 std::vector<const void*> FL_sortedKeys(const SVONodeList& iNodes)
@@ -212,30 +133,6 @@ std::vector<T> FL_touchedBuffer(std::size_t iCount)
     return buffer;
 }
 
-// Moves the complete entries that a load read into a pool of its own over to the body's pool,
-// where that pool has none yet; the rest stays with the staging pool, which frees it.
-template <typename Pool>
-void FL_install(Pool* ioTarget, Pool* ioStaged)
-{
-    auto& from = ioStaged->getEntries();
-    auto& to = ioTarget->getEntries();
-    bool moved = false;
-    for (std::size_t i = 0; i < from.size(); ++i) {
-        if (from[i] == nullptr || from[i]->getBlock() == nullptr)
-            continue;
-        if (i < to.size() && to[i] != nullptr && to[i]->getBlock() != nullptr)
-            continue;
-        if (to.size() <= i)
-            to.resize(from.size(), nullptr);
-        delete to[i];
-        to[i] = from[i];
-        from[i] = nullptr;
-        moved = true;
-    }
-    // The total of a load that failed before reading it stays out.
-    if (moved)
-        ioTarget->setTotal(ioStaged->getTotal());
-}
 
 // Hands points read for several blocks in one go out block by block, as many to each as it
 // has indices, and marks the blocks as holding their points.
@@ -432,21 +329,21 @@ bool FL_readVoxels(const std::string& iFilePath, const PointBody&, VoxelBlockPoo
 bool FL_loadLeaves(const std::string& iFilePath, PointBody* ioBody, std::mutex& iStateLock, LeafMarks* ioFailed,
                    int, int, const NodeList& iNodes, bool volatile*, bool, std::string& iErrorMessage)
 {
-    const NodeList missing = FL_missingLeaves(ioBody->getLeafBlockPool(), *ioFailed, iNodes);
+    const NodeList missing = missingLeaves(ioBody->getLeafBlockPool(), *ioFailed, iNodes);
     if (missing.empty())
         return true;
     const int resolution = ioBody->getOctree().getVoxelResolution();
     LeafBlockPool<PointBlock> staged;
     const std::vector<int> failed =
-        FL_entriesOf(FL_readEach(missing, iErrorMessage, [&](const NodeList& iLeaves, std::string& oMessage) {
+        entriesOf(readEach(missing, iErrorMessage, [&](const NodeList& iLeaves, std::string& oMessage) {
             SVOBFileOperator file(iFilePath);
             const bool ok = file.load_Leaf(&staged, iLeaves, resolution * resolution * resolution);
             oMessage = file.getErrorMessage();
             return ok;
         }));
-    FL_dropLeaves(&staged, failed);
+    dropLeaves(&staged, failed);
     std::lock_guard<std::mutex> lock(iStateLock);
-    FL_install(&ioBody->getLeafBlockPool(), &staged);
+    install(&ioBody->getLeafBlockPool(), &staged);
     ioFailed->insert(failed.begin(), failed.end());
     return failed.empty();
 }
@@ -490,7 +387,7 @@ bool FL_getPointCloudData(const PointBody* iBody, const std::string&, PointCloud
         return false;
     const LeafBlockPool<PointBlock>& pool = iBody->getLeafBlockPool();
     for (const SparseVoxelOctreeNode* node : octree.getNodeList())
-        if (node != nullptr && !node->hasChild() && node->getFirstIndex() >= 0 && FL_leafBlock(pool, node) == nullptr)
+        if (node != nullptr && !node->hasChild() && node->getFirstIndex() >= 0 && leafBlock(pool, node) == nullptr)
             return false;
     unsigned valid = 0;
     for (const LeafInfo<PointBlock>* entry : pool.getEntries()) {
@@ -583,13 +480,13 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
     LeafBlockPool<PointIndexBlock>& pool = ioBody->getLeafBlockPool();
     const int resolution = ioBody->getOctree().getVoxelResolution();
     LeafBlockPool<PointIndexBlock> staged;
-    std::vector<int> failed = FL_entriesOf(FL_readEach(
-        FL_missingLeaves(pool, *ioFailed, iNodes), iErrorMessage, [&](const NodeList& iLeaves, std::string& oMessage) {
+    std::vector<int> failed = entriesOf(readEach(
+        missingLeaves(pool, *ioFailed, iNodes), iErrorMessage, [&](const NodeList& iLeaves, std::string& oMessage) {
             VoxelBlockPool<ColorBlock> noVoxels;
             return loadZRPCDFile_VoxelAndPoints(iFilePath, &noVoxels, &staged, NodeList(), iLeaves,
                                                 resolution * resolution * resolution, oMessage);
         }));
-    FL_dropLeaves(&staged, failed);
+    dropLeaves(&staged, failed);
     const auto markFailed = [&] {
         std::lock_guard<std::mutex> lock(iStateLock);
         ioFailed->insert(failed.begin(), failed.end());
@@ -607,9 +504,9 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
     for (const SparseVoxelOctreeNode* node : iNodes) {
         if (ioFailed->count(node->getFirstIndex()) != 0)
             continue;
-        PointIndexBlock* block = FL_leafBlock(pool, node);
+        PointIndexBlock* block = leafBlock(pool, node);
         if (block == nullptr)
-            block = FL_leafBlock(staged, node);
+            block = leafBlock(staged, node);
         if (block != nullptr && seen.insert(block).second) {
             blocks.push_back(block);
             entries.push_back(node->getFirstIndex());
@@ -629,7 +526,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
     if (pending.empty() && iMesh && !meshDone)
         FL_printMatrixRead(0, "InnerPointList", ownPoints);
     const std::vector<std::size_t> unread =
-        FL_readEach(pending, iErrorMessage, [&](const std::vector<std::size_t>& iBlocks, std::string& oMessage) {
+        readEach(pending, iErrorMessage, [&](const std::vector<std::size_t>& iBlocks, std::string& oMessage) {
             std::vector<unsigned> cells;
             for (std::size_t b : iBlocks)
                 cells.insert(cells.end(), blocks[b]->indices.begin(), blocks[b]->indices.end());
@@ -653,7 +550,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
             entries.erase(entries.begin() + std::ptrdiff_t(unread[k]));
         }
         // Only staged blocks lack their points: installed ones got them when they were installed.
-        FL_dropLeaves(&staged, unreadEntries);
+        dropLeaves(&staged, unreadEntries);
         failed.insert(failed.end(), unreadEntries.begin(), unreadEntries.end());
     }
     if (!iMesh && FL_stopped(iStop)) {
@@ -662,7 +559,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
     }
     if (!iMesh || meshDone) {
         std::lock_guard<std::mutex> lock(iStateLock);
-        FL_install(&pool, &staged);
+        install(&pool, &staged);
         FL_handOutOwnPoints(read, ownPoints);
         ioFailed->insert(failed.begin(), failed.end());
         return failed.empty();
@@ -689,7 +586,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
         FL_printMatrixRead(meshBlocks.size(), "AroundPointList", neighbourPoints);
 
     std::lock_guard<std::mutex> lock(iStateLock);
-    FL_install(&pool, &staged);
+    install(&pool, &staged);
     FL_handOutOwnPoints(read, ownPoints);
     ioFailed->insert(failed.begin(), failed.end());
     if (!neighboursRead)
@@ -714,7 +611,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
 void FL_drawPolygon(const MatrixBody& iBody, const NodeList& iNodes)
 {
     for (const SparseVoxelOctreeNode* node : iNodes)
-        if (const PointIndexBlock* block = FL_leafBlock(iBody.getLeafBlockPool(), node))
+        if (const PointIndexBlock* block = leafBlock(iBody.getLeafBlockPool(), node))
             drawTriangles(block->triangles, FL_link(block->points.positions, block->neighbourPoints.positions),
                              FL_link(block->points.colors, block->neighbourPoints.colors));
 }
@@ -722,7 +619,7 @@ void FL_drawPolygon(const MatrixBody& iBody, const NodeList& iNodes)
 void FL_drawTriangleEdges(const SparseVoxelOctreeNode& iNode, const LeafBlockPool<PointIndexBlock>& iPool,
                           const Color& iColor)
 {
-    if (const PointIndexBlock* block = FL_leafBlock(iPool, &iNode))
+    if (const PointIndexBlock* block = leafBlock(iPool, &iNode))
         drawTriangleEdges(block->edges, FL_link(block->points.positions, block->neighbourPoints.positions), iColor);
 }
 
@@ -735,7 +632,7 @@ void FL_drawPolygonEdge(const MatrixBody& iBody, const NodeList& iNodes, const C
 #ifdef BRENMOOR
 void FL_drawMesh(const LeafBlockPool<PointIndexBlock>& iPool, const SparseVoxelOctreeNode& iNode, const Color& iColor)
 {
-    if (const PointIndexBlock* block = FL_leafBlock(iPool, &iNode))
+    if (const PointIndexBlock* block = leafBlock(iPool, &iNode))
         drawTriangles(block->triangles, FL_link(block->points.positions, block->neighbourPoints.positions), iColor);
     FL_drawTriangleEdges(iNode, iPool, iColor);
 }
@@ -1240,7 +1137,7 @@ bool PointCloudSVOImp<C, L>::loadSVO_Voxels(const std::vector<const void*>& iNod
         return result;
     // Block loads and body changes wait for the load lock, so the body and its pools can be
     // read here without the state lock; only changes to them need it.
-    const NodeList missing = FL_missingVoxels(mBody->getVoxelBlockPool(), nodes);
+    const NodeList missing = missingVoxels(mBody->getVoxelBlockPool(), nodes);
     if (missing.empty())
         return true;
     const int resolution = mBody->getOctree().getVoxelResolution();
@@ -1248,7 +1145,7 @@ bool PointCloudSVOImp<C, L>::loadSVO_Voxels(const std::vector<const void*>& iNod
     if (!FL_readVoxels(mFilePath, *mBody, &staged, missing, resolution * resolution * resolution, iErrorMessage))
         return false;
     std::lock_guard<std::mutex> lock(mMutex);
-    FL_install(&mBody->getVoxelBlockPool(), &staged);
+    install(&mBody->getVoxelBlockPool(), &staged);
     return true;
 }
 

@@ -57,9 +57,9 @@ if command -v clang++ >/dev/null 2>&1; then
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DVISTREL_TSAN=ON -DVISTREL_BENCH=OFF
-    cmake --build build-tsan -j"$jobs" --target tsan_pointcloudload
+    cmake --build build-tsan -j"$jobs" --target tsan_pointcloudload tsan_polygonload
     TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" xvfb-run -a -s "-screen 0 1280x1024x24" \
-        ctest --test-dir build-tsan -R PointCloudLoadStress --no-tests=error --output-on-failure --timeout 600 \
+        ctest --test-dir build-tsan -R "PointCloudLoadStress|PolygonLoadStress" --no-tests=error --output-on-failure --timeout 600 \
         | tee build-tsan/ctest.log
     total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' build-tsan/ctest.log | tail -n 1)
     passed=$((passed + ${total:-0}))

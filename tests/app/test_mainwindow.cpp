@@ -2,6 +2,7 @@
 // the tool commands, and the program with its translation in the application folder.
 #include "bestfitdialog.h"
 #include "camera.h"
+#include "camerapathdialog.h"
 #include "clipbox.h"
 #include "commands.h"
 #include "commentmanager.h"
@@ -237,6 +238,11 @@ TEST_F(MainWindowTest, DialogsAreMadeOnceAndKept)
     const QList<PointCloudEditDialog*> edits = mWindow->findChildren<PointCloudEditDialog*>();
     ASSERT_EQ(edits.size(), 1);
     EXPECT_TRUE(edits[0]->isVisible());
+    findAction(mWindow.get(), "CameraPath...")->trigger();
+    findAction(mWindow.get(), "CameraPath...")->trigger();
+    const QList<CameraPathDialog*> paths = mWindow->findChildren<CameraPathDialog*>();
+    ASSERT_EQ(paths.size(), 1);
+    EXPECT_TRUE(paths[0]->isVisible());
     for (QDialog* dialog : mWindow->findChildren<QDialog*>())
         dialog->hide();
 }

@@ -1,10 +1,9 @@
 // Drawing into an RGBA frame buffer with one model unit per pixel, read back pixel by pixel.
 #include "drawfunction.h"
 
-#include <QGLFramebufferObject>
-#include <QGLWidget>
+#include "glframe.h"
+
 #include <QGuiApplication>
-#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -110,79 +109,27 @@ class DrawFunctionGL : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const QString platform = QGuiApplication::platformName();
-        if (platform == "offscreen" || platform == "minimal")
+        if (!GLFrame::available())
             GTEST_SKIP() << "GL widgets need a display";
-        QGLFormat format;
-        format.setAlpha(true);
-        format.setSampleBuffers(false);
-        mWidget = std::make_unique<QGLWidget>(format);
-        mWidget->resize(kSize, kSize);
-        mWidget->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(mWidget.get()));
-        mWidget->makeCurrent();
-        ASSERT_TRUE(mWidget->isValid());
-
-        // An RGBA8 target keeps alpha whatever the window's visual offers.
-        QGLFramebufferObjectFormat fboFormat;
-        fboFormat.setInternalTextureFormat(GL_RGBA8);
-        fboFormat.setSamples(0);
-        mTarget = std::make_unique<QGLFramebufferObject>(kSize, kSize, fboFormat);
-        ASSERT_TRUE(mTarget->isValid());
-        ASSERT_TRUE(mTarget->bind());
-
-        glViewport(0, 0, kSize, kSize);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, kSize, 0, kSize, -100, 100);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_BLEND);
-        glDisable(GL_DITHER);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_POINT_SMOOTH);
-        glDisable(GL_LINE_SMOOTH);
-        glShadeModel(GL_SMOOTH);
-        glClearColor(1, 1, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        mFrame = std::make_unique<GLFrame>(kSize);
+        ASSERT_TRUE(mFrame->isValid());
     }
 
     void TearDown() override
     {
-        if (mTarget) {
+        if (mFrame && mFrame->isValid()) {
             EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
             // Every draw leaves the client arrays off.
             EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
             EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-            mTarget->release();
-            mTarget.reset();
         }
-        if (mWidget)
-            mWidget->doneCurrent();
-        mWidget.reset();
+        mFrame.reset();
     }
 
-    Color read(int x, int y) const
-    {
-        glFinish();
-        Color c(1, 2, 3, 4);
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &c);
-        return c;
-    }
+    Color read(int x, int y) const { return mFrame->read(x, y); }
+    int countNotWhite() const { return mFrame->countNot(kWhite); }
 
-    int countNotWhite() const
-    {
-        glFinish();
-        std::vector<Color> all(kSize * kSize);
-        glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, all.data());
-        int n = 0;
-        for (const Color& c : all)
-            n += c != kWhite;
-        return n;
-    }
-
-    std::unique_ptr<QGLWidget> mWidget;
-    std::unique_ptr<QGLFramebufferObject> mTarget;
+    std::unique_ptr<GLFrame> mFrame;
 };
 
 TEST_F(DrawFunctionGL, PointsInTheirColoursOrInOne)

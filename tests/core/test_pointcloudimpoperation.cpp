@@ -1,5 +1,6 @@
 #include "pointcloudimpoperation.h"
 
+#include "jpgisfixture.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -377,19 +378,7 @@ TEST_F(ImporterTest, PCDWriterReportsFailures)
 
 // ---- JPGIS
 
-std::string jpgis(const std::vector<std::string>& iCoordinates, const std::vector<std::string>& iHeights)
-{
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Dataset>\n <DEM>\n"
-                       "   <jps:westBoundLongitude>135.5</jps:westBoundLongitude>\n"
-                       "   <jps:eastBoundLongitude>135.5375</jps:eastBoundLongitude>\n"
-                       "   <jps:southBoundLatitude>35.25</jps:southBoundLatitude>\n"
-                       "   <jps:northBoundLatitude>35.275</jps:northBoundLatitude>\n";
-    for (const std::string& c : iCoordinates)
-        text += "    <jps:coordValues>" + c + "</jps:coordValues>\n";
-    for (const std::string& h : iHeights)
-        text += "<alti>" + h + "</alti>\n";
-    return text + " </DEM>\n</Dataset>\n";
-}
+using jpgisfixture::jpgis;
 
 TEST_F(ImporterTest, JPGISGridPositionsAndLines)
 {

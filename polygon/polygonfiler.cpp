@@ -1,0 +1,398 @@
+#include "polygonfiler.h"
+
+#include "asciifileoperator.h"
+#include "numberformat.h"
+#include "pointcloudimpoperation.h"
+#include "stringdivider.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+const Color FL_STL_COLOR(100, 100, 0, 255);
+
+// Welding key: ordered by x, then y, then z. Only finite coordinates reach the map, so the
+// order is strict; 0.0 and -0.0 are one key.
+struct FL_Node
+{
+    float x, y, z;
+
+    bool operator<(const FL_Node& o) const
+    {
+        if (x != o.x)
+            return x < o.x;
+        if (y != o.y)
+            return y < o.y;
+        return z < o.z;
+    }
+};
+
+// The welded mesh of one file being read.
+struct FL_Mesh
+{
+    std::vector<Vector3T<float>> points;
+    std::vector<Triangle> triangles;
+    std::map<FL_Node, unsigned> map;
+    std::size_t dropped = 0;
+};
+
+bool FL_isFinite(const Vector3T<float>& iPoint)
+{
+    return std::isfinite(iPoint.x) && std::isfinite(iPoint.y) && std::isfinite(iPoint.z);
+}
+
+void FL_recordTriangle(std::vector<Vector3T<float>>* ioPoints, std::vector<Triangle>* ioTriangles,
+                       std::map<FL_Node, unsigned>* ioMap, const Vector3T<float>* iCorners)
+{
+    Triangle triangle;
+    for (int k = 0; k < 3; ++k) {
+        const FL_Node key{iCorners[k].x, iCorners[k].y, iCorners[k].z};
+        auto found = ioMap->find(key);
+        if (found == ioMap->end()) {
+            found = ioMap->emplace(key, static_cast<unsigned>(ioPoints->size())).first;
+            ioPoints->push_back(iCorners[k]);
+        }
+        triangle.index[k] = found->second;
+    }
+    ioTriangles->push_back(triangle);
+}
+
+// A triangle with a non-finite corner would make the welding order meaningless and the mesh's
+// box infinite: it is left out.
+void FL_addTriangle(FL_Mesh* ioMesh, const Vector3T<float>* iCorners)
+{
+    if (!FL_isFinite(iCorners[0]) || !FL_isFinite(iCorners[1]) || !FL_isFinite(iCorners[2])) {
+        ++ioMesh->dropped;
+        return;
+    }
+    FL_recordTriangle(&ioMesh->points, &ioMesh->triangles, &ioMesh->map, iCorners);
+}
+
+PolygonData* FL_finish(FL_Mesh* ioMesh)
+{
+    if (ioMesh->dropped > 0)
+        std::cout << "Triangles with non-finite coordinates dropped: " << ioMesh->dropped << std::endl;
+    std::unique_ptr<PolygonData> data(new PolygonData);
+    data->points.swap(ioMesh->points);
+    data->triangles.swap(ioMesh->triangles);
+    data->colors.assign(data->points.size(), FL_STL_COLOR);
+    return data.release();
+}
+
+void FL_removeEmptyStrings(std::vector<std::string>* ioList)
+{
+    std::vector<std::string> kept;
+    for (std::string& text : *ioList)
+        if (!text.empty())
+            kept.push_back(std::move(text));
+    ioList->swap(kept);
+}
+
+void FL_showStringList(const std::vector<std::string>& iList)
+{
+    for (const std::string& text : iList)
+        std::cout << text << std::endl;
+}
+
+// Words of a line: blanks and tabs separate them, and the carriage return of a CRLF line end
+// is not part of the last one.
+std::vector<std::string> FL_tokens(std::string iLine)
+{
+    if (!iLine.empty() && iLine.back() == '\r')
+        iLine.pop_back();
+    StringDivider divider;
+    divider.entry(' ');
+    divider.entry('\t');
+    std::vector<std::string> tokens = divider.divide(iLine);
+    FL_removeEmptyStrings(&tokens);
+    return tokens;
+}
+
+// The size of the file, or -1.
+std::int64_t FL_fileSize(const std::string& iFilePath)
+{
+    std::ifstream file(iFilePath, std::ios::binary | std::ios::ate);
+    return file ? static_cast<std::int64_t>(file.tellg()) : -1;
+}
+
+std::uint32_t FL_readU32(const unsigned char* iBytes)
+{
+    return std::uint32_t(iBytes[0]) | std::uint32_t(iBytes[1]) << 8 | std::uint32_t(iBytes[2]) << 16 |
+           std::uint32_t(iBytes[3]) << 24;
+}
+
+float FL_readF32(const unsigned char* iBytes)
+{
+    const std::uint32_t bits = FL_readU32(iBytes);
+    float value;
+    std::memcpy(&value, &bits, sizeof(value));
+    return value;
+}
+
+void FL_writeU32(std::ostream& oStream, std::uint32_t iValue)
+{
+    const unsigned char bytes[4] = {static_cast<unsigned char>(iValue), static_cast<unsigned char>(iValue >> 8),
+                                    static_cast<unsigned char>(iValue >> 16),
+                                    static_cast<unsigned char>(iValue >> 24)};
+    oStream.write(reinterpret_cast<const char*>(bytes), 4);
+}
+
+void FL_writeF32(std::ostream& oStream, float iValue)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &iValue, sizeof(bits));
+    FL_writeU32(oStream, bits);
+}
+
+// The unit normal of a triangle, or the unnormalised cross product when it has no length.
+Vector3T<float> FL_normal(const PolygonData& iData, const Triangle& iTriangle)
+{
+    const Vector3T<float>& p0 = iData.points[iTriangle.index[0]];
+    const Vector3T<float>& p1 = iData.points[iTriangle.index[1]];
+    const Vector3T<float>& p2 = iData.points[iTriangle.index[2]];
+    const Vector3T<float> u = p1 - p0;
+    const Vector3T<float> v = p2 - p0;
+    Vector3T<float> n(u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x);
+    const float squared = n.x * n.x + n.y * n.y + n.z * n.z;
+    if (squared != 0.0f)
+        n = n / std::sqrt(squared);
+    return n;
+}
+
+// Whether every triangle names vertices of the mesh.
+bool FL_isWritable(const PolygonData& iData)
+{
+    for (const Triangle& triangle : iData.triangles)
+        for (std::uint32_t index : triangle.index)
+            if (index >= iData.points.size())
+                return false;
+    return true;
+}
+
+} // namespace
+
+PolygonFiler::PolygonFiler(const std::string& iFilePath) : mFilePath(iFilePath)
+{
+}
+
+std::string PolygonFiler::getFilePath() const
+{
+    return mFilePath;
+}
+
+PolygonData* PolygonFiler::importPolygonDataFile(std::string& iErrorMessage) const
+{
+    StringDivider divider;
+    divider.entry('.');
+    std::vector<std::string> pieces = divider.divide(mFilePath);
+    FL_removeEmptyStrings(&pieces);
+    const std::string suffix = pieces.size() >= 2 ? pieces.back() : std::string();
+    if (suffix.empty())
+        return nullptr;
+
+    if (suffix == "stl") {
+        std::cout << "Import STL File: " << mFilePath << std::endl;
+        // CAD programs often start the 80-byte header of a binary file with "solid"; such a
+        // file has exactly the size its triangle count gives.
+        if (isSTLFile_ASCII() && !hasBinarySTLSize()) {
+            std::cout << "File is STL(ASCII)." << std::endl;
+            return importSTLFile_ASCII();
+        }
+        std::cout << "File is STL(Binary)." << std::endl;
+        return importSTLFile_Binary();
+    }
+    if (suffix == "xml") {
+        std::cout << "Import JPGIS File: " << mFilePath << std::endl;
+        PointCloudData grid;
+        if (!initByJPGISFile(&grid, mFilePath)) {
+            iErrorMessage = "Failure: Reading JPGIS File...";
+            return nullptr;
+        }
+        std::unique_ptr<PolygonData> data(new PolygonData);
+        if (!data->init(grid, true, 1)) {
+            iErrorMessage = "Failure: Creating Polygon from JPGIS File...";
+            return nullptr;
+        }
+        return data.release();
+    }
+    iErrorMessage = "Unknown File Format...";
+    return nullptr;
+}
+
+bool PolygonFiler::isSTLFile_ASCII() const
+{
+    AsciiFileOperator file;
+    if (!file.openFile(mFilePath, true)) {
+        std::cout << "File Open Error..." << std::endl;
+        return false;
+    }
+    const std::string head = file.read(5);
+    return head == std::string("solid");
+}
+
+bool PolygonFiler::hasBinarySTLSize() const
+{
+    const std::int64_t size = FL_fileSize(mFilePath);
+    if (size < 84)
+        return false;
+    std::ifstream file(mFilePath, std::ios::binary);
+    unsigned char count[4];
+    file.seekg(80);
+    if (!file.read(reinterpret_cast<char*>(count), 4))
+        return false;
+    return size == 84 + 50 * static_cast<std::int64_t>(FL_readU32(count));
+}
+
+PolygonData* PolygonFiler::importSTLFile_ASCII() const
+{
+    AsciiFileOperator file;
+    if (!file.openFile(mFilePath, true)) {
+        std::cout << "File Open Error..." << std::endl;
+        std::cout << "False: loadSTLFile_ASCII" << std::endl;
+        return nullptr;
+    }
+    auto fail = [](const std::vector<std::string>* iTokens) -> PolygonData* {
+        if (iTokens) {
+            std::cout << "Error Line..." << std::endl;
+            FL_showStringList(*iTokens);
+        }
+        std::cout << "False: loadSTLFile_ASCII" << std::endl;
+        return nullptr;
+    };
+
+    const std::vector<std::string> first = FL_tokens(file.readLine());
+    if (first.empty() || first[0] != "solid")
+        return fail(&first);
+
+    FL_Mesh mesh;
+    for (;;) {
+        // Data without a closing "endsolid" line are refused.
+        if (file.atEnd())
+            return fail(nullptr);
+        const std::vector<std::string> facet = FL_tokens(file.readLine());
+        if (!facet.empty() && facet[0] == "endsolid")
+            return FL_finish(&mesh);
+        file.readLine(); // outer loop
+        Vector3T<float> corners[3];
+        for (Vector3T<float>& corner : corners) {
+            const std::vector<std::string> vertex = FL_tokens(file.readLine());
+            if (vertex.size() != 4 || vertex[0] != "vertex")
+                return fail(&vertex);
+            corner = Vector3T<float>(numberformat::toFloat(vertex[1]), numberformat::toFloat(vertex[2]),
+                                     numberformat::toFloat(vertex[3]));
+        }
+        FL_addTriangle(&mesh, corners);
+        file.readLine(); // endloop
+        file.readLine(); // endfacet
+    }
+}
+
+PolygonData* PolygonFiler::importSTLFile_Binary() const
+{
+    std::ifstream file(mFilePath, std::ios::binary);
+    if (!file) {
+        std::cout << "File Open Error: " << mFilePath << std::endl;
+        std::cout << "False: loadSTLFile_Binary" << std::endl;
+        return nullptr;
+    }
+    unsigned char head[84];
+    if (!file.read(reinterpret_cast<char*>(head), sizeof(head))) {
+        std::cout << "File is shorter than its header." << std::endl;
+        std::cout << "False: loadSTLFile_Binary" << std::endl;
+        return nullptr;
+    }
+    const std::uint32_t count = FL_readU32(head + 80);
+    std::cout << "triangle number = " << count << std::endl;
+    // The count is trusted only when the file holds exactly that many records.
+    const std::int64_t expected = 84 + 50 * static_cast<std::int64_t>(count);
+    if (FL_fileSize(mFilePath) != expected) {
+        std::cout << "File size does not match the triangle number: " << expected << " bytes expected." << std::endl;
+        std::cout << "False: loadSTLFile_Binary" << std::endl;
+        return nullptr;
+    }
+
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(count) * 50);
+    if (!buffer.empty() && !file.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()))) {
+        std::cout << "False: loadSTLFile_Binary" << std::endl;
+        return nullptr;
+    }
+    std::cout << "read data." << std::endl;
+    std::cout << "create triangles..." << std::endl;
+
+    FL_Mesh mesh;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const unsigned char* record = buffer.data() + static_cast<std::size_t>(i) * 50 + 12;
+        Vector3T<float> corners[3];
+        for (int k = 0; k < 3; ++k)
+            corners[k] = Vector3T<float>(FL_readF32(record + 12 * k), FL_readF32(record + 12 * k + 4),
+                                         FL_readF32(record + 12 * k + 8));
+        FL_addTriangle(&mesh, corners);
+    }
+    return FL_finish(&mesh);
+}
+
+bool PolygonFiler::exportSTLFile_ASCII(const PolygonData& iData) const
+{
+    if (!FL_isWritable(iData))
+        return false;
+    AsciiFileOperator file;
+    if (!file.openFile(mFilePath, false))
+        return false;
+    file << "solid";
+    file.endl();
+    for (const Triangle& triangle : iData.triangles) {
+        const Vector3T<float> n = FL_normal(iData, triangle);
+        file << "facet normal " << n.x << ' ' << n.y << ' ' << n.z;
+        file.endl();
+        file << "outer loop";
+        file.endl();
+        for (std::uint32_t index : triangle.index) {
+            const Vector3T<float>& p = iData.points[index];
+            file << "vertex " << p.x << ' ' << p.y << ' ' << p.z;
+            file.endl();
+        }
+        file << "endloop";
+        file.endl();
+        file << "endfacet";
+        file.endl();
+    }
+    file << "endsolid";
+    file.endl();
+    return file.closeFile();
+}
+
+bool PolygonFiler::exportSTLFile_Binary(const PolygonData& iData) const
+{
+    if (!FL_isWritable(iData) || iData.triangles.size() > 0xFFFFFFFFu)
+        return false;
+    std::ofstream file(mFilePath, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return false;
+    const char header[80] = {};
+    file.write(header, sizeof(header));
+    FL_writeU32(file, static_cast<std::uint32_t>(iData.triangles.size()));
+    for (const Triangle& triangle : iData.triangles) {
+        const Vector3T<float> n = FL_normal(iData, triangle);
+        FL_writeF32(file, n.x);
+        FL_writeF32(file, n.y);
+        FL_writeF32(file, n.z);
+        for (std::uint32_t index : triangle.index) {
+            const Vector3T<float>& p = iData.points[index];
+            FL_writeF32(file, p.x);
+            FL_writeF32(file, p.y);
+            FL_writeF32(file, p.z);
+        }
+        const char attribute[2] = {0, 0};
+        file.write(attribute, 2);
+    }
+    file.close();
+    return !file.fail();
+}

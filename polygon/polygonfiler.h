@@ -1,0 +1,41 @@
+#ifndef POLYGON_POLYGONFILER_H
+#define POLYGON_POLYGONFILER_H
+
+#include "polygonmesh.h"
+
+#include <string>
+
+// Reads a triangle mesh from one file, chosen by the path's suffix ("stl": ASCII or binary
+// STL; "xml": a JPGIS elevation grid), and writes meshes as STL. Readers print their progress
+// and trouble on standard output and return a complete new mesh, which the caller owns, or
+// null. Vertices at one position are welded into one; every STL vertex is coloured
+// (100, 100, 0, 255). Triangles with a non-finite corner are dropped (and counted on output).
+class PolygonFiler
+{
+public:
+    explicit PolygonFiler(const std::string& iFilePath);
+
+    std::string getFilePath() const;
+
+    // Null, with iErrorMessage set, for an unknown suffix or an unreadable grid; null with the
+    // message untouched for a path without a suffix or an STL file that cannot be read.
+    PolygonData* importPolygonDataFile(std::string& iErrorMessage) const;
+
+    // The file starts with "solid".
+    bool isSTLFile_ASCII() const;
+    // Whether the file's size is exactly that of a binary STL file with the triangle count of
+    // its header, which tells binary files whose header starts with "solid" from ASCII ones.
+    bool hasBinarySTLSize() const;
+    PolygonData* importSTLFile_ASCII() const;
+    // Refuses a file whose size is not 84 + 50 x its triangle count before reading any record.
+    PolygonData* importSTLFile_Binary() const;
+
+    // False when the file cannot be written whole.
+    bool exportSTLFile_ASCII(const PolygonData& iData) const;
+    bool exportSTLFile_Binary(const PolygonData& iData) const;
+
+private:
+    std::string mFilePath;
+};
+
+#endif

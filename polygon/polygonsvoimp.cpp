@@ -1,0 +1,486 @@
+#include "polygonsvoimp.h"
+
+#include "camera.h"
+#include "drawfunction.h"
+#include "fileoperation_zrply.h"
+#include "octreeblockload.h"
+#include "octreedepth.h"
+
+#include <QOpenGLContext>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace octreeload;
+
+namespace
+{
+
+const char* const flNoBody = "Cannot access Body...";
+const char* const flEmptyKeyList = "iNodeKeyList is Empty.";
+const char* const flUnknownKey = "Node key is not in the loaded octree.";
+
+// Drawing needs a current GL context; without one the draw operations do nothing.
+bool FL_hasGLContext()
+{
+    return QOpenGLContext::currentContext() != nullptr;
+}
+
+PolygonSVOImp::Body* FL_newBody()
+{
+    PolygonSVOImp::Body* body = new PolygonSVOImp::Body;
+    body->getOctree().setLoadedDepth(-1);
+    return body;
+}
+
+// The leaf's block when it is loaded.
+ElementIndexBlock* FL_block(const LeafBlockPool<ElementIndexBlock>& iPool, const SparseVoxelOctreeNode* iNode)
+{
+    return leafBlock(iPool, iNode);
+}
+
+// Builds the draw arrays (three unshared vertices per triangle) of the listed leaves that are
+// loaded and lack them, from one read of their triangles. False, building nothing, when the
+// read fails.
+bool FL_updatePolygonDrawData(const NodeList& iLeafNodes, const LeafBlockPool<ElementIndexBlock>& iPool,
+                              const std::string& iFilePath, std::string& iErrorMessage)
+{
+    std::vector<ElementIndexBlock*> blocks;
+    std::vector<unsigned int> indices;
+    for (const SparseVoxelOctreeNode* node : iLeafNodes) {
+        ElementIndexBlock* block = FL_block(iPool, node);
+        if (block == nullptr || !block->triangleIndices.empty() || block->indices.empty())
+            continue;
+        if (std::find(blocks.begin(), blocks.end(), block) != blocks.end())
+            continue;
+        blocks.push_back(block);
+        indices.insert(indices.end(), block->indices.begin(), block->indices.end());
+    }
+    if (blocks.empty())
+        return true;
+    std::vector<TriangleData> triangles;
+    if (!loadZRPLYFile_PolygonData(iFilePath, &triangles, indices, iErrorMessage) || triangles.size() != indices.size())
+        return false;
+    std::size_t next = 0;
+    for (ElementIndexBlock* block : blocks) {
+        const std::size_t count = block->indices.size();
+        block->positions.reserve(count * 3);
+        block->colors.reserve(count * 3);
+        block->triangleIndices.reserve(count * 3);
+        block->edgeIndices.reserve(count * 6);
+        for (std::size_t t = 0; t < count; ++t, ++next) {
+            const unsigned b = static_cast<unsigned>(block->positions.size());
+            for (int k = 0; k < 3; ++k) {
+                block->positions.push_back(triangles[next].positions[k]);
+                block->colors.push_back(triangles[next].colors[k]);
+            }
+            block->triangleIndices.insert(block->triangleIndices.end(), {b, b + 1, b + 2});
+            block->edgeIndices.insert(block->edgeIndices.end(), {b, b + 1, b + 1, b + 2, b + 2, b});
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+PolygonSVOImp::PolygonSVOImp()
+{
+    clearData();
+}
+
+PolygonSVOImp::~PolygonSVOImp()
+{
+    setBody(nullptr);
+}
+
+PolygonSVOImp::Body* PolygonSVOImp::swapBody(Body* iBody)
+{
+    Body* old = mBody;
+    mBody = iBody;
+    mDrawLeafNodeList.clear();
+    mDrawVoxelNodeList.clear();
+    mFailedLeaves.clear();
+    rebuildNodeKeys();
+    return old;
+}
+
+void PolygonSVOImp::setBody(Body* iBody)
+{
+    std::lock_guard<std::mutex> load(mLoadMutex);
+    Body* old = nullptr;
+    {
+        std::lock_guard<std::mutex> state(mMutex);
+        old = swapBody(iBody);
+    }
+    delete old;
+}
+
+void PolygonSVOImp::rebuildNodeKeys()
+{
+    mNodeKeys.clear();
+    if (mBody == nullptr)
+        return;
+    for (const SparseVoxelOctreeNode* node : mBody->getOctree().getNodeList())
+        mNodeKeys.push_back(node);
+    std::sort(mNodeKeys.begin(), mNodeKeys.end(), std::less<const void*>());
+}
+
+bool PolygonSVOImp::resolveNodeKeys(const std::vector<const void*>& iKeys, NodeList* oNodes) const
+{
+    oNodes->clear();
+    oNodes->reserve(iKeys.size());
+    for (const void* key : iKeys) {
+        if (!std::binary_search(mNodeKeys.begin(), mNodeKeys.end(), key, std::less<const void*>()))
+            return false;
+        oNodes->push_back(static_cast<const SparseVoxelOctreeNode*>(key));
+    }
+    return true;
+}
+
+void PolygonSVOImp::readBody(const std::function<void(const Body*)>& iReader) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    iReader(mBody);
+}
+
+void PolygonSVOImp::updateIndexListForTriangle()
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody == nullptr)
+        return;
+    for (const SparseVoxelOctreeNode* node : mBody->getOctree().getNodeList())
+        mDrawVoxelNodeList.push_back(node);
+    for (const SparseVoxelOctreeNode* node : mBody->getOctree().getNodeList())
+        if (!node->hasChild())
+            mDrawLeafNodeList.push_back(node);
+}
+
+void PolygonSVOImp::setDrawLevel(int iLevel)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mDrawLevel = iLevel;
+}
+
+int PolygonSVOImp::getDrawLevel() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mDrawLevel;
+}
+
+bool PolygonSVOImp::hasLoadedVoxelData(const NodeList& iNodes) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (iNodes.empty())
+        return true;
+    return mBody != nullptr && missingVoxels(mBody->getVoxelBlockPool(), iNodes).empty();
+}
+
+// A node without a voxel entry has nothing to load and counts as loaded, as the block loads
+// skip it; else the loader would be asked for it every frame.
+bool PolygonSVOImp::isLoadedDrawVoxelData() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mDrawVoxelNodeList.empty() && mDrawLeafNodeList.empty())
+        return true;
+    if (mBody == nullptr)
+        return false;
+    return missingVoxels(mBody->getVoxelBlockPool(), mDrawVoxelNodeList).empty() &&
+           missingVoxels(mBody->getVoxelBlockPool(), mDrawLeafNodeList).empty();
+}
+
+bool PolygonSVOImp::isLoadedDrawLeafData() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mDrawLeafNodeList.empty())
+        return true;
+    if (mBody == nullptr)
+        return false;
+    return missingLeaves(mBody->getLeafBlockPool(), mFailedLeaves, mDrawLeafNodeList).empty();
+}
+
+void PolygonSVOImp::updateDrawNode(const Matrix4x4T<double>& iMatrix, const Camera& iCamera, int iPointSize,
+                                   float iPixelSize)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mDrawVoxelNodeList.clear();
+    mDrawLeafNodeList.clear();
+    if (mBody == nullptr || mBody->getOctree().getNodeList().empty())
+        return;
+    const SparseVoxelOctree& octree = mBody->getOctree();
+    // The octree's own root box, which the node sizes derive from.
+    collectRenderingVoxel_Recursively(&mDrawVoxelNodeList, &mDrawLeafNodeList, octree.getNodeList(),
+                                      octree.getNode(0), octree.getLoadedDepth(), 0, iMatrix,
+                                      octree.getBoundingBox().getSize(), iPointSize, iCamera, iPixelSize, true);
+}
+
+void PolygonSVOImp::drawVoxelNodes(Color iColor) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody != nullptr && FL_hasGLContext())
+        drawNodes(mDrawVoxelNodeList, iColor, mBody->getOctree().getVoxelResolution());
+}
+
+void PolygonSVOImp::drawVoxelNodesWithIndexColor() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody != nullptr && FL_hasGLContext())
+        drawNodesByIndexColor(mDrawVoxelNodeList, mBody->getOctree().getVoxelResolution());
+}
+
+std::vector<const void*> PolygonSVOImp::getDrawVoxelNodeKeyList() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return std::vector<const void*>(mDrawVoxelNodeList.begin(), mDrawVoxelNodeList.end());
+}
+
+std::vector<const void*> PolygonSVOImp::getDrawLeafNodeKeyList() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return std::vector<const void*>(mDrawLeafNodeList.begin(), mDrawLeafNodeList.end());
+}
+
+void PolygonSVOImp::setDrawVoxelNodeList(const std::vector<unsigned int>& iPositions)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    NodeList kept;
+    kept.reserve(iPositions.size());
+    for (unsigned int position : iPositions)
+        if (position < mDrawVoxelNodeList.size())
+            kept.push_back(mDrawVoxelNodeList[position]);
+    mDrawVoxelNodeList.swap(kept);
+}
+
+bool PolygonSVOImp::hasData() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mBody != nullptr;
+}
+
+void PolygonSVOImp::clearData()
+{
+    setBody(nullptr);
+}
+
+bool PolygonSVOImp::updateLeafDrawData() const
+{
+    std::string message;
+    return FL_updatePolygonDrawData(mDrawLeafNodeList, mBody->getLeafBlockPool(), filePath, message);
+}
+
+// iPass: 0 points, 1 triangles, 2 edges.
+void PolygonSVOImp::drawAtLevel(int iPass, int iPointSize, const Color& iColor) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mBody == nullptr || !FL_hasGLContext())
+        return;
+    const SparseVoxelOctree& octree = mBody->getOctree();
+    const VoxelBlockPool<ColorBlock>& voxels = mBody->getVoxelBlockPool();
+    const int size = iPass == 0 ? iPointSize : 4;
+    switch (mDrawLevel) {
+    case 2:
+        drawNodes(mDrawVoxelNodeList, Color(255, 255, 255, 255), size);
+        drawNodes(mDrawLeafNodeList, Color(0, 0, 0, 255), size);
+        return;
+    case 1:
+        drawVoxels(mDrawVoxelNodeList, octree, voxels, Color(255, 255, 0, 255), size);
+        drawVoxels(mDrawLeafNodeList, octree, voxels, Color(255, 0, 0, 255), size);
+        return;
+    case 0:
+        break;
+    default:
+        return;
+    }
+
+    // Leaves that are not loaded, or whose triangles cannot be read this frame, draw nothing.
+    const bool arrays = updateLeafDrawData();
+    const LeafBlockPool<ElementIndexBlock>& pool = mBody->getLeafBlockPool();
+    if (iPass == 0) {
+        drawVoxels(mDrawVoxelNodeList, octree, voxels, Color(0, 255, 255, 255), iPointSize);
+        for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
+            if (const ElementIndexBlock* block = FL_block(pool, node); arrays && block)
+                drawPoints(block->positions, block->colors, iPointSize);
+    } else if (iPass == 1) {
+        drawVoxels(mDrawVoxelNodeList, octree, voxels, Color(0, 0, 0, 255), 4);
+        for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
+            if (const ElementIndexBlock* block = FL_block(pool, node); arrays && block)
+                drawTriangles(block->triangleIndices, block->positions, block->colors);
+    } else {
+        drawVoxels(mDrawVoxelNodeList, octree, voxels, iColor, 1);
+        glLineWidth(1.0f);
+        for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
+            if (const ElementIndexBlock* block = FL_block(pool, node); arrays && block)
+                drawTriangleEdges(block->edgeIndices, block->positions, iColor);
+    }
+}
+
+void PolygonSVOImp::drawNode(int iPointSize) const
+{
+    drawAtLevel(0, iPointSize, Color());
+}
+
+void PolygonSVOImp::drawPolygon() const
+{
+    drawAtLevel(1, 4, Color());
+}
+
+void PolygonSVOImp::drawPolygonEdge(Color iColor) const
+{
+    drawAtLevel(2, 4, iColor);
+}
+
+bool PolygonSVOImp::loadSVO(std::string& iErrorMessage)
+{
+    std::unique_ptr<Body> body(FL_newBody());
+    if (!loadCompletely(body.get(), filePath, iErrorMessage))
+        return false;
+    setBody(body.release());
+    return true;
+}
+
+bool PolygonSVOImp::loadSVO_Base(std::string& iErrorMessage)
+{
+    std::lock_guard<std::mutex> load(mLoadMutex);
+    {
+        std::lock_guard<std::mutex> state(mMutex);
+        if (mBody != nullptr)
+            return true;
+    }
+    std::unique_ptr<Body> body(FL_newBody());
+    if (!loadTreePart(body.get(), filePath, iErrorMessage))
+        return false;
+    std::lock_guard<std::mutex> state(mMutex);
+    delete swapBody(body.release());
+    return true;
+}
+
+bool PolygonSVOImp::loadSVO_Tree(std::string& iErrorMessage)
+{
+    return loadSVO_Base(iErrorMessage);
+}
+
+bool PolygonSVOImp::loadSVO_Nodes(int iDepth, std::string& iErrorMessage)
+{
+    std::lock_guard<std::mutex> load(mLoadMutex);
+    std::lock_guard<std::mutex> state(mMutex);
+    if (mBody == nullptr) {
+        iErrorMessage = flNoBody;
+        return false;
+    }
+    if (mBody->getOctree().getLoadedDepth() >= iDepth)
+        return true;
+    const bool ok = loadNodePart(mBody, filePath, iDepth, iErrorMessage);
+    rebuildNodeKeys();
+    return ok;
+}
+
+bool PolygonSVOImp::findMissing(const std::vector<const void*>& iKeys, bool iLeaves, NodeList* oMissing,
+                                int* oVoxelCount, std::string& iErrorMessage) const
+{
+    std::lock_guard<std::mutex> state(mMutex);
+    if (mBody == nullptr) {
+        iErrorMessage = flNoBody;
+        return false;
+    }
+    NodeList nodes;
+    if (!resolveNodeKeys(iKeys, &nodes)) {
+        iErrorMessage = flUnknownKey;
+        return false;
+    }
+    *oMissing = iLeaves ? missingLeaves(mBody->getLeafBlockPool(), mFailedLeaves, nodes)
+                        : missingVoxels(mBody->getVoxelBlockPool(), nodes);
+    const int n = mBody->getOctree().getVoxelResolution();
+    *oVoxelCount = n * n * n;
+    return true;
+}
+
+bool PolygonSVOImp::loadSVO_Voxels(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage)
+{
+    if (iNodeKeyList.empty()) {
+        iErrorMessage = flEmptyKeyList;
+        return true;
+    }
+    std::lock_guard<std::mutex> load(mLoadMutex);
+    NodeList missing;
+    int voxelCount = 0;
+    if (!findMissing(iNodeKeyList, false, &missing, &voxelCount, iErrorMessage))
+        return false;
+    if (missing.empty())
+        return true;
+    // Read without the state lock into pools of its own; the body stays, as the load lock keeps
+    // it from being replaced.
+    VoxelBlockPool<ColorBlock> staged;
+    LeafBlockPool<ElementIndexBlock> unusedLeaves;
+    const bool ok = loadZRPLYFile_Voxels(filePath, &staged, &unusedLeaves, missing,
+                                         voxelCount, iErrorMessage);
+    std::lock_guard<std::mutex> state(mMutex);
+    if (ok)
+        install(&mBody->getVoxelBlockPool(), &staged);
+    return ok;
+}
+
+bool PolygonSVOImp::loadSVO_Leafs(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage)
+{
+    if (iNodeKeyList.empty()) {
+        iErrorMessage = flEmptyKeyList;
+        return true;
+    }
+    std::lock_guard<std::mutex> load(mLoadMutex);
+    NodeList missing;
+    int voxelCount = 0;
+    if (!findMissing(iNodeKeyList, true, &missing, &voxelCount, iErrorMessage))
+        return false;
+    if (missing.empty())
+        return true;
+    VoxelBlockPool<ColorBlock> unusedVoxels;
+    LeafBlockPool<ElementIndexBlock> staged;
+    const std::vector<int> failed =
+        entriesOf(readEach(missing, iErrorMessage, [&](const NodeList& iLeaves, std::string& oMessage) {
+            return loadZRPLYFile_Leafs(filePath, &unusedVoxels, &staged, iLeaves, voxelCount, oMessage);
+        }));
+    dropLeaves(&staged, failed);
+    std::lock_guard<std::mutex> state(mMutex);
+    install(&mBody->getLeafBlockPool(), &staged);
+    mFailedLeaves.insert(failed.begin(), failed.end());
+    return failed.empty();
+}
+
+bool PolygonSVOImp::loadCompletely(Body* ioBody, const std::string& iFilePath, std::string& iErrorMessage)
+{
+    PolygonData mesh;
+    return loadZRPLYFile(iFilePath, &mesh, &ioBody->getOctree(), &ioBody->getVoxelBlockPool(),
+                         &ioBody->getLeafBlockPool(), iErrorMessage);
+}
+
+bool PolygonSVOImp::loadBasePart(Body* ioBody, const std::string& iFilePath, std::string& iErrorMessage)
+{
+    return loadTreePart(ioBody, iFilePath, iErrorMessage);
+}
+
+bool PolygonSVOImp::loadTreePart(Body* ioBody, const std::string& iFilePath, std::string& iErrorMessage)
+{
+    return loadZRPLYFile_Tree(iFilePath, &ioBody->getOctree(), iErrorMessage);
+}
+
+bool PolygonSVOImp::loadNodePart(Body* ioBody, const std::string& iFilePath, int iDepth,
+                                 std::string& iErrorMessage)
+{
+    return loadZRPLYFile_Nodes(iFilePath, &ioBody->getOctree(), iDepth, iErrorMessage);
+}
+
+bool PolygonSVOImp::loadVoxelPart(Body* ioBody, const std::string& iFilePath, const NodeList& iNodes,
+                                  std::string& iErrorMessage)
+{
+    const int n = ioBody->getOctree().getVoxelResolution();
+    return loadZRPLYFile_Voxels(iFilePath, &ioBody->getVoxelBlockPool(), &ioBody->getLeafBlockPool(), iNodes,
+                                n * n * n, iErrorMessage);
+}
+
+bool PolygonSVOImp::loadLeafPart(Body* ioBody, const std::string& iFilePath, const NodeList& iNodes,
+                                 std::string& iErrorMessage)
+{
+    const int n = ioBody->getOctree().getVoxelResolution();
+    return loadZRPLYFile_Leafs(iFilePath, &ioBody->getVoxelBlockPool(), &ioBody->getLeafBlockPool(), iNodes,
+                               n * n * n, iErrorMessage);
+}
