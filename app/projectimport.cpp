@@ -1,10 +1,15 @@
 // Bringing outside point and polygon files into the open project's data folders.
 #include "projectoperator.h"
 
+#include "fileoperation_zrply.h"
 #include "global.h"
 #include "pointcloudmanager.h"
+#include "polygon.h"
+#include "polygonmanager.h"
+#include "polygonsvoimp.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,6 +17,7 @@
 #include <QStringList>
 
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -121,7 +127,38 @@ bool ProjectOperator::importPolygon(const std::string& iFilePath, std::string& i
             return false;
         }
     }
-    // There is no mesh object yet to hold the file; nothing is placed that no object would name.
-    iErrorMessage = tr("Polygon meshes are not available.").toUtf8().toStdString();
-    return false;
+    QElapsedTimer clock;
+    clock.start();
+    if (FL_toUtf8(source.suffix()) != "zrply")
+        QProcess::execute(FL_converterPath("Mervane"), {FL_fromUtf8(iFilePath), FL_fromUtf8(destination)});
+    else
+        QFile::copy(FL_fromUtf8(iFilePath), FL_fromUtf8(destination));
+
+    std::unique_ptr<MyPolygon> mesh(new MyPolygon(nullptr));
+    mesh->setName(destination);
+    mesh->setDataFileName(FL_toUtf8(QFileInfo(FL_fromUtf8(destination)).fileName()));
+    std::unique_ptr<PolygonSVOImp::Body> body(new PolygonSVOImp::Body);
+    body->getOctree().setLoadedDepth(-1);
+    if (!loadZRPLYFile_Tree(destination, &body->getOctree(), iErrorMessage))
+        return false;
+    int triangles = 0;
+    int vertices = 0;
+    std::string ignored;
+    loadZRPLYFile_PolygonInfo(destination, &triangles, &vertices, ignored);
+    mesh->setBoundingBox(body->getOctree().getBoundingBox());
+
+    PolygonSVOImp* data = new PolygonSVOImp;
+    data->setBody(body.release());
+    data->filePath = destination;
+    data->elementNumber = triangles;
+    data->pointNumber = vertices;
+    data->center = mesh->getBoundingBox().getCenter();
+    data->size = mesh->getBoundingBox().getSize();
+    data->setDrawLevel(1);
+    data->updateIndexListForTriangle();
+    data->updateIndexListForTriangleEdge();
+    mesh->setPolygonInterface(data);
+    getPolygonManager()->addNewObject(mesh.release());
+    std::cout << "import time = " << clock.elapsed() / 1000 << " [sec]" << std::endl;
+    return true;
 }

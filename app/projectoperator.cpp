@@ -150,9 +150,9 @@ bool ProjectOperator::save(std::string& iErrorMessage)
 bool ProjectOperator::close(std::string& iErrorMessage)
 {
     (void)iErrorMessage;
-    // No loader may touch a shot while the managers delete them. The polygon manager has no
-    // loader thread yet; once it has one, it is stopped here before the meshes go.
+    // No loader may touch a shot or a mesh while the managers delete them.
     getPointCloudManager()->stopDataLoading();
+    getPolygonManager()->stopDataLoading();
     getPointCloudManager()->clearObject();
     getPolygonManager()->clearObject();
     getCameraPathManager()->clearObject();
@@ -417,11 +417,11 @@ bool ProjectOperator::savePolygonData(std::string& iErrorMessage)
     QDir(FL_toQString(getProjectFolderPath())).mkdir(FL_toQString(flPolygonFolderName));
     const std::string folderPath = getPolygonFolderPath();
     std::cout << "PolygonFolderPath: " << folderPath << std::endl;
-    // Meshes cannot be made yet, so no mesh has an object file to write.
-    const Object3D* manager = getPolygonManager();
+    PolygonManager* manager = getPolygonManager();
     return FL_saveObjectFolder(
         folderPath, getTempFolderPath(), manager, "Polygon_", "polygon",
-        [](int, const std::string&, std::string&) { return false; }, iErrorMessage);
+        [manager](int i, const std::string& p, std::string& e) { return manager->exportObjectFile(i, p, e); },
+        iErrorMessage);
 }
 
 bool ProjectOperator::loadPointCloudData(std::string& iErrorMessage)
@@ -461,9 +461,10 @@ bool ProjectOperator::loadPolygonData(std::string& iErrorMessage)
     std::cout << "Polygon File Open..." << std::endl;
     for (const std::string& path : FL_objectFilePaths(folderPath, "polygon")) {
         std::cout << path << std::endl;
-        // No mesh can be made from it; opening without it would let the next save drop it.
-        iErrorMessage = tr("Polygon meshes are not available.").toStdString() + " --> " + path;
-        return false;
+        if (!getPolygonManager()->importObjectFile(path, iErrorMessage)) {
+            iErrorMessage += " --> " + path;
+            return false;
+        }
     }
     mPolygonDataLoaded = true;
     return true;

@@ -1,12 +1,15 @@
 #include "formfunction.h"
 
 #include "colorfunction.h"
+#include "object3d.h"
+#include "renamedialog.h"
 
 #include <QBrush>
 #include <QDoubleSpinBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPalette>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -53,4 +56,40 @@ void setPointTable(QTableView* iTable, const std::vector<Vector3T<double>>& iPoi
     // setModel keeps the old selection model alive as a child of the table.
     delete oldSelection;
     delete oldModel;
+}
+
+void setPositionComponent(Object3D* iTarget, int iAxis, double iValue)
+{
+    if (!iTarget)
+        return;
+    Vector3T<double> position;
+    iTarget->getPosition(&position);
+    position[iAxis] = iValue;
+    iTarget->setPosition(position);
+}
+
+void setAttitudeTable(QTableView* iTable, QStandardItemModel** ioModel, const Matrix4x4T<double>& iMatrix)
+{
+    // One model for the panel's life, refilled: a model swapped in on every refresh would leave
+    // the selection models that the table makes for each model behind until the panel goes.
+    if (!*ioModel) {
+        *ioModel = new QStandardItemModel(3, 3, iTable);
+        iTable->setModel(*ioModel);
+    }
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            (*ioModel)->setData((*ioModel)->index(r, c), iMatrix(r, c), Qt::EditRole);
+}
+
+void renameObject(Object3D* iTarget)
+{
+    if (!iTarget)
+        return;
+    QPointer<Object3D> target = iTarget;
+    std::string name = target->getName();
+    const std::vector<std::string> usedNames;
+    const bool accepted = RenameDialog::getName(&name, &usedNames);
+    // The object may have gone while the dialog ran.
+    if (accepted && target)
+        target->setName(name);
 }

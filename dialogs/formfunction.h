@@ -2,11 +2,14 @@
 #define DIALOGS_FORMFUNCTION_H
 
 #include "color.h"
+#include "matrix4x4.h"
 #include "vector3.h"
 
 #include <vector>
 
+class Object3D;
 class QDoubleSpinBox;
+class QStandardItemModel;
 class QPushButton;
 class QTableView;
 
@@ -24,5 +27,17 @@ bool chooseColor(const Color& iInitial, Color* oColor);
 // coordinates as doubles, fixed header sizes. The previous model and the selection model
 // the table made for it are deleted; the table owns the new one.
 void setPointTable(QTableView* iTable, const std::vector<Vector3T<double>>& iPoints);
+
+// Moves the object along one axis (0 x, 1 y, 2 z) to iValue; the other coordinates are the
+// object's own, not those of other boxes, which may show rounded or clamped values.
+void setPositionComponent(Object3D* iTarget, int iAxis, double iValue);
+
+// Shows the rotation part of the matrix in the table, through one model made on first use
+// (into *ioModel, owned by the table) and refilled afterwards.
+void setAttitudeTable(QTableView* iTable, QStandardItemModel** ioModel, const Matrix4x4T<double>& iMatrix);
+
+// Asks for a new name (any non-empty one) and gives it to the object when accepted and the
+// object is still there.
+void renameObject(Object3D* iTarget);
 
 #endif

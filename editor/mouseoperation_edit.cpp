@@ -75,12 +75,6 @@ void FL_markPoints(Scene* iScene, QWidget* iWidget, bool iSelect)
         data->deselectPoint(planes);
 }
 
-void FL_setDragLevel(Scene* iScene, bool iRough)
-{
-    FL_setPointCloudLevel(iScene, iRough);
-    iScene->getSceneState()->setLODLevel(1);
-}
-
 } // namespace
 
 const FLOperation* FL_getCameraOperation()
@@ -171,24 +165,31 @@ void FLCameraOperation::clickedLeftButton(Scene* iScene, QWidget* iWidget, int i
 
 void FLCameraOperation::dragedLeftButton(Scene* iScene, QWidget*, int iDx, int iDy) const
 {
-    FL_setDragLevel(iScene, true);
+    FL_setLevelOfDetail(iScene, true);
     FL_turnCamera(iScene, iDx, iDy);
 }
 
 void FLCameraOperation::dragedRightButton(Scene* iScene, QWidget*, int iDx, int iDy) const
 {
-    FL_setDragLevel(iScene, true);
+    FL_setLevelOfDetail(iScene, true);
     FL_panCamera(iScene, iDx, iDy);
 }
 
 void FLCameraOperation::finishedLeftButtonDrag(Scene* iScene, QWidget*) const
 {
-    FL_setDragLevel(iScene, false);
+    FL_setLevelOfDetail(iScene, false);
 }
 
 void FLCameraOperation::finishedRightButtonDrag(Scene* iScene, QWidget*) const
 {
-    FL_setDragLevel(iScene, false);
+    FL_setLevelOfDetail(iScene, false);
+}
+
+// The editor has point clouds only.
+void FL_setLevelOfDetail(Scene* iScene, bool iRough)
+{
+    FL_setPointCloudLevel(iScene, iRough);
+    iScene->getSceneState()->setLODLevel(1);
 }
 
 } // namespace mouseoperation

@@ -4,7 +4,6 @@
 #include "formfunction.h"
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
-#include "renamedialog.h"
 #include "ui_pointcloudform.h"
 
 #include <QStandardItemModel>
@@ -121,30 +120,14 @@ void PointCloudForm::updateUI()
     setSpinBoxValue(ui->doubleSpinBoxPositionY, position.y);
     setSpinBoxValue(ui->doubleSpinBoxPositionZ, position.z);
 
-    // One model for the panel's life, refilled: a model swapped in on every refresh would leave
-    // the selection models that the table makes for each model behind until the panel goes.
-    if (!mAttitudeModel) {
-        mAttitudeModel = new QStandardItemModel(3, 3, this);
-        ui->tableViewAttitude->setModel(mAttitudeModel);
-    }
-    const Matrix4x4T<double>& matrix = target->getMatrix();
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            mAttitudeModel->setData(mAttitudeModel->index(r, c), matrix(r, c), Qt::EditRole);
+    setAttitudeTable(ui->tableViewAttitude, &mAttitudeModel, target->getMatrix());
 
     connectUI();
 }
 
 void PointCloudForm::renameShot()
 {
-    if (!target)
-        return;
-    std::string name = target->getName();
-    const std::vector<std::string> usedNames;
-    const bool accepted = RenameDialog::getName(&name, &usedNames);
-    // The shot may have gone while the dialog ran.
-    if (accepted && target)
-        target->setName(name);
+    renameObject(target);
 }
 
 void PointCloudForm::changeVisibility()
@@ -167,31 +150,19 @@ void PointCloudForm::setColor()
         target->setColor(convert(color));
 }
 
-void PointCloudForm::setPositionComponent(int iAxis, double iValue)
-{
-    if (!target)
-        return;
-    // The other axes come from the shot, not from the other boxes, which may show a rounded
-    // or clamped value.
-    Vector3T<double> position;
-    target->getPosition(&position);
-    position[iAxis] = iValue;
-    target->setPosition(position);
-}
-
 void PointCloudForm::setPositionX(double iX)
 {
-    setPositionComponent(0, iX);
+    setPositionComponent(target, 0, iX);
 }
 
 void PointCloudForm::setPositionY(double iY)
 {
-    setPositionComponent(1, iY);
+    setPositionComponent(target, 1, iY);
 }
 
 void PointCloudForm::setPositionZ(double iZ)
 {
-    setPositionComponent(2, iZ);
+    setPositionComponent(target, 2, iZ);
 }
 
 // The shot's panel is made here rather than in pointcloud.cpp: the form belongs to the

@@ -39,7 +39,6 @@ private:
     void connectTarget();
     void disconnectTarget();
     void enabledUI(bool iEnabled);
-    void setPositionComponent(int iAxis, double iValue);
 
     Ui_PointCloudForm* ui;
     QPointer<PointCloud> target;

@@ -21,17 +21,21 @@
 // Kept for the rest of the run once built.
 static QGLShaderProgram* flPointCloudShader = nullptr;
 
-QGLShaderProgram* FL_getPointCloudShader()
+// The sources are compiled into this static library; nothing references them but this. The
+// macro declares the resource's function in the enclosing namespace: it stays at global scope.
+static void FL_initShaderResources()
 {
-    if (flPointCloudShader != nullptr)
-        return flPointCloudShader;
-    // The sources are compiled into this static library; nothing references them but this.
 #ifdef BRENMOOR
     Q_INIT_RESOURCE(brenmoor);
 #else
     Q_INIT_RESOURCE(pointcloud);
 #endif
-    flPointCloudShader = new QGLShaderProgram;
+}
+
+QGLShaderProgram* pointclouddraw::buildShaderProgram()
+{
+    FL_initShaderResources();
+    QGLShaderProgram* program = new QGLShaderProgram;
     // The vertex program is the shared contour and clip functions followed by the program's own.
     QByteArray vertex;
     for (const char* path : {":/PointCloud/PointCloudCommon.vert", ":/PointCloud/PointCloud.vert"}) {
@@ -39,16 +43,23 @@ QGLShaderProgram* FL_getPointCloudShader()
         if (file.open(QIODevice::ReadOnly))
             vertex += file.readAll();
     }
-    if (!flPointCloudShader->addShaderFromSourceCode(QGLShader::Vertex, vertex)) {
+    if (!program->addShaderFromSourceCode(QGLShader::Vertex, vertex)) {
         std::cout << "Error: Compiling vertex shader." << std::endl;
-        return flPointCloudShader;
+        return program;
     }
-    if (!flPointCloudShader->addShaderFromSourceFile(QGLShader::Fragment, ":/PointCloud/PointCloud.frag")) {
+    if (!program->addShaderFromSourceFile(QGLShader::Fragment, ":/PointCloud/PointCloud.frag")) {
         std::cout << "Error: Compiling fragment shader." << std::endl;
-        return flPointCloudShader;
+        return program;
     }
-    if (!flPointCloudShader->link())
+    if (!program->link())
         std::cout << "Error: Linking shader pipeline." << std::endl;
+    return program;
+}
+
+QGLShaderProgram* FL_getPointCloudShader()
+{
+    if (flPointCloudShader == nullptr)
+        flPointCloudShader = pointclouddraw::buildShaderProgram();
     return flPointCloudShader;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 class PointCloud;
+class QGLShaderProgram;
 struct PointCloudParameter;
 
 // The steps of the point cloud manager's draw passes that Vistrel's (pointcloudmanager_lod.cpp)
@@ -42,6 +43,11 @@ private:
     QOpenGLFunctions* mGL;
     GLuint mProgram;
 };
+
+// A new program from the point shader sources (":/PointCloud/..."), owned by the caller. A
+// failed step prints "Error: Compiling vertex shader.", "Error: Compiling fragment shader." or
+// "Error: Linking shader pipeline." and leaves the program unlinked.
+QGLShaderProgram* buildShaderProgram();
 
 // Row-major with the translation in the last column, to GL's column-major float layout.
 void toGLMatrix(const Matrix4x4T<double>& iMatrix, float oMatrix[16]);

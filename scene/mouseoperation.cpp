@@ -306,6 +306,9 @@ void MouseOperator::setMouseMode(MouseOperator::MouseMode iMode)
     mMouseMode = iMode;
     if (iMode == ObjectOperation) {
         if (canOperate()) {
+            // A camera drag that Shift cuts short ends in the object operation, which would leave
+            // the rough draw levels of the drag in place.
+            FL_setLevelOfDetail(mScene, false);
             mScene->getReferencePointManager()->disablePreviewPoint();
             mScene->getManipulator()->activeHandle = Manipulator::NoHandle;
         }

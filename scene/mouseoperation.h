@@ -155,6 +155,8 @@ void FL_showPreviewPoint(Scene* iScene, QWidget* iWidget, int iX, int iY);
 void FL_lockOnSurfacePoint(Scene* iScene, QWidget* iWidget, int iX, int iY);
 // The target level of the point clouds while the camera is dragged (rough) or at rest.
 void FL_setPointCloudLevel(Scene* iScene, bool iRough);
+// The draw levels of point clouds and polygons while the camera is dragged (rough) or at rest.
+void FL_setLevelOfDetail(Scene* iScene, bool iRough);
 // Camera drags by pixel deltas: turning at the rotation ratio, panning at the translation ratio.
 void FL_turnCamera(Scene* iScene, int iDx, int iDy);
 void FL_panCamera(Scene* iScene, int iDx, int iDy);

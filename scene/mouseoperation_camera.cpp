@@ -58,15 +58,6 @@ Matrix4x4T<double> FL_getTranslation(const Vector3T<double>& iVector)
 }
 
 
-// The draw levels of point clouds and polygons while the camera is dragged (rough) or at rest.
-void FL_setLevelOfDetail(Scene* iScene, bool iRough)
-{
-    FL_setPointCloudLevel(iScene, iRough);
-    PolygonManager* polygons = iScene->getPolygonManager();
-    polygons->setTargetLevel(iRough ? polygons->roughLevel : polygons->normalLevel);
-    iScene->getSceneState()->setLODLevel(1);
-}
-
 void FL_collectSelectedChildren(const Object3D* iManager, std::vector<Object3D*>* oObjects)
 {
     const int count = static_cast<int>(iManager->getObjectSetSize());
@@ -234,6 +225,14 @@ void FLCameraOperation::finishedLeftButtonDrag(Scene* iScene, QWidget*) const
 void FLCameraOperation::finishedRightButtonDrag(Scene* iScene, QWidget*) const
 {
     finishedLeftButtonDrag(iScene, nullptr);
+}
+
+void FL_setLevelOfDetail(Scene* iScene, bool iRough)
+{
+    FL_setPointCloudLevel(iScene, iRough);
+    PolygonManager* polygons = iScene->getPolygonManager();
+    polygons->setTargetLevel(iRough ? polygons->roughLevel : polygons->normalLevel);
+    iScene->getSceneState()->setLODLevel(1);
 }
 
 } // namespace mouseoperation

@@ -20,6 +20,9 @@ enum ButtonBit : unsigned int
     FL_RIGHT = 2
 };
 
+// Whether a drag call was made since the last press.
+bool flDragged = false;
+
 bool FL_isSelectionMode(int iMode)
 {
     return iMode >= MouseOperator::ObjectSelection && iMode <= MouseOperator::PointCreation;
@@ -94,6 +97,7 @@ void MouseOperator::press(QWidget* iWidget, QMouseEvent* iEvent)
         flState |= FL_RIGHT;
     flMouseDownPosition = FL_getPosition(iEvent);
     flMousePosition = flMouseDownPosition;
+    flDragged = false;
     if (!canOperate())
         return;
     int x = 0;
@@ -111,6 +115,7 @@ void MouseOperator::move(QWidget* iWidget, QMouseEvent* iEvent)
     if (canOperate()) {
         const int dx = static_cast<int>(flNewMousePosition.x - flMousePosition.x);
         const int dy = static_cast<int>(flNewMousePosition.y - flMousePosition.y);
+        flDragged = flDragged || flState != 0;
         if (flState & FL_LEFT)
             flOperation->dragedLeftButton(mScene, iWidget, dx, dy);
         if (flState & FL_RIGHT)
@@ -146,6 +151,10 @@ void MouseOperator::release(QWidget* iWidget, QMouseEvent* iEvent)
                              1.0f &&
                          std::fabs(static_cast<float>(flMousePosition.y) - static_cast<float>(flMouseDownPosition.y)) <
                              1.0f;
+    // A drag of under a pixel is a click, which no finished drag follows: the rough draw levels
+    // its move set would stay.
+    if (isClick && flDragged && flState == 0 && flOperation == FL_getCameraOperation())
+        FL_setLevelOfDetail(mScene, false);
     if (button == Qt::LeftButton) {
         if (isClick)
             flOperation->clickedLeftButton(mScene, iWidget, x, y);

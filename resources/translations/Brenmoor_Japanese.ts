@@ -886,6 +886,92 @@
     </message>
 </context>
 <context>
+    <name>PolygonForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Rename..</source>
+        <translation>名前の変更..</translation>
+    </message>
+    <message>
+        <source>Visibility:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Position:</source>
+        <translation>位置:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Attitude:</source>
+        <translation>姿勢:</translation>
+    </message>
+</context>
+<context>
+    <name>PolygonManagerForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>点</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Point Size:</source>
+        <translation>点サイズ:</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>モード:</translation>
+    </message>
+    <message>
+        <source>Max:</source>
+        <translation>最大:</translation>
+    </message>
+    <message>
+        <source>Min:</source>
+        <translation>最小:</translation>
+    </message>
+    <message>
+        <source>Polygon</source>
+        <translation>ポリゴン</translation>
+    </message>
+    <message>
+        <source>Polygon Edge</source>
+        <translation>ポリゴンの辺</translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation>色:</translation>
+    </message>
+</context>
+<context>
     <name>ProjectCreationDialog</name>
     <message>
         <source>Project Creation</source>

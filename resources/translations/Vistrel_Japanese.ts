@@ -1099,6 +1099,124 @@
     </message>
 </context>
 <context>
+    <name>PolygonForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation>名前:</translation>
+    </message>
+    <message>
+        <source>Rename..</source>
+        <translation>名前の変更..</translation>
+    </message>
+    <message>
+        <source>Visibility:</source>
+        <translation>表示:</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Position:</source>
+        <translation>位置:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>Attitude:</source>
+        <translation>姿勢:</translation>
+    </message>
+</context>
+<context>
+    <name>PolygonManagerForm</name>
+    <message>
+        <source>Form</source>
+        <translation>フォーム</translation>
+    </message>
+    <message>
+        <source>Point</source>
+        <translation>点</translation>
+    </message>
+    <message>
+        <source>Visible</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Point Size:</source>
+        <translation>点サイズ:</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>モード:</translation>
+    </message>
+    <message>
+        <source>Max:</source>
+        <translation>最大:</translation>
+    </message>
+    <message>
+        <source>Min:</source>
+        <translation>最小:</translation>
+    </message>
+    <message>
+        <source>Polygon</source>
+        <translation>ポリゴン</translation>
+    </message>
+    <message>
+        <source>Polygon Edge</source>
+        <translation>ポリゴンの辺</translation>
+    </message>
+    <message>
+        <source>Color:</source>
+        <translation>色:</translation>
+    </message>
+    <message>
+        <source>Original Color</source>
+        <translation>元の色</translation>
+    </message>
+    <message>
+        <source>Distance Contour (from view-point)</source>
+        <translation>距離コンター (視点から)</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local X)</source>
+        <translation>座標コンター (ローカル X)</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local Y)</source>
+        <translation>座標コンター (ローカル Y)</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Local Z)</source>
+        <translation>座標コンター (ローカル Z)</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global X)</source>
+        <translation>座標コンター (グローバル X)</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global Y)</source>
+        <translation>座標コンター (グローバル Y)</translation>
+    </message>
+    <message>
+        <source>Coordinate Contour (Global Z)</source>
+        <translation>座標コンター (グローバル Z)</translation>
+    </message>
+</context>
+<context>
     <name>ProjectCreationDialog</name>
     <message>
         <source>Project Creation</source>
@@ -1190,10 +1308,6 @@
     <message>
         <source>File Converter is not exist...</source>
         <translation>ファイル変換プログラムがありません...</translation>
-    </message>
-    <message>
-        <source>Polygon meshes are not available.</source>
-        <translation>ポリゴンメッシュは使用できません。</translation>
     </message>
     <message>
         <source>Folder is empty...</source>

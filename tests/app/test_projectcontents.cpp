@@ -10,7 +10,13 @@
 #include "object3d.h"
 #include "pointcloud.h"
 #include "pointcloudmanager.h"
+#include "polygon.h"
+#include "polygonfiler.h"
+#include "polygoninterface.h"
+#include "polygonmanager.h"
 #include "scenestate.h"
+#include "jpgisfixture.h"
+#include "polygonfixture.h"
 #include "testutil.h"
 
 #include "../pointcloud/shotfixture.h"
@@ -347,7 +353,8 @@ TEST_F(ProjectContentsTest, BrokenFilesGiveTheirMessages)
     const std::string polygon = mProjectPath + "/Polygons/Polygon_0.polygon";
     writeFile(polygon, "ObjectInfo 0.1\n");
     EXPECT_FALSE(reopen(message));
-    EXPECT_EQ(message, "Error: PolygonData... Polygon meshes are not available. --> " + polygon);
+    EXPECT_EQ(message.rfind("Error: PolygonData... ", 0), 0u) << message;
+    EXPECT_EQ(message.substr(message.size() - polygon.size() - 5), " --> " + polygon);
     ASSERT_EQ(std::remove(polygon.c_str()), 0);
 
     ASSERT_TRUE(reopen(message)) << message;
@@ -405,3 +412,76 @@ TEST_F(ProjectContentsTest, OpenOrdersShotsAndCleansTheFolders)
 }
 
 } // namespace
+
+TEST_F(ProjectContentsTest, MeshesComeBackAfterSaveAndOpen)
+{
+    ASSERT_TRUE(PolygonFiler(source("wave.stl")).exportSTLFile_Binary(polygonfixture::makeWave(10)));
+    writeFile(source("dem.xml"),
+              jpgisfixture::jpgis({"0 0", "3 2"}, {"1", "2", "3", "4", "5", "-9999", "7", "8", "9", "10", "11", "12"}));
+    ASSERT_TRUE(polygonfixture::writeZRPLY(source("ready.zrply"), polygonfixture::makeWave(4), 2));
+    writeFile(source("broken.stl"), "solid broken\nfacet normal 0 0 1\n");
+    std::string message;
+    {
+        CoutCapture quiet;
+        for (const char* name : {"wave.stl", "dem.xml", "ready.zrply"})
+            ASSERT_TRUE(mProject.importPolygon(source(name), message)) << name << ": " << message;
+        // Mervane refuses the file and writes nothing.
+        EXPECT_FALSE(mProject.importPolygon(source("broken.stl"), message));
+        EXPECT_EQ(message, "Cannot open file for reading: " + mProjectPath + "/Polygons/broken.zrply");
+        EXPECT_FALSE(mProject.importPolygon(source("wave.stl"), message));
+        EXPECT_EQ(message, "File is exist yet...");
+    }
+    PolygonManager* meshes = getPolygonManager();
+    ASSERT_EQ(meshes->getObjectSetSize(), 3u);
+    EXPECT_EQ(meshes->getData(0)->getName(), mProjectPath + "/Polygons/wave.zrply");
+    EXPECT_EQ(meshes->getData(0)->getPolygonInterface()->getElementNumber(), 200);
+    Matrix4x4T<double> moved;
+    moved(0, 3) = 412345.5;
+    moved(1, 1) = -1;
+    meshes->getData(0)->setMatrix(moved);
+    meshes->getData(1)->setName("Terrain");
+    meshes->getData(1)->disableState(Object3D::Visible);
+
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    const std::string polygons = mProjectPath + "/Polygons";
+    EXPECT_EQ(names(polygons), (std::set<std::string>{"Polygon_0.polygon", "Polygon_1.polygon", "Polygon_2.polygon",
+                                                       "wave.zrply", "dem.zrply", "ready.zrply"}));
+
+    ASSERT_TRUE(reopen(message)) << message;
+    ASSERT_EQ(meshes->getObjectSetSize(), 3u);
+    EXPECT_EQ(meshes->getData(0)->getMatrix(), moved);
+    EXPECT_EQ(meshes->getData(1)->getName(), "Terrain");
+    EXPECT_FALSE(meshes->getData(1)->hasState(Object3D::Visible));
+    EXPECT_TRUE(meshes->getData(2)->hasState(Object3D::Visible));
+    EXPECT_EQ(meshes->getData(2)->getDataFileName(), "ready.zrply");
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(meshes->getData(i)->getPolygonInterface() &&
+                    meshes->getData(i)->getPolygonInterface()->getSVOInterface());
+    EXPECT_EQ(meshes->getData(0)->getPolygonInterface()->getElementNumber(), 200);
+    // The broken import's leftover went with the open.
+    EXPECT_EQ(names(polygons).count("broken.zrply"), 0u);
+
+    // A mesh object file that cannot be written fails the save and keeps the rest.
+    const std::string blocked = polygons + "/Polygon_1.polygon";
+    const std::string first = readFile(polygons + "/Polygon_0.polygon");
+    ASSERT_EQ(std::remove(blocked.c_str()), 0);
+    ASSERT_EQ(mkdir(blocked.c_str(), 0700), 0);
+    {
+        CoutCapture quiet;
+        EXPECT_FALSE(mProject.save(message));
+    }
+    EXPECT_EQ(message, "Cannot open file for writting: " + blocked);
+    EXPECT_EQ(readFile(polygons + "/Polygon_0.polygon"), first);
+    EXPECT_EQ(names(polygons).count("wave.zrply"), 1u);
+    ASSERT_EQ(rmdir(blocked.c_str()), 0);
+
+    // Closing stops the loader and frees the meshes.
+    {
+        CoutCapture quiet;
+        mProject.close(message);
+    }
+    EXPECT_EQ(meshes->getObjectSetSize(), 0u);
+}

@@ -94,14 +94,22 @@ TEST(PolygonImpTest, IndexListsAndDataSide)
     PolygonSVOImp octree;
     EXPECT_EQ(octree.getSVOInterface(), static_cast<PolygonSVOInterface*>(&octree));
 
-    // The mesh object keeps the first interface it is given until another comes.
+    // The mesh object owns its data side: it keeps one until another comes, then frees it,
+    // stopping the loads first.
     MyPolygon mesh;
+    int stops = 0;
+    mesh.setLoadStop([&stops]() { ++stops; });
     QSignalSpy changes(&mesh, SIGNAL(changedValue()));
-    mesh.setPolygonInterface(&imp);
-    mesh.setPolygonInterface(&imp);
+    PolygonImp* first = new PolygonImp(new PolygonData);
+    mesh.setPolygonInterface(first);
+    mesh.setPolygonInterface(first);
     mesh.setPolygonInterface(nullptr);
-    EXPECT_EQ(mesh.getPolygonInterface(), &imp);
+    EXPECT_EQ(mesh.getPolygonInterface(), first);
     EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(stops, 0);
+    mesh.setPolygonInterface(new PolygonSVOImp);
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(changes.count(), 2);
 }
 
 TEST(PolygonSVOImpTest, MervaneFilesLoadWholeAndInPartsAlike)
@@ -296,16 +304,16 @@ TEST(PolygonLoaderTest, LoadsAtOnceOrInTheBackgroundAndSkipsWholeMeshes)
     const std::string path = dir.file("wave.zrply");
     ASSERT_TRUE(polygonfixture::writeZRPLY(path, polygonfixture::makeWave(8), 2));
     std::unique_ptr<PolygonSVOImp> imp = octreeOf(path);
+    PolygonSVOImp* octree = imp.get();
     CoutCapture quiet;
     std::string error;
-    ASSERT_TRUE(imp->loadSVO_Base(error));
-    ASSERT_TRUE(imp->loadSVO_Nodes(1 << 20, error));
-    imp->updateIndexListForTriangle();
+    ASSERT_TRUE(octree->loadSVO_Base(error));
+    ASSERT_TRUE(octree->loadSVO_Nodes(1 << 20, error));
+    octree->updateIndexListForTriangle();
     MyPolygon octreeMesh;
-    octreeMesh.setPolygonInterface(imp.get());
-    PolygonImp whole(new PolygonData(polygonfixture::makeWave(2)));
+    octreeMesh.setPolygonInterface(imp.release());
     MyPolygon wholeMesh;
-    wholeMesh.setPolygonInterface(&whole);
+    wholeMesh.setPolygonInterface(new PolygonImp(new PolygonData(polygonfixture::makeWave(2))));
 
     PolygonLoader loader;
     EXPECT_EQ(loader.loadData({&wholeMesh}, 0, true), 0);
@@ -315,19 +323,19 @@ TEST(PolygonLoaderTest, LoadsAtOnceOrInTheBackgroundAndSkipsWholeMeshes)
     // In the background: voxels first, then, asked again, the leaves.
     EXPECT_EQ(loader.loadData({&octreeMesh, &wholeMesh}, 0, true), 2);
     loader.wait();
-    EXPECT_TRUE(imp->isLoadedDrawVoxelData());
+    EXPECT_TRUE(octree->isLoadedDrawVoxelData());
     EXPECT_EQ(loader.loadData({&octreeMesh, &wholeMesh}, 0, true), 1);
     loader.wait();
     EXPECT_EQ(loader.loadData({&octreeMesh, &wholeMesh}, 0, true), 0);
 
     // At once: a fresh body is loaded before the call returns.
     loader.stopFully();
-    imp->clearData();
-    ASSERT_TRUE(imp->loadSVO_Base(error));
-    ASSERT_TRUE(imp->loadSVO_Nodes(1 << 20, error));
-    imp->updateIndexListForTriangle();
+    octree->clearData();
+    ASSERT_TRUE(octree->loadSVO_Base(error));
+    ASSERT_TRUE(octree->loadSVO_Nodes(1 << 20, error));
+    octree->updateIndexListForTriangle();
     EXPECT_EQ(loader.loadData({&octreeMesh}, 1, false), 1);
     EXPECT_EQ(loader.loadData({&octreeMesh}, 0, false), 0);
-    EXPECT_TRUE(imp->isLoadedDrawLeafData());
+    EXPECT_TRUE(octree->isLoadedDrawLeafData());
     EXPECT_FALSE(loader.isStopRequested());
 }

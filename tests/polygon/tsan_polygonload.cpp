@@ -2,6 +2,7 @@
 // drawing the same meshes, stops the loader, and frees meshes under a running load. Meant to
 // run under ThreadSanitizer (VISTREL_TSAN); without it, it still checks the end state.
 #include "polygon.h"
+#include "polygonmanager.h"
 #include "polygonloader.h"
 #include "polygonsvoimp.h"
 
@@ -95,9 +96,10 @@ TEST_F(PolygonLoadStress, StopsWithinOneBlockAndFreesMeshesUnderARunningLoad)
     // A stop asked for while the blocks go one by one ends the load after the block in progress.
     PolygonLoader loader;
     {
-        std::unique_ptr<PolygonSVOImp> imp = openMesh();
+        std::unique_ptr<PolygonSVOImp> owned = openMesh();
+        PolygonSVOImp* imp = owned.get();
         MyPolygon mesh;
-        mesh.setPolygonInterface(imp.get());
+        mesh.setPolygonInterface(owned.release());
         const std::size_t total = imp->getDrawVoxelNodeKeyList().size();
         ASSERT_GT(total, 200u);
         ASSERT_EQ(loader.loadData({&mesh}, 1, true), 2);
@@ -118,9 +120,11 @@ TEST_F(PolygonLoadStress, StopsWithinOneBlockAndFreesMeshesUnderARunningLoad)
     // stop, and, for every other one, with the load still running (the free waits for the
     // block in progress).
     for (int round = 0; round < 12; ++round) {
-        std::unique_ptr<PolygonSVOImp> imp = openMesh();
+        std::unique_ptr<PolygonSVOImp> owned = openMesh();
+        PolygonSVOImp* imp = owned.get();
         MyPolygon mesh;
-        mesh.setPolygonInterface(imp.get());
+        mesh.setLoadStop([&loader]() { loader.stopFully(); });
+        mesh.setPolygonInterface(owned.release());
         imp->setDrawLevel(round % 3);
         for (int frame = 0; frame < 20; ++frame) {
             loader.loadData({&mesh}, round % 2, true);
@@ -141,4 +145,40 @@ TEST_F(PolygonLoadStress, StopsWithinOneBlockAndFreesMeshesUnderARunningLoad)
         loader.stopFully();
     }
     EXPECT_FALSE(loader.isRunning());
+}
+
+TEST_F(PolygonLoadStress, MeshesDeletedAndClosedWhileTheirLoadRuns)
+{
+    testutil::CoutCapture quiet;
+    // Object files over the same data file, so that the manager opens the meshes itself.
+    for (int i = 0; i < 4; ++i) {
+        MyPolygon mesh;
+        mesh.setDataFileName("wave.zrply");
+        mesh.setBoundingBox(BoundingBox(V(20, 20, 0), V(40, 40, 1)));
+        std::string error;
+        ASSERT_TRUE(mesh.exportObjectFile(mDir.file("Polygon_" + std::to_string(i) + ".polygon"), error)) << error;
+    }
+    for (int round = 0; round < 6; ++round) {
+        PolygonManager manager;
+        std::vector<MyPolygon*> meshes;
+        for (int i = 0; i < 4; ++i) {
+            std::string error;
+            ASSERT_TRUE(manager.importObjectFile(mDir.file("Polygon_" + std::to_string(i) + ".polygon"), error));
+            MyPolygon* mesh = manager.getData(i);
+            std::string nodes;
+            ASSERT_TRUE(mesh->getPolygonInterface()->getSVOInterface()->loadSVO_Nodes(1 << 20, nodes));
+            mesh->getPolygonInterface()->getSVOInterface()->updateDrawNode(Matrix4x4T<double>(), Camera(), 2, 1.0f);
+            mesh->getPolygonInterface()->updateIndexListForTriangle();
+            meshes.push_back(mesh);
+        }
+        manager.getLoader()->loadData(meshes, 0, true);
+        // Deleted under the running load: the mesh stops the loader before its data goes.
+        manager.deleteObject(meshes[round % 4]);
+        meshes.erase(meshes.begin() + round % 4);
+        manager.getLoader()->loadData(meshes, round % 2, true);
+        // As a project closes.
+        manager.stopDataLoading();
+        manager.clearObject();
+        EXPECT_EQ(manager.getObjectSetSize(), 0u);
+    }
 }

@@ -302,19 +302,30 @@ TEST_F(MouseOperatorTest, ReleaseIsAClickUnlessTheLastMoveWasAPixelAway)
     EXPECT_EQ(lookAt().viewPoint, before.viewPoint);
 
     // A move of under a pixel still ends in a click: the drag event sets the rough level, and
-    // no finished drag puts the normal one back.
+    // the click puts the normal one back.
     press(100, 50);
     move(100.9, 50.9);
-    release(100.9, 50.9);
     EXPECT_EQ(polygons.targetLevel, 2);
-    EXPECT_EQ(levels.count(), 1);
+    release(100.9, 50.9);
+    EXPECT_EQ(polygons.targetLevel, 1);
+    EXPECT_EQ(levels.count(), 2);
 
     // One pixel in either direction makes it a drag that ends with the normal level.
     press(100, 50);
     move(100, 49);
     release(100, 49);
     EXPECT_EQ(polygons.targetLevel, 1);
-    EXPECT_EQ(levels.count(), 2);
+    EXPECT_EQ(levels.count(), 4);
+
+    // Shift pressed during a drag ends it in the object operation: the normal level comes back.
+    press(100, 50);
+    move(100, 45);
+    EXPECT_EQ(polygons.targetLevel, 2);
+    mouse.setMouseMode(MouseOperator::ObjectOperation);
+    release(100, 45);
+    EXPECT_EQ(polygons.targetLevel, 1);
+    mouse.setMouseMode(MouseOperator::CameraOperation);
+    const int afterShift = levels.count();
 
     // A click on a handle only drops the handle; a drag on it ends by dropping it too.
     manipulator.activeHandle = Manipulator::TranslateZ;
@@ -328,7 +339,7 @@ TEST_F(MouseOperatorTest, ReleaseIsAClickUnlessTheLastMoveWasAPixelAway)
     release(10, 10, Qt::MiddleButton);
     EXPECT_EQ(mouseoperation::flMouseDownPosition.x, 10.0);
     EXPECT_EQ(mouseoperation::flState, 0u);
-    EXPECT_EQ(levels.count(), 2);
+    EXPECT_EQ(levels.count(), afterShift);
 }
 
 TEST_F(MouseOperatorTest, LeftDragTurnsTheCameraAtTheRoughLevel)
