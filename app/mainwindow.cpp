@@ -13,6 +13,9 @@
 #include "measurecreationdialog.h"
 #include "measuremanager.h"
 #include "mouseoperator.h"
+#include "mousesettingdialog.h"
+#include "objectbrowsedialog.h"
+#include "objectpropertydialog.h"
 #include "pointcloud.h"
 #include "pointcloudeditdialog.h"
 #include "pointcloudmanager.h"
@@ -20,6 +23,7 @@
 #include "projectoperator.h"
 #include "referencepoint.h"
 #include "scene.h"
+#include "scenedialog.h"
 #include "scenestate.h"
 
 #include <QAction>
@@ -380,6 +384,44 @@ void MainWindow::print()
 void MainWindow::about()
 {
     QMessageBox::information(this, tr("Information()"), tr("Vistrel Ver0.1"), QMessageBox::Ok);
+}
+
+void MainWindow::showObjectBrowseDialog()
+{
+    if (!mObjectBrowseDialog) {
+        mObjectBrowseDialog = new ObjectBrowseDialog(this);
+        mObjectBrowseDialog->setModel(getScene());
+    }
+    mObjectBrowseDialog->activateWindow();
+    mObjectBrowseDialog->show();
+}
+
+void MainWindow::showObjectPropertyDialog()
+{
+    if (!mObjectPropertyDialog) {
+        mObjectPropertyDialog = new ObjectPropertyDialog(this);
+        mObjectPropertyDialog->setModel(getScene());
+    }
+    mObjectPropertyDialog->activateWindow();
+    mObjectPropertyDialog->show();
+}
+
+void MainWindow::showSceneDialog()
+{
+    if (!mSceneDialog)
+        mSceneDialog = new SceneDialog(this);
+    mSceneDialog->setModel(&getSceneState()->getRenderingTarget(), &getSceneState()->getBackground());
+    mSceneDialog->activateWindow();
+    mSceneDialog->show();
+}
+
+void MainWindow::showMouseSettingDialog()
+{
+    if (!mMouseSettingDialog)
+        mMouseSettingDialog = new MouseSettingDialog(this);
+    mMouseSettingDialog->setModel(getMouseOperator());
+    mMouseSettingDialog->activateWindow();
+    mMouseSettingDialog->show();
 }
 
 void MainWindow::showCameraPathDialog()

@@ -5,6 +5,10 @@
 
 class BestFitDialog;
 class CameraPathDialog;
+class MouseSettingDialog;
+class ObjectBrowseDialog;
+class ObjectPropertyDialog;
+class SceneDialog;
 class MeasureCreationDialog;
 class PointCloudEditDialog;
 class QAction;
@@ -34,6 +38,10 @@ public slots:
     void importPolygon();
     void print();
     void about();
+    void showObjectBrowseDialog();
+    void showObjectPropertyDialog();
+    void showSceneDialog();
+    void showMouseSettingDialog();
     void showCameraPathDialog();
     void showPointCloudEditDialog();
     void showBestFitDialog();
@@ -96,11 +104,11 @@ private:
     // Made on first use with the window as parent and kept; null until then.
     QWidget* mCameraDialog;
     CameraPathDialog* mCameraPathDialog;
-    QWidget* mObjectBrowseDialog;
-    QWidget* mObjectPropertyDialog;
+    ObjectBrowseDialog* mObjectBrowseDialog;
+    ObjectPropertyDialog* mObjectPropertyDialog;
     QWidget* mObjectTransformationDialog;
-    QWidget* mSceneDialog;
-    QWidget* mMouseSettingDialog;
+    SceneDialog* mSceneDialog;
+    MouseSettingDialog* mMouseSettingDialog;
     PointCloudEditDialog* mPointCloudEditDialog;
     BestFitDialog* mBestFitDialog;
     MeasureCreationDialog* mMeasureCreationDialog;

@@ -1,0 +1,136 @@
+#include "objectpropertydialog.h"
+
+#include "camerapathmanager.h"
+#include "clipbox.h"
+#include "commentmanager.h"
+#include "measuremanager.h"
+#include "pointcloudmanager.h"
+#include "polygonmanager.h"
+#include "scene.h"
+#include "ui_objectpropertydialog.h"
+
+#include <QLabel>
+#include <QLayoutItem>
+#include <QVBoxLayout>
+
+namespace
+{
+// The manager itself when selected, else its first selected child.
+Object3D* FL_chooseIn(Object3D* iManager)
+{
+    if (iManager->hasState(Object3D::Selected))
+        return iManager;
+    for (unsigned i = 0; i < iManager->getObjectSetSize(); ++i) {
+        Object3D* child = iManager->getObject(static_cast<int>(i));
+        if (child && child->hasState(Object3D::Selected))
+            return child;
+    }
+    return nullptr;
+}
+} // namespace
+
+ObjectPropertyDialog::ObjectPropertyDialog(QWidget* iParent) : QDialog(iParent), ui(new Ui_ObjectPropertyDialog)
+{
+    ui->setupUi(this);
+}
+
+ObjectPropertyDialog::~ObjectPropertyDialog()
+{
+    delete ui;
+}
+
+void ObjectPropertyDialog::setModel(Scene* iScene)
+{
+    if (isVisible())
+        disconnectObject();
+    scene = iScene;
+    if (isVisible() && scene) {
+        rebuildUI();
+        connectObject();
+    }
+}
+
+bool ObjectPropertyDialog::hasModel() const
+{
+    return scene != nullptr;
+}
+
+Object3D* ObjectPropertyDialog::getTarget() const
+{
+    return mTarget.data();
+}
+
+void ObjectPropertyDialog::setVisible(bool iVisible)
+{
+    if (iVisible) {
+        rebuildUI();
+        connectObject();
+    } else {
+        disconnectObject();
+    }
+    QDialog::setVisible(iVisible);
+}
+
+void ObjectPropertyDialog::connectObject()
+{
+    if (!scene)
+        return;
+    connect(scene.data(), SIGNAL(changedValue()), this, SLOT(rebuildUI()), Qt::UniqueConnection);
+    connect(scene.data(), SIGNAL(changedStructure()), this, SLOT(rebuildUI()), Qt::UniqueConnection);
+}
+
+void ObjectPropertyDialog::disconnectObject()
+{
+    if (!scene)
+        return;
+    disconnect(scene.data(), SIGNAL(changedValue()), this, SLOT(rebuildUI()));
+    disconnect(scene.data(), SIGNAL(changedStructure()), this, SLOT(rebuildUI()));
+}
+
+Object3D* ObjectPropertyDialog::chooseTarget() const
+{
+    Object3D* const owners[] = {scene->getPointCloudManager(), scene->getPolygonManager(),
+                                scene->getMeasureManager(), scene->getCommentManager(),
+                                scene->getCameraPathManager()};
+    for (Object3D* manager : owners)
+        if (Object3D* chosen = FL_chooseIn(manager))
+            return chosen;
+    ClipBox* clipBox = scene->getClipBox();
+    return clipBox->hasState(Object3D::Selected) ? clipBox : nullptr;
+}
+
+void ObjectPropertyDialog::rebuildUI()
+{
+    if (!scene)
+        return;
+    Object3D* chosen = chooseTarget();
+    // The shown panel's object was deleted: its panel goes whatever comes next.
+    const bool targetGone = mShowsPanel && mTarget.isNull();
+    // Nothing chosen yet and nothing to choose: the dialog stays empty.
+    if (!targetGone && chosen == mTarget.data() && (mHasChosen || chosen == nullptr))
+        return;
+    mTarget = chosen;
+    mHasChosen = true;
+    QWidget* content = chosen ? chosen->createUI() : nullptr;
+    mShowsPanel = content != nullptr;
+    if (!content)
+        content = new QLabel(QStringLiteral("Non-Support Object Type..."));
+    setWidget(content);
+}
+
+void ObjectPropertyDialog::setWidget(QWidget* iWidget)
+{
+    if (QLayout* old = layout()) {
+        while (QLayoutItem* item = old->takeAt(0)) {
+            if (QWidget* widget = item->widget()) {
+                widget->hide();
+                widget->deleteLater();
+            }
+            delete item;
+        }
+        delete old;
+    }
+    QVBoxLayout* content = new QVBoxLayout(this);
+    if (iWidget)
+        content->addWidget(iWidget);
+}
