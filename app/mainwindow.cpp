@@ -4,6 +4,7 @@
 
 #include "bestfitdialog.h"
 #include "camera.h"
+#include "cameradialog.h"
 #include "camerapathdialog.h"
 #include "camerapathmanager.h"
 #include "clipbox.h"
@@ -422,6 +423,16 @@ void MainWindow::showMouseSettingDialog()
     mMouseSettingDialog->setModel(getMouseOperator());
     mMouseSettingDialog->activateWindow();
     mMouseSettingDialog->show();
+}
+
+void MainWindow::showCameraWorkDialog()
+{
+    if (!mCameraDialog)
+        mCameraDialog = new CameraDialog(this);
+    mCameraDialog->setTarget(&getSceneState()->getCamera());
+    mCameraDialog->setScene(getScene());
+    mCameraDialog->show();
+    mCameraDialog->activateWindow();
 }
 
 void MainWindow::showCameraPathDialog()

@@ -4,6 +4,7 @@
 #include "viewwindow.h"
 
 class BestFitDialog;
+class CameraDialog;
 class CameraPathDialog;
 class MouseSettingDialog;
 class ObjectBrowseDialog;
@@ -42,6 +43,7 @@ public slots:
     void showObjectPropertyDialog();
     void showSceneDialog();
     void showMouseSettingDialog();
+    void showCameraWorkDialog();
     void showCameraPathDialog();
     void showPointCloudEditDialog();
     void showBestFitDialog();
@@ -102,7 +104,7 @@ private:
     QToolBar* cameraToolBar;
 
     // Made on first use with the window as parent and kept; null until then.
-    QWidget* mCameraDialog;
+    CameraDialog* mCameraDialog;
     CameraPathDialog* mCameraPathDialog;
     ObjectBrowseDialog* mObjectBrowseDialog;
     ObjectPropertyDialog* mObjectPropertyDialog;
