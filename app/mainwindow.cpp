@@ -17,6 +17,7 @@
 #include "mousesettingdialog.h"
 #include "objectbrowsedialog.h"
 #include "objectpropertydialog.h"
+#include "objecttransformationdialog.h"
 #include "pointcloud.h"
 #include "pointcloudeditdialog.h"
 #include "pointcloudmanager.h"
@@ -499,15 +500,19 @@ void MainWindow::updateToolIcons()
         QIcon(flCommand == &flCommand_Comment ? ":/icons/tool_comment_ON.png" : ":/icons/tool_comment.png"));
 }
 
-// The transformation dialog comes with later work; its switch prepares the reference points and
-// leaves the current command as it is.
 void MainWindow::changeOperation_Transform()
 {
     if (flDialog)
         flDialog->hide();
-    flDialog = nullptr;
+    if (!mObjectTransformationDialog) {
+        mObjectTransformationDialog = new ObjectTransformationDialog(this);
+        mObjectTransformationDialog->setModel(getScene());
+    }
     getReferencePointManager()->pointLimit = 1;
     getReferencePointManager()->deleteReferencePointALL();
+    mObjectTransformationDialog->activateWindow();
+    mObjectTransformationDialog->show();
+    flDialog = mObjectTransformationDialog;
 }
 
 void MainWindow::changeOperation_Measure()

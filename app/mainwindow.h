@@ -9,6 +9,7 @@ class CameraPathDialog;
 class MouseSettingDialog;
 class ObjectBrowseDialog;
 class ObjectPropertyDialog;
+class ObjectTransformationDialog;
 class SceneDialog;
 class MeasureCreationDialog;
 class PointCloudEditDialog;
@@ -108,7 +109,7 @@ private:
     CameraPathDialog* mCameraPathDialog;
     ObjectBrowseDialog* mObjectBrowseDialog;
     ObjectPropertyDialog* mObjectPropertyDialog;
-    QWidget* mObjectTransformationDialog;
+    ObjectTransformationDialog* mObjectTransformationDialog;
     SceneDialog* mSceneDialog;
     MouseSettingDialog* mMouseSettingDialog;
     PointCloudEditDialog* mPointCloudEditDialog;

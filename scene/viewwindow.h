@@ -33,8 +33,8 @@ public slots:
     void changeToWalkThroughMode();
     // "IX: %1, IY: %2": the event's position in the view, y counted from the bottom edge.
     void showMousePosition(QMouseEvent* iEvent);
-    // The browser, property, scene rendering, mouse and camera setting dialogs come with later
-    // work; until then their entries show nothing.
+    // The browser, property, scene rendering, mouse and camera setting dialogs: a window that
+    // has them declares slots of the same names, which its menu entries reach; these show nothing.
     void showObjectBrowseDialog();
     void showObjectPropertyDialog();
     void showSceneDialog();

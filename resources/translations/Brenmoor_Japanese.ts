@@ -103,6 +103,153 @@
     </message>
 </context>
 <context>
+    <name>CameraDialog</name>
+    <message>
+        <source>Camera</source>
+        <translation>カメラ</translation>
+    </message>
+    <message>
+        <source>Property</source>
+        <translation>プロパティ</translation>
+    </message>
+    <message>
+        <source>Projection:</source>
+        <translation>投影:</translation>
+    </message>
+    <message>
+        <source>Far</source>
+        <translation>遠</translation>
+    </message>
+    <message>
+        <source>Near</source>
+        <translation>近</translation>
+    </message>
+    <message>
+        <source>Degree</source>
+        <translation>角度</translation>
+    </message>
+    <message>
+        <source>ViewPoint:</source>
+        <translation>視点:</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Z</source>
+        <translation>Z</translation>
+    </message>
+    <message>
+        <source>RegardPoint:</source>
+        <translation>注視点:</translation>
+    </message>
+    <message>
+        <source>Upward:</source>
+        <translation>上方向:</translation>
+    </message>
+    <message>
+        <source>Work</source>
+        <translation>操作</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>モード:</translation>
+    </message>
+    <message>
+        <source>Translation:</source>
+        <translation>移動:</translation>
+    </message>
+    <message>
+        <source>distance</source>
+        <translation>距離</translation>
+    </message>
+    <message>
+        <source>↑</source>
+        <translation>↑</translation>
+    </message>
+    <message>
+        <source>+</source>
+        <translation>+</translation>
+    </message>
+    <message>
+        <source>←</source>
+        <translation>←</translation>
+    </message>
+    <message>
+        <source>↓</source>
+        <translation>↓</translation>
+    </message>
+    <message>
+        <source>→</source>
+        <translation>→</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>Rotation:</source>
+        <translation>回転:</translation>
+    </message>
+    <message>
+        <source>degree</source>
+        <translation>度</translation>
+    </message>
+    <message>
+        <source>Alignment</source>
+        <translation>整列</translation>
+    </message>
+    <message>
+        <source>+X</source>
+        <translation>+X</translation>
+    </message>
+    <message>
+        <source>+Y</source>
+        <translation>+Y</translation>
+    </message>
+    <message>
+        <source>+Z</source>
+        <translation>+Z</translation>
+    </message>
+    <message>
+        <source>-X</source>
+        <translation>-X</translation>
+    </message>
+    <message>
+        <source>-Y</source>
+        <translation>-Y</translation>
+    </message>
+    <message>
+        <source>-Z</source>
+        <translation>-Z</translation>
+    </message>
+    <message>
+        <source>Rightward:</source>
+        <translation>右方向:</translation>
+    </message>
+    <message>
+        <source>Check Before-After.</source>
+        <translation>前後を確認する。</translation>
+    </message>
+    <message>
+        <source>Frame</source>
+        <translation>フレーム</translation>
+    </message>
+    <message>
+        <source>Observation</source>
+        <translation>観察</translation>
+    </message>
+    <message>
+        <source>WalkThrough</source>
+        <translation>ウォークスルー</translation>
+    </message>
+</context>
+<context>
     <name>CameraPathDialog</name>
     <message>
         <source>Camera Path</source>
@@ -682,6 +829,126 @@
     </message>
 </context>
 <context>
+    <name>MouseSettingDialog</name>
+    <message>
+        <source>Mouse Setting</source>
+        <translation>マウス設定</translation>
+    </message>
+    <message>
+        <source>Translation:</source>
+        <translation>移動:</translation>
+    </message>
+    <message>
+        <source>Length/Pixel</source>
+        <translation>長さ/ピクセル</translation>
+    </message>
+    <message>
+        <source>Rotation:</source>
+        <translation>回転:</translation>
+    </message>
+    <message>
+        <source>Degree/Pixel</source>
+        <translation>度/ピクセル</translation>
+    </message>
+</context>
+<context>
+    <name>ObjectBrowseDialog</name>
+    <message>
+        <source>Object Browse</source>
+        <translation>オブジェクト一覧</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名前</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>種類</translation>
+    </message>
+    <message>
+        <source>Fit View</source>
+        <translation>ビューをフィット</translation>
+    </message>
+    <message>
+        <source>Fit View to selected objects.</source>
+        <translation>選択したオブジェクトにビューを合わせます。</translation>
+    </message>
+    <message>
+        <source>Delete Selected Objects</source>
+        <translation>選択オブジェクトを削除</translation>
+    </message>
+    <message>
+        <source>Delete selected objects.</source>
+        <translation>選択したオブジェクトを削除します。</translation>
+    </message>
+</context>
+<context>
+    <name>ObjectPropertyDialog</name>
+    <message>
+        <source>Object Property</source>
+        <translation>オブジェクトプロパティ</translation>
+    </message>
+</context>
+<context>
+    <name>ObjectTransformationDialog</name>
+    <message>
+        <source>Object Transformation</source>
+        <translation>オブジェクト変換</translation>
+    </message>
+    <message>
+        <source>Translation</source>
+        <translation>移動</translation>
+    </message>
+    <message>
+        <source>Distance</source>
+        <translation>距離</translation>
+    </message>
+    <message>
+        <source>+ X</source>
+        <translation>+ X</translation>
+    </message>
+    <message>
+        <source>+ Y</source>
+        <translation>+ Y</translation>
+    </message>
+    <message>
+        <source>+ Z</source>
+        <translation>+ Z</translation>
+    </message>
+    <message>
+        <source>- X</source>
+        <translation>- X</translation>
+    </message>
+    <message>
+        <source>- Y</source>
+        <translation>- Y</translation>
+    </message>
+    <message>
+        <source>- Z</source>
+        <translation>- Z</translation>
+    </message>
+    <message>
+        <source>Set to Origin</source>
+        <translation>原点に設定</translation>
+    </message>
+    <message>
+        <source>Set to Reference Point</source>
+        <translation>参照点に設定</translation>
+    </message>
+    <message>
+        <source>Rotation</source>
+        <translation>回転</translation>
+    </message>
+    <message>
+        <source>Degree</source>
+        <translation>角度</translation>
+    </message>
+    <message>
+        <source>Initialize Attitude</source>
+        <translation>姿勢を初期化</translation>
+    </message>
+</context>
+<context>
     <name>PointCloudEditDialog</name>
     <message>
         <source>PointCloud Edit</source>
@@ -1042,6 +1309,41 @@
     <message>
         <source>File Header Error.</source>
         <translation>ファイルヘッダーが不正です。</translation>
+    </message>
+</context>
+<context>
+    <name>SceneDialog</name>
+    <message>
+        <source>Scene</source>
+        <translation>シーン</translation>
+    </message>
+    <message>
+        <source>Rendering Target</source>
+        <translation>描画対象</translation>
+    </message>
+    <message>
+        <source>Rotation Center</source>
+        <translation>回転中心</translation>
+    </message>
+    <message>
+        <source>Origin</source>
+        <translation>原点</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>背景</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>モード:</translation>
+    </message>
+    <message>
+        <source>Color1:</source>
+        <translation>色1:</translation>
+    </message>
+    <message>
+        <source>Color2:</source>
+        <translation>色2:</translation>
     </message>
 </context>
 </TS>

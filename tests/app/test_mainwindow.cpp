@@ -580,3 +580,40 @@ TEST_F(MainWindowTest, MeasureDialogMakesMeasuresFromPointsPickedInTheView)
     box->disableState(Object3D::Visible);
     measures->clearObject();
 }
+
+TEST_F(MainWindowTest, EveryDialogEntryOpensItsDialogOnce)
+{
+    mWindow->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mWindow.get()));
+    const char* entries[] = {"Scene Structure...", "Object Property...", "Scene Rendering...",
+                             "Mouse Setting...", "Camera Setting...", "CameraPath...",
+                             "Edit PointCloud...", "Best Fit...", "Transform...", "Measure..."};
+    for (const char* entry : entries) {
+        SCOPED_TRACE(entry);
+        for (QDialog* dialog : mWindow->findChildren<QDialog*>())
+            dialog->hide();
+        QAction* action = findAction(mWindow.get(), entry);
+        ASSERT_TRUE(action);
+        const int before = mWindow->findChildren<QDialog*>().size();
+        action->trigger();
+        action->trigger();
+        int shown = 0;
+        for (QDialog* dialog : mWindow->findChildren<QDialog*>())
+            shown += dialog->isVisible() ? 1 : 0;
+        EXPECT_EQ(shown, 1);
+        EXPECT_LE(mWindow->findChildren<QDialog*>().size(), before + 1);
+    }
+    // The transformation dialog takes one reference point; the next tool hides it.
+    EXPECT_EQ(getReferencePointManager()->pointLimit, 3u);
+    findAction(mWindow.get(), "Transform...")->trigger();
+    EXPECT_EQ(getReferencePointManager()->pointLimit, 1u);
+    QDialog* transform = nullptr;
+    for (QDialog* dialog : mWindow->findChildren<QDialog*>())
+        if (dialog->isVisible())
+            transform = dialog;
+    ASSERT_TRUE(transform);
+    findAction(mWindow.get(), "NULL")->trigger();
+    EXPECT_FALSE(transform->isVisible());
+    for (QDialog* dialog : mWindow->findChildren<QDialog*>())
+        dialog->hide();
+}
