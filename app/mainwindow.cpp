@@ -4,7 +4,6 @@
 
 #include "bestfitdialog.h"
 #include "camera.h"
-#include "cameradialog.h"
 #include "camerapathdialog.h"
 #include "camerapathmanager.h"
 #include "clipbox.h"
@@ -14,9 +13,6 @@
 #include "measurecreationdialog.h"
 #include "measuremanager.h"
 #include "mouseoperator.h"
-#include "mousesettingdialog.h"
-#include "objectbrowsedialog.h"
-#include "objectpropertydialog.h"
 #include "objecttransformationdialog.h"
 #include "pointcloud.h"
 #include "pointcloudeditdialog.h"
@@ -25,8 +21,8 @@
 #include "projectoperator.h"
 #include "referencepoint.h"
 #include "scene.h"
-#include "scenedialog.h"
 #include "scenestate.h"
+#include "viewdialogs.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -160,22 +156,19 @@ void FL_switchCommand(Command* iCommand)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : ViewWindow(parent), ui(new Ui_MainWindow)
+MainWindow::MainWindow(QWidget* parent)
+    : ViewWindow(parent), ui(new Ui_MainWindow), mViewDialogs(this, getMouseOperator())
 {
     ui->setupUi(this);
+    setDialogs(&mViewDialogs);
     createActions();
     createMenus();
     createToolBars();
     updateTitle();
     updateActionFile();
 
-    mCameraDialog = nullptr;
     mCameraPathDialog = nullptr;
-    mObjectBrowseDialog = nullptr;
-    mObjectPropertyDialog = nullptr;
     mObjectTransformationDialog = nullptr;
-    mSceneDialog = nullptr;
-    mMouseSettingDialog = nullptr;
     mPointCloudEditDialog = nullptr;
     mBestFitDialog = nullptr;
     mMeasureCreationDialog = nullptr;
@@ -386,54 +379,6 @@ void MainWindow::print()
 void MainWindow::about()
 {
     QMessageBox::information(this, tr("Information()"), tr("Vistrel Ver0.1"), QMessageBox::Ok);
-}
-
-void MainWindow::showObjectBrowseDialog()
-{
-    if (!mObjectBrowseDialog) {
-        mObjectBrowseDialog = new ObjectBrowseDialog(this);
-        mObjectBrowseDialog->setModel(getScene());
-    }
-    mObjectBrowseDialog->activateWindow();
-    mObjectBrowseDialog->show();
-}
-
-void MainWindow::showObjectPropertyDialog()
-{
-    if (!mObjectPropertyDialog) {
-        mObjectPropertyDialog = new ObjectPropertyDialog(this);
-        mObjectPropertyDialog->setModel(getScene());
-    }
-    mObjectPropertyDialog->activateWindow();
-    mObjectPropertyDialog->show();
-}
-
-void MainWindow::showSceneDialog()
-{
-    if (!mSceneDialog)
-        mSceneDialog = new SceneDialog(this);
-    mSceneDialog->setModel(&getSceneState()->getRenderingTarget(), &getSceneState()->getBackground());
-    mSceneDialog->activateWindow();
-    mSceneDialog->show();
-}
-
-void MainWindow::showMouseSettingDialog()
-{
-    if (!mMouseSettingDialog)
-        mMouseSettingDialog = new MouseSettingDialog(this);
-    mMouseSettingDialog->setModel(getMouseOperator());
-    mMouseSettingDialog->activateWindow();
-    mMouseSettingDialog->show();
-}
-
-void MainWindow::showCameraWorkDialog()
-{
-    if (!mCameraDialog)
-        mCameraDialog = new CameraDialog(this);
-    mCameraDialog->setTarget(&getSceneState()->getCamera());
-    mCameraDialog->setScene(getScene());
-    mCameraDialog->show();
-    mCameraDialog->activateWindow();
 }
 
 void MainWindow::showCameraPathDialog()

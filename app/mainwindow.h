@@ -1,16 +1,12 @@
 #ifndef APP_MAINWINDOW_H
 #define APP_MAINWINDOW_H
 
+#include "viewdialogs.h"
 #include "viewwindow.h"
 
 class BestFitDialog;
-class CameraDialog;
 class CameraPathDialog;
-class MouseSettingDialog;
-class ObjectBrowseDialog;
-class ObjectPropertyDialog;
 class ObjectTransformationDialog;
-class SceneDialog;
 class MeasureCreationDialog;
 class PointCloudEditDialog;
 class QAction;
@@ -40,11 +36,6 @@ public slots:
     void importPolygon();
     void print();
     void about();
-    void showObjectBrowseDialog();
-    void showObjectPropertyDialog();
-    void showSceneDialog();
-    void showMouseSettingDialog();
-    void showCameraWorkDialog();
     void showCameraPathDialog();
     void showPointCloudEditDialog();
     void showBestFitDialog();
@@ -78,6 +69,7 @@ private:
     void createToolBars();
 
     Ui_MainWindow* ui;
+    ViewDialogs mViewDialogs;
 
     QMenu* fileMenu;
     QAction* newProjectAct;
@@ -105,13 +97,8 @@ private:
     QToolBar* cameraToolBar;
 
     // Made on first use with the window as parent and kept; null until then.
-    CameraDialog* mCameraDialog;
     CameraPathDialog* mCameraPathDialog;
-    ObjectBrowseDialog* mObjectBrowseDialog;
-    ObjectPropertyDialog* mObjectPropertyDialog;
     ObjectTransformationDialog* mObjectTransformationDialog;
-    SceneDialog* mSceneDialog;
-    MouseSettingDialog* mMouseSettingDialog;
     PointCloudEditDialog* mPointCloudEditDialog;
     BestFitDialog* mBestFitDialog;
     MeasureCreationDialog* mMeasureCreationDialog;

@@ -1,10 +1,12 @@
 #include "objectbrowsedialog.h"
 
+#include "pointcloudmanager.h"
+#ifndef BRENMOOR
 #include "camerapathmanager.h"
 #include "clipbox.h"
 #include "commentmanager.h"
 #include "measuremanager.h"
-#include "pointcloudmanager.h"
+#endif
 #include "scene.h"
 #include "ui_objectbrowsedialog.h"
 
@@ -17,7 +19,12 @@
 namespace
 {
 
+#ifdef BRENMOOR
+// The editor's scene holds point clouds only.
+constexpr int FL_MANAGER_NUMBER = 1;
+#else
 constexpr int FL_MANAGER_NUMBER = 4;
+#endif
 
 std::string FL_getObjectManagerType(int iIndex)
 {
@@ -45,9 +52,11 @@ Object3D* FL_getManager(Scene* iScene, int iIndex)
 {
     switch (iIndex) {
     case 0: return iScene->getPointCloudManager();
+#ifndef BRENMOOR
     case 1: return iScene->getMeasureManager();
     case 2: return iScene->getCommentManager();
     case 3: return iScene->getCameraPathManager();
+#endif
     default: return nullptr;
     }
 }
@@ -159,6 +168,11 @@ void ObjectBrowseDialog::connectObject()
     connect(scene.data(), SIGNAL(changedValue()), this, SLOT(enableFlag_UpdateObjectTree()), Qt::UniqueConnection);
     connect(scene.data(), SIGNAL(changedStructure()), this, SLOT(enableFlag_RebuildObjectTree()),
             Qt::UniqueConnection);
+#ifdef BRENMOOR
+    // The editor's scene does not relay its clouds' changes: names and selection.
+    connect(scene->getPointCloudManager(), SIGNAL(changedValue()), this, SLOT(enableFlag_UpdateObjectTree()),
+            Qt::UniqueConnection);
+#endif
 }
 
 void ObjectBrowseDialog::disconnectObject()
@@ -167,6 +181,9 @@ void ObjectBrowseDialog::disconnectObject()
         return;
     disconnect(scene.data(), SIGNAL(changedValue()), this, SLOT(enableFlag_UpdateObjectTree()));
     disconnect(scene.data(), SIGNAL(changedStructure()), this, SLOT(enableFlag_RebuildObjectTree()));
+#ifdef BRENMOOR
+    disconnect(scene->getPointCloudManager(), SIGNAL(changedValue()), this, SLOT(enableFlag_UpdateObjectTree()));
+#endif
 }
 
 void ObjectBrowseDialog::rebuildObjectTree()
@@ -182,9 +199,11 @@ void ObjectBrowseDialog::rebuildObjectTree()
             row->setText(0, FL_fromUtf8(FL_getObjectManagerType(i)));
             row->setText(1, FL_fromUtf8(FL_getObjectManagerType(i)));
         }
+#ifndef BRENMOOR
         QTreeWidgetItem* clipBox = new QTreeWidgetItem(tree);
         clipBox->setText(0, QStringLiteral("ClipBox"));
         clipBox->setText(1, QStringLiteral("ClipBox"));
+#endif
     }
     for (int i = 0; i < FL_MANAGER_NUMBER; ++i) {
         QTreeWidgetItem* top = tree->topLevelItem(i);
@@ -233,6 +252,7 @@ void ObjectBrowseDialog::clearObjectSelectionALL()
         return;
     scene->getPointCloudManager()->disableState(Object3D::Selected);
     scene->getPointCloudManager()->setSelectedALL(false);
+#ifndef BRENMOOR
     scene->getMeasureManager()->disableState(Object3D::Selected);
     scene->getMeasureManager()->setSelectedALL(false);
     scene->getCommentManager()->disableState(Object3D::Selected);
@@ -240,6 +260,7 @@ void ObjectBrowseDialog::clearObjectSelectionALL()
     scene->getCameraPathManager()->disableState(Object3D::Selected);
     scene->getCameraPathManager()->setSelectedALL(false);
     scene->getClipBox()->disableState(Object3D::Selected);
+#endif
 }
 
 Object3D* ObjectBrowseDialog::getObject(QTreeWidgetItem* iItem)
@@ -256,6 +277,7 @@ Object3D* ObjectBrowseDialog::getObject(QTreeWidgetItem* iItem)
         return scene->getPointCloudManager();
     if (type == "PointCloud")
         return scene->getPointCloudManager()->getObject(index);
+#ifndef BRENMOOR
     if (type == "MeasureManager")
         return scene->getMeasureManager();
     if (type == "Measure")
@@ -270,6 +292,7 @@ Object3D* ObjectBrowseDialog::getObject(QTreeWidgetItem* iItem)
         return scene->getCameraPathManager()->getObject(index);
     if (type == "ClipBox")
         return scene->getClipBox();
+#endif
     return nullptr;
 }
 

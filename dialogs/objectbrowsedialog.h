@@ -17,7 +17,8 @@ class Ui_ObjectBrowseDialog;
 // "Object Browse": the scene's point clouds, measures, comments and camera paths under one row
 // per manager, and the clip box. Selecting rows selects the objects, and the rows follow the
 // objects' selection. The scene's signals only raise a flag that a 33 ms timer applies while
-// the dialog is visible. Its context menu fits the view to the selection or deletes it.
+// the dialog is visible. Its context menu fits the view to the selection or deletes it. The
+// editor's browser (BRENMOOR) lists the point clouds only.
 class ObjectBrowseDialog : public QDialog
 {
     Q_OBJECT

@@ -1,11 +1,13 @@
 #include "objectpropertydialog.h"
 
+#include "pointcloudmanager.h"
+#ifndef BRENMOOR
 #include "camerapathmanager.h"
 #include "clipbox.h"
 #include "commentmanager.h"
 #include "measuremanager.h"
-#include "pointcloudmanager.h"
 #include "polygonmanager.h"
+#endif
 #include "scene.h"
 #include "ui_objectpropertydialog.h"
 
@@ -77,6 +79,10 @@ void ObjectPropertyDialog::connectObject()
         return;
     connect(scene.data(), SIGNAL(changedValue()), this, SLOT(rebuildUI()), Qt::UniqueConnection);
     connect(scene.data(), SIGNAL(changedStructure()), this, SLOT(rebuildUI()), Qt::UniqueConnection);
+#ifdef BRENMOOR
+    // The editor's scene does not relay its clouds' changes, the selection among them.
+    connect(scene->getPointCloudManager(), SIGNAL(changedValue()), this, SLOT(rebuildUI()), Qt::UniqueConnection);
+#endif
 }
 
 void ObjectPropertyDialog::disconnectObject()
@@ -85,10 +91,17 @@ void ObjectPropertyDialog::disconnectObject()
         return;
     disconnect(scene.data(), SIGNAL(changedValue()), this, SLOT(rebuildUI()));
     disconnect(scene.data(), SIGNAL(changedStructure()), this, SLOT(rebuildUI()));
+#ifdef BRENMOOR
+    disconnect(scene->getPointCloudManager(), SIGNAL(changedValue()), this, SLOT(rebuildUI()));
+#endif
 }
 
 Object3D* ObjectPropertyDialog::chooseTarget() const
 {
+#ifdef BRENMOOR
+    // The editor's scene holds point clouds only.
+    return FL_chooseIn(scene->getPointCloudManager());
+#else
     Object3D* const owners[] = {scene->getPointCloudManager(), scene->getPolygonManager(),
                                 scene->getMeasureManager(), scene->getCommentManager(),
                                 scene->getCameraPathManager()};
@@ -97,6 +110,7 @@ Object3D* ObjectPropertyDialog::chooseTarget() const
             return chosen;
     ClipBox* clipBox = scene->getClipBox();
     return clipBox->hasState(Object3D::Selected) ? clipBox : nullptr;
+#endif
 }
 
 void ObjectPropertyDialog::rebuildUI()
@@ -131,6 +145,10 @@ void ObjectPropertyDialog::setWidget(QWidget* iWidget)
         delete old;
     }
     QVBoxLayout* content = new QVBoxLayout(this);
-    if (iWidget)
+    if (iWidget) {
         content->addWidget(iWidget);
+        // Shown at once, not at the layout's next pass: the panel follows its object from now on.
+        if (isVisible())
+            iWidget->show();
+    }
 }

@@ -11,7 +11,7 @@ class Ui_ObjectPropertyDialog;
 // "Object Property": hosts the panel of the first selected object, chosen by a fixed order over
 // the managers and their children, then the clip box; "Non-Support Object Type..." when none
 // is selected. While visible it follows every change of the scene and replaces the panel only
-// when the chosen object changes.
+// when the chosen object changes. The editor's (BRENMOOR) chooses among the point clouds only.
 class ObjectPropertyDialog : public QDialog
 {
     Q_OBJECT

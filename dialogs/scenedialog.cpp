@@ -5,6 +5,9 @@
 #include "renderingtarget.h"
 #include "ui_scenedialog.h"
 
+#include <QCheckBox>
+#include <QLayout>
+
 SceneDialog::SceneDialog(QWidget* iParent) : QDialog(iParent), ui(new Ui_SceneDialog)
 {
     ui->setupUi(this);
@@ -21,6 +24,13 @@ void SceneDialog::initRenderingTarget()
 {
     connect(ui->checkBoxRotationCenter, SIGNAL(clicked(bool)), this, SLOT(setVisibleRotationCenter(bool)));
     connect(ui->checkBoxOrigin, SIGNAL(clicked(bool)), this, SLOT(setVisibleOrigin(bool)));
+#ifdef BRENMOOR
+    checkBoxPointCloud = new QCheckBox(tr("Point Cloud"), ui->groupBoxRenderingTarget);
+    checkBoxPointCloud->setObjectName(QStringLiteral("checkBoxPointCloud"));
+    ui->groupBoxRenderingTarget->layout()->addWidget(checkBoxPointCloud);
+    connect(checkBoxPointCloud, SIGNAL(clicked(bool)), this, SLOT(setVisiblePointCloud(bool)));
+    resize(215, 279);
+#endif
 }
 
 void SceneDialog::initBackground()
@@ -103,6 +113,9 @@ void SceneDialog::updateRenderingTarget()
         return;
     ui->checkBoxRotationCenter->setChecked(renderingTarget->objectData.drawRotationCenterPoint);
     ui->checkBoxOrigin->setChecked(renderingTarget->objectData.drawOriginAxis);
+#ifdef BRENMOOR
+    checkBoxPointCloud->setChecked(renderingTarget->objectData.drawPointCloud);
+#endif
 }
 
 void SceneDialog::setVisibleRotationCenter(bool iVisible)
@@ -122,6 +135,17 @@ void SceneDialog::setVisibleOrigin(bool iVisible)
     data.drawOriginAxis = iVisible;
     renderingTarget->setObjectData(data);
 }
+
+#ifdef BRENMOOR
+void SceneDialog::setVisiblePointCloud(bool iVisible)
+{
+    if (!hasModel())
+        return;
+    RenderingTarget::ObjectData data = renderingTarget->objectData;
+    data.drawPointCloud = iVisible;
+    renderingTarget->setObjectData(data);
+}
+#endif
 
 void SceneDialog::updateBackground()
 {

@@ -5,12 +5,13 @@
 #include <QPointer>
 
 class Background;
+class QCheckBox;
 class RenderingTarget;
 class Ui_SceneDialog;
 
-// "Scene": the drawing of the rotation centre and the origin axes, and the background's mode
-// and two colours. Only the user's actions reach the models; while visible the dialog follows
-// both models.
+// "Scene": the drawing of the rotation centre and the origin axes (in the editor, BRENMOOR, also
+// of the point cloud), and the background's mode and two colours. Only the user's actions reach
+// the models; while visible the dialog follows both models.
 class SceneDialog : public QDialog
 {
     Q_OBJECT
@@ -31,6 +32,9 @@ private slots:
     void updateRenderingTarget();
     void setVisibleRotationCenter(bool iVisible);
     void setVisibleOrigin(bool iVisible);
+#ifdef BRENMOOR
+    void setVisiblePointCloud(bool iVisible);
+#endif
     void updateBackground();
     void setBackgroundMode(QString iMode);
     void changeBackgroundColor1();
@@ -45,6 +49,9 @@ private:
     void disconnectBackground();
 
     Ui_SceneDialog* ui;
+#ifdef BRENMOOR
+    QCheckBox* checkBoxPointCloud = nullptr;
+#endif
     QPointer<RenderingTarget> renderingTarget;
     QPointer<Background> background;
 };

@@ -59,9 +59,11 @@ std::string FL_toUtf8(const QString& iText)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : ViewWindow(parent), ui(new Ui_MainWindow)
+MainWindow::MainWindow(QWidget* parent)
+    : ViewWindow(parent), ui(new Ui_MainWindow), mViewDialogs(this, FL_getMouseOperator())
 {
     ui->setupUi(this);
+    setDialogs(&mViewDialogs);
 
     openAct = makeAction(tr("Open PointCloud File..."), tr("Open an existing file"), SLOT(open()), QKeySequence::Open);
     saveAct = makeAction(tr("Save PointCloud File..."), tr("Save the document to disk"),

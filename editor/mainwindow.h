@@ -1,6 +1,7 @@
 #ifndef EDITOR_MAINWINDOW_H
 #define EDITOR_MAINWINDOW_H
 
+#include "viewdialogs.h"
 #include "viewwindow.h"
 
 #include <QAction>
@@ -46,6 +47,7 @@ private:
     void repaintView();
 
     Ui_MainWindow* ui;
+    ViewDialogs mViewDialogs;
 
     QMenu* fileMenu;
     QAction* openAct;

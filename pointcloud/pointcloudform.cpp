@@ -13,7 +13,18 @@
 PointCloudForm::PointCloudForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_PointCloudForm)
 {
     ui->setupUi(this);
+#ifdef BRENMOOR
+    // The editor's clouds have no colour of their own: the form has no colour row.
+    delete ui->pushButtonColor;
+    delete ui->label_5;
+    delete ui->horizontalLayout_6;
+    ui->pushButtonColor = nullptr;
+    ui->label_5 = nullptr;
+    ui->horizontalLayout_6 = nullptr;
+    resize(411, 443);
+#else
     ui->pushButtonColor->setAutoFillBackground(true);
+#endif
     initUI();
 }
 
@@ -31,7 +42,9 @@ void PointCloudForm::connectUI()
 {
     connect(ui->toolButtonRename, SIGNAL(clicked()), this, SLOT(renameShot()), Qt::UniqueConnection);
     connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()), Qt::UniqueConnection);
+#ifndef BRENMOOR
     connect(ui->pushButtonColor, SIGNAL(clicked()), this, SLOT(setColor()), Qt::UniqueConnection);
+#endif
     connect(ui->doubleSpinBoxPositionX, SIGNAL(valueChanged(double)), this, SLOT(setPositionX(double)),
             Qt::UniqueConnection);
     connect(ui->doubleSpinBoxPositionY, SIGNAL(valueChanged(double)), this, SLOT(setPositionY(double)),
@@ -88,7 +101,9 @@ void PointCloudForm::enabledUI(bool iEnabled)
 {
     ui->toolButtonRename->setEnabled(iEnabled);
     ui->checkBoxVisible->setEnabled(iEnabled);
+#ifndef BRENMOOR
     ui->pushButtonColor->setEnabled(iEnabled);
+#endif
     ui->doubleSpinBoxPositionX->setEnabled(iEnabled);
     ui->doubleSpinBoxPositionY->setEnabled(iEnabled);
     ui->doubleSpinBoxPositionZ->setEnabled(iEnabled);
@@ -112,7 +127,9 @@ void PointCloudForm::updateUI()
     const PointCloudInterface* body = target->getPointCloud();
     ui->lineEditPointNumber->setText(QString::number(body ? body->getPointNumber() : 0));
     ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+#ifndef BRENMOOR
     setButtonColor(ui->pushButtonColor, target->getColor());
+#endif
 
     Vector3T<double> position;
     target->getPosition(&position);
@@ -140,6 +157,7 @@ void PointCloudForm::changeVisibility()
         target->disableState(Object3D::Visible);
 }
 
+#ifndef BRENMOOR
 void PointCloudForm::setColor()
 {
     if (!target)
@@ -149,6 +167,7 @@ void PointCloudForm::setColor()
     if (accepted && target)
         target->setColor(convert(color));
 }
+#endif
 
 void PointCloudForm::setPositionX(double iX)
 {

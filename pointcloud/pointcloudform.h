@@ -9,7 +9,8 @@ class QStandardItemModel;
 class Ui_PointCloudForm;
 
 // Property panel of one shot: name, visibility, colour, position, the read-only attitude, the
-// data file and the point number. Follows the shot only while visible.
+// data file and the point number. Follows the shot only while visible. The editor's form
+// (BRENMOOR) has no colour row.
 class PointCloudForm : public QWidget
 {
     Q_OBJECT
@@ -27,7 +28,9 @@ public slots:
     void updateUI();
     void renameShot();
     void changeVisibility();
+#ifndef BRENMOOR
     void setColor();
+#endif
     void setPositionX(double iX);
     void setPositionY(double iY);
     void setPositionZ(double iZ);

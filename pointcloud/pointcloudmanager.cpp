@@ -3,9 +3,7 @@
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
 #include "pointcloudmanagerdraw.h"
-#ifndef BRENMOOR
 #include "pointcloudmanagerform.h"
-#endif
 
 #include <QCoreApplication>
 #include <QFile>
@@ -154,14 +152,12 @@ void drawShotFlat(const PointCloud& iShot, int iLevel, int iPointSize, Color iCo
 
 } // namespace pointclouddraw
 
-#ifndef BRENMOOR
 QWidget* PointCloudManager::createUI()
 {
     PointCloudManagerForm* form = new PointCloudManagerForm;
     form->setTarget(this);
     return form;
 }
-#endif
 
 bool PointCloudManager::isErasable() const
 {

@@ -6,6 +6,8 @@
 #include "pointcloudparameter.h"
 #include "ui_pointcloudmanagerform.h"
 
+#include <QBoxLayout>
+
 PointCloudManagerForm::PointCloudManagerForm(QWidget* iParent) : QWidget(iParent), ui(new Ui_PointCloudManagerForm)
 {
     ui->setupUi(this);
@@ -28,7 +30,13 @@ void PointCloudManagerForm::initUI()
     ui->comboBoxPointContourColorMode->addItem(tr("Coordinate Contour (Global X)"));
     ui->comboBoxPointContourColorMode->addItem(tr("Coordinate Contour (Global Y)"));
     ui->comboBoxPointContourColorMode->addItem(tr("Coordinate Contour (Global Z)"));
+#ifdef BRENMOOR
+    // The editor's check box switches the point drawing, in the "Point" group.
+    ui->checkBoxVisible->setObjectName(QStringLiteral("checkBoxPointVisible"));
+    static_cast<QBoxLayout*>(ui->groupBox->layout())->insertWidget(0, ui->checkBoxVisible);
+#else
     ui->comboBoxPointContourColorMode->addItem(tr("Shot Color"));
+#endif
     ui->pushButtonPointContourColorMax->setAutoFillBackground(true);
     ui->pushButtonPointContourColorMin->setAutoFillBackground(true);
     adjustSize();
@@ -77,7 +85,11 @@ void PointCloudManagerForm::disconnectTarget()
 
 void PointCloudManagerForm::connectUI()
 {
+#ifdef BRENMOOR
+    connect(ui->checkBoxVisible, SIGNAL(clicked(bool)), this, SLOT(setPointVisible(bool)), Qt::UniqueConnection);
+#else
     connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changedVisibility()), Qt::UniqueConnection);
+#endif
     connect(ui->spinBoxPointSize, SIGNAL(valueChanged(int)), this, SLOT(setPointSize(int)), Qt::UniqueConnection);
     connect(ui->comboBoxPointContourColorMode, SIGNAL(currentIndexChanged(int)), this,
             SLOT(setPointContourColorMode()), Qt::UniqueConnection);
@@ -93,7 +105,11 @@ void PointCloudManagerForm::connectUI()
 
 void PointCloudManagerForm::disconnectUI()
 {
+#ifdef BRENMOOR
+    disconnect(ui->checkBoxVisible, SIGNAL(clicked(bool)), this, SLOT(setPointVisible(bool)));
+#else
     disconnect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changedVisibility()));
+#endif
     disconnect(ui->spinBoxPointSize, SIGNAL(valueChanged(int)), this, SLOT(setPointSize(int)));
     disconnect(ui->comboBoxPointContourColorMode, SIGNAL(currentIndexChanged(int)), this,
                SLOT(setPointContourColorMode()));
@@ -130,7 +146,11 @@ void PointCloudManagerForm::updateUI()
     const PointCloudParameter* parameter = target->getPointCloudParameter();
     ui->lineEditShotNumber->setText(QString::number(target->getObjectSetSize()));
     ui->lineEditPointNumber->setText(QString::number(static_cast<qlonglong>(target->getPointNumber())));
+#ifdef BRENMOOR
+    ui->checkBoxVisible->setChecked(parameter->pointVisible);
+#else
     ui->checkBoxVisible->setChecked(target->hasState(Object3D::Visible));
+#endif
     if (ui->spinBoxPointSize->value() != parameter->pointSize)
         ui->spinBoxPointSize->setValue(parameter->pointSize);
     // A mode that the list does not offer (from a settings file) leaves no entry chosen.
@@ -143,6 +163,7 @@ void PointCloudManagerForm::updateUI()
     connectUI();
 }
 
+#ifndef BRENMOOR
 void PointCloudManagerForm::changedVisibility()
 {
     if (!target)
@@ -152,6 +173,7 @@ void PointCloudManagerForm::changedVisibility()
     else
         target->disableState(Object3D::Visible);
 }
+#endif
 
 void PointCloudManagerForm::setPointVisible(bool iVisible)
 {

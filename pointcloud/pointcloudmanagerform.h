@@ -9,7 +9,8 @@ class Ui_PointCloudManagerForm;
 
 // Property panel of the point cloud manager: shot and point numbers, the manager's visibility
 // and the point render settings (size, contour mode, range and colours). Follows the manager
-// only while visible.
+// only while visible. In the editor (BRENMOOR) the check box, named checkBoxPointVisible and
+// placed in the "Point" group, switches the point drawing, and there is no "Shot Color" mode.
 class PointCloudManagerForm : public QWidget
 {
     Q_OBJECT
@@ -25,7 +26,9 @@ public slots:
     // Showing refreshes the widgets and follows the manager's changes; hiding stops following.
     void setVisible(bool iVisible) override;
     void updateUI();
+#ifndef BRENMOOR
     void changedVisibility();
+#endif
     void setPointVisible(bool iVisible);
     void setPointSize(int iSize);
     void setPointContourColorMode();

@@ -96,8 +96,37 @@ void ViewWindow::showMousePosition(QMouseEvent* iEvent)
     statusBar()->showMessage(QCoreApplication::translate("MainWindow", "IX: %1, IY: %2").arg(x).arg(y));
 }
 
-void ViewWindow::showObjectBrowseDialog() {}
-void ViewWindow::showObjectPropertyDialog() {}
-void ViewWindow::showSceneDialog() {}
-void ViewWindow::showMouseSettingDialog() {}
-void ViewWindow::showCameraWorkDialog() {}
+void ViewWindow::setDialogs(ViewWindowDialogs* iDialogs)
+{
+    mDialogs = iDialogs;
+}
+
+void ViewWindow::showObjectBrowseDialog()
+{
+    if (mDialogs)
+        mDialogs->showObjectBrowseDialog();
+}
+
+void ViewWindow::showObjectPropertyDialog()
+{
+    if (mDialogs)
+        mDialogs->showObjectPropertyDialog();
+}
+
+void ViewWindow::showSceneDialog()
+{
+    if (mDialogs)
+        mDialogs->showSceneDialog();
+}
+
+void ViewWindow::showMouseSettingDialog()
+{
+    if (mDialogs)
+        mDialogs->showMouseSettingDialog();
+}
+
+void ViewWindow::showCameraWorkDialog()
+{
+    if (mDialogs)
+        mDialogs->showCameraWorkDialog();
+}

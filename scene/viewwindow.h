@@ -16,6 +16,18 @@ class QMouseEvent;
 // application's lifetime; without the file the English texts stay.
 void installTranslation(const QString& iFileName);
 
+// The dialogs a window opens from its Browser and Scene menus.
+class ViewWindowDialogs
+{
+public:
+    virtual ~ViewWindowDialogs() = default;
+    virtual void showObjectBrowseDialog() = 0;
+    virtual void showObjectPropertyDialog() = 0;
+    virtual void showSceneDialog() = 0;
+    virtual void showMouseSettingDialog() = 0;
+    virtual void showCameraWorkDialog() = 0;
+};
+
 // What the main windows of both programs share: the camera work mode box that follows the
 // camera, the mode slots, and the mouse position in the status bar.
 class ViewWindow : public QMainWindow
@@ -33,8 +45,8 @@ public slots:
     void changeToWalkThroughMode();
     // "IX: %1, IY: %2": the event's position in the view, y counted from the bottom edge.
     void showMousePosition(QMouseEvent* iEvent);
-    // The browser, property, scene rendering, mouse and camera setting dialogs: a window that
-    // has them declares slots of the same names, which its menu entries reach; these show nothing.
+    // The browser, property, scene rendering, mouse and camera setting dialogs, through the
+    // window's dialogs; nothing without them.
     void showObjectBrowseDialog();
     void showObjectPropertyDialog();
     void showSceneDialog();
@@ -46,6 +58,8 @@ protected:
     // the focus, and follows the view's mouse moves and the camera's changes.
     void setView(QWidget* iView, Camera* iCamera);
     // An action of this window with its text, status tip and standard shortcut, triggering iSlot.
+    // Not owned; kept for the window's life.
+    void setDialogs(ViewWindowDialogs* iDialogs);
     QAction* makeAction(const QString& iText, const QString& iStatusTip, const char* iSlot,
                         QKeySequence::StandardKey iShortcut = QKeySequence::UnknownKey);
 
@@ -66,6 +80,7 @@ protected:
 
 private:
     QWidget* mView = nullptr;
+    ViewWindowDialogs* mDialogs = nullptr;
     Camera* mCamera = nullptr;
 };
 

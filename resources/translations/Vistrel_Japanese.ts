@@ -1681,5 +1681,9 @@
         <source>Color2:</source>
         <translation>色2:</translation>
     </message>
+    <message>
+        <source>Point Cloud</source>
+        <translation>点群</translation>
+    </message>
 </context>
 </TS>

@@ -246,7 +246,8 @@ TEST_F(SceneModelTest, PropertyPanelFollowsTheFirstSelectedObjectAndItsDeletion)
     EXPECT_NE(dialog.findChild<CommentForm*>(), nullptr);
     shot->enableState(Object3D::Selected);
     EXPECT_EQ(dialog.getTarget(), shot);
-    EXPECT_NE(dialog.findChild<PointCloudForm*>(), nullptr);
+    ASSERT_NE(dialog.findChild<PointCloudForm*>(), nullptr);
+    EXPECT_TRUE(dialog.findChild<PointCloudForm*>()->isVisible());
     // The same object again: no new panel.
     PointCloudForm* panel = dialog.findChild<PointCloudForm*>();
     shot->setName("renamed");

@@ -10,12 +10,22 @@
 #include "pointclouddata.h"
 #include "pointcloudinterface.h"
 #include "pointcloudmanager.h"
+#include "pointcloudparameter.h"
+#include "renderingtarget.h"
 #include "scenestate.h"
 #include "testutil.h"
 
+#include "formtestutil.h"
 #include "programtestutil.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTreeWidget>
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
@@ -224,4 +234,111 @@ TEST(BrenmoorWindow, FilesItCannotOpenAreNamedWithTheReason)
     EXPECT_EQ(window.statusBar()->currentMessage().toStdString(),
               "Cannot open: " + dir.file("missing.zrpcd") + " Cannot open file for reading: " + dir.file("missing.zrpcd"));
     EXPECT_EQ(window.windowTitle(), title);
+}
+
+TEST(BrenmoorWindow, BrowserAndSceneEntriesOpenTheEditorsDialogsAndPanels)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "the window's GL view needs a display";
+    testutil::TempDir dir;
+    const std::string path = dir.file("sample.zrpcd");
+    ASSERT_TRUE(convertSample(path));
+    MainWindow window;
+    window.resize(800, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    {
+        testutil::CoutCapture quiet;
+        window.open(path);
+    }
+    PointCloud* cloud = getPointCloudManager()->getData(0);
+    ASSERT_TRUE(cloud);
+
+    // Each entry opens one dialog, made once.
+    const char* entries[] = {"Structure...", "Property...", "Scene Rendering...", "Camera Setting...",
+                             "Mouse Setting..."};
+    for (const char* entry : entries) {
+        SCOPED_TRACE(entry);
+        for (QDialog* dialog : window.findChildren<QDialog*>())
+            dialog->hide();
+        QAction* action = nullptr;
+        for (QAction* candidate : window.findChildren<QAction*>())
+            if (candidate->text() == entry)
+                action = candidate;
+        ASSERT_TRUE(action);
+        action->trigger();
+        action->trigger();
+        int shown = 0;
+        for (QDialog* dialog : window.findChildren<QDialog*>())
+            shown += dialog->isVisible() ? 1 : 0;
+        EXPECT_EQ(shown, 1);
+    }
+    EXPECT_EQ(window.findChildren<QDialog*>().size(), 5);
+
+    // The browser lists the cloud under its manager only; its row selects the cloud, and the
+    // property panel shows the editor's cloud form, which has no colour row.
+    QTreeWidget* tree = window.findChild<QTreeWidget*>("treeWidgetObject");
+    ASSERT_TRUE(tree);
+    for (QDialog* dialog : window.findChildren<QDialog*>())
+        dialog->show();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->child(0)->text(1), "PointCloud");
+    QTreeWidgetItem* row = tree->topLevelItem(0)->child(0);
+    tree->scrollToItem(row); // opens the manager row, as the user does
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->visualItemRect(row).center());
+    EXPECT_TRUE(cloud->hasState(Object3D::Selected));
+    QWidget* form = window.findChild<QWidget*>("PointCloudForm");
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->findChild<QPushButton*>("pushButtonColor"), nullptr);
+    formtest::typeValue(formtest::child<QDoubleSpinBox>(form, "doubleSpinBoxPositionX"), "1.5");
+    Vector3T<double> position;
+    cloud->getPosition(&position);
+    EXPECT_EQ(position.x, 1.5);
+    EXPECT_TRUE(form->isVisible());
+    formtest::clickCheckBox(formtest::child<QCheckBox>(form, "checkBoxVisible"));
+    EXPECT_FALSE(cloud->hasState(Object3D::Visible));
+
+    // The manager's row: the manager form, whose check box switches the point drawing.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      tree->visualItemRect(tree->topLevelItem(0)).center());
+    QTest::qWait(0);
+    QWidget* managerForm = window.findChild<QWidget*>("PointCloudManagerForm");
+    ASSERT_TRUE(managerForm);
+    QCheckBox* pointVisible = formtest::child<QCheckBox>(managerForm, "checkBoxPointVisible");
+    ASSERT_TRUE(pointVisible);
+    EXPECT_EQ(pointVisible->parentWidget()->objectName(), "groupBox");
+    formtest::clickCheckBox(pointVisible);
+    EXPECT_FALSE(getPointCloudManager()->getPointCloudParameter()->pointVisible);
+    EXPECT_TRUE(getPointCloudManager()->hasState(Object3D::Visible));
+    QComboBox* mode = formtest::child<QComboBox>(managerForm, "comboBoxPointContourColorMode");
+    EXPECT_EQ(mode->count(), 8);
+    mode->setFocus();
+    QTest::keyClick(mode, Qt::Key_End);
+    EXPECT_EQ(getPointCloudManager()->getPointCloudParameter()->pointContourMode, 7);
+    formtest::typeValue(formtest::child<QSpinBox>(managerForm, "spinBoxPointSize"), "6");
+    EXPECT_EQ(getPointCloudManager()->getPointCloudParameter()->pointSize, 6);
+
+    // The scene dialog's third check box hides the cloud's drawing only.
+    QDialog* sceneDialog = window.findChild<QDialog*>("SceneDialog");
+    ASSERT_TRUE(sceneDialog);
+    QCheckBox* drawCloud = formtest::child<QCheckBox>(sceneDialog, "checkBoxPointCloud");
+    ASSERT_TRUE(drawCloud && drawCloud->isChecked());
+    const RenderingTarget::ObjectData before = getSceneState()->getRenderingTarget().objectData;
+    formtest::clickCheckBox(drawCloud);
+    RenderingTarget::ObjectData expected = before;
+    expected.drawPointCloud = false;
+    EXPECT_FALSE(getSceneState()->getRenderingTarget().objectData != expected);
+
+    // Deleted through the browser: the manager row stays, the panel says so.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->visualItemRect(row).center());
+    for (QAction* candidate : tree->actions())
+        if (candidate->text() == "Delete Selected Objects")
+            candidate->trigger();
+    EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 0u);
+    QTRY_COMPARE(tree->topLevelItem(0)->childCount(), 0);
+    QTest::qWait(0);
+    QLabel* none = window.findChild<QDialog*>("ObjectPropertyDialog")->findChild<QLabel*>();
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->text(), "Non-Support Object Type...");
 }

@@ -10,7 +10,10 @@
 #include "scene.h"
 #include "scenestate.h"
 
+#include "formtestutil.h"
+
 #include <QAction>
+#include <QDoubleSpinBox>
 #include <QSignalSpy>
 #include <QWindow>
 #include <QtTest/QTest>
@@ -18,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -246,4 +250,27 @@ TEST_F(EditorViewTest, ContextActionsActOnCloudZeroOnly)
     fit->trigger();
     mSceneState.getCamera().getLookAtData(&after);
     EXPECT_FALSE(after.viewPoint == before.viewPoint);
+}
+
+TEST_F(EditorViewTest, CloudMovedInItsPanelSelectsThePointsShownInside)
+{
+    PointCloudInterface* data = addGrid();
+    PointCloud* cloud = mPointClouds.getData(0);
+    std::unique_ptr<QWidget> panel(cloud->createUI());
+    ASSERT_TRUE(panel);
+    panel->show();
+    formtest::typeValue(formtest::child<QDoubleSpinBox>(panel.get(), "doubleSpinBoxPositionX"), "2.5");
+    formtest::typeValue(formtest::child<QDoubleSpinBox>(panel.get(), "doubleSpinBoxPositionY"), "-1.5");
+    const Matrix4x4T<double> matrix = cloud->getMatrix();
+    EXPECT_EQ(matrix(0, 3), 2.5);
+    EXPECT_EQ(matrix(1, 3), -1.5);
+    mWidget.updateGL();
+
+    mOperator.setMouseMode(MouseOperator::ObjectOperation);
+    const QRect rect(QPoint(110, 30), QPoint(185, 100));
+    drag(Qt::LeftButton, rect.topLeft(), rect.bottomRight());
+    const std::vector<bool> expected = shownInside(data, matrix, rect);
+    EXPECT_EQ(selected(data), expected);
+    EXPECT_NE(expected, shownInside(data, Matrix4x4T<double>(), rect));
+    EXPECT_GT(std::count(expected.begin(), expected.end(), true), 0);
 }
