@@ -136,6 +136,15 @@ private:
     Vector3T<double> mTranslation;
 };
 
+// iMatrix moved by iOffset: T(iOffset) · iMatrix.
+Matrix4x4T<double> FL_translated(Matrix4x4T<double> iMatrix, const Vector3T<double>& iOffset)
+{
+    iMatrix(0, 3) += iOffset.x;
+    iMatrix(1, 3) += iOffset.y;
+    iMatrix(2, 3) += iOffset.z;
+    return iMatrix;
+}
+
 // C(p) = Ry(ry) · Rx(rx) · Rz(rz) with the translation (tx, ty, tz); the rotation entries are
 // rounded to float.
 Matrix4x4T<double> FL_makeTransformMatrix(const SimplexPoint<6>& iParameter)
@@ -285,6 +294,26 @@ bool FL_findCell(const VoxelCluster& iCluster, const Vector3T<double>& iPosition
     return true;
 }
 
+// The middle of the target's paired points as placed by iTargetMatrix.
+Vector3T<double> FL_getPairCentre(const PointCloudData& iTarget, const Matrix4x4T<double>& iTargetMatrix)
+{
+    // Summed relative to the shot's origin, so that far placed shots lose no digits.
+    const Vector3T<double> origin(iTargetMatrix[3], iTargetMatrix[7], iTargetMatrix[11]);
+    Vector3T<double> sum;
+    int count = 0;
+    for (const PointPair& pair : flPointPairs) {
+        if (std::size_t(pair.target) >= iTarget.pointList.size())
+            continue;
+        sum += iTargetMatrix.transform(FL_widen(iTarget.pointList[pair.target].position)) - origin;
+        ++count;
+    }
+    return count > 0 ? origin + sum / double(count) : origin;
+}
+
+// The search turns the target about the middle of its paired points, not about the world
+// origin: a turn about the origin moves shots placed far from it (georeferenced scans) by
+// kilometres per step, and its float-rounded entries by decimetres, so that no step fits.
+// Everything is measured relative to that pivot, in double.
 class FLDownHillSimplexMethod : public DownHillSimplexMethod<6>
 {
 public:
@@ -293,16 +322,26 @@ public:
                             const std::vector<Vector3T<double>>& iTargetNormals,
                             const std::vector<Vector3T<double>>& iBaseNormals)
         : mTarget(iTarget), mBase(iBase), mTargetMatrix(iTargetMatrix), mBaseMatrix(iBaseMatrix),
-          mTargetNormals(iTargetNormals), mBaseNormals(iBaseNormals)
+          mTargetNormals(iTargetNormals), mBaseNormals(iBaseNormals),
+          mPivot(FL_getPairCentre(iTarget, iTargetMatrix))
     {
     }
 
-    // Summed point-to-plane distance of the pairs with the target moved by C(p).
+    // C(p) as a transform of world positions: T(pivot) · C(p) · T(−pivot).
+    Matrix4x4T<double> getTransformMatrix(const SimplexPoint<6>& iParameter) const
+    {
+        return FL_translated(FL_makeTransformMatrix(iParameter) * FL_translated(Matrix4x4T<double>(), -mPivot),
+                             mPivot);
+    }
+
+    // Summed point-to-plane distance of the pairs with the target moved by C(p) about the pivot.
     float estimate(const SimplexPoint<6>& iParameter) const override
     {
         if (flPointPairs.empty())
             return 0.0f;
-        const Matrix4x4T<double> matrix = FL_makeTransformMatrix(iParameter) * mTargetMatrix;
+        const Matrix4x4T<double> matrix =
+            FL_makeTransformMatrix(iParameter) * FL_translated(mTargetMatrix, -mPivot);
+        const Matrix4x4T<double> baseMatrix = FL_translated(mBaseMatrix, -mPivot);
         double sum = 0.0;
         for (const PointPair& pair : flPointPairs) {
             // Pairs made against other grids than these are skipped rather than read out of range.
@@ -310,7 +349,7 @@ public:
                 std::size_t(pair.base) >= mBaseNormals.size() || std::size_t(pair.base) >= mBase.pointList.size())
                 continue;
             const Vector3T<double> a = matrix.transform(FL_widen(mTarget.pointList[pair.target].position));
-            const Vector3T<double> e = mBaseMatrix.transform(FL_widen(mBase.pointList[pair.base].position));
+            const Vector3T<double> e = baseMatrix.transform(FL_widen(mBase.pointList[pair.base].position));
             const Vector3T<double> n = FL_rotate(mBaseMatrix, mBaseNormals[pair.base]);
             sum += std::fabs((a - e).dot(n));
         }
@@ -324,6 +363,7 @@ private:
     const Matrix4x4T<double>& mBaseMatrix;
     [[maybe_unused]] const std::vector<Vector3T<double>>& mTargetNormals; // not read: the planes are the base's
     const std::vector<Vector3T<double>>& mBaseNormals;
+    const Vector3T<double> mPivot;
 };
 
 } // namespace
@@ -516,7 +556,7 @@ Matrix4x4T<double> BestFit::getTransformMatrix(const PointCloudData& target, con
     for (int s = 0; s < 1000; ++s)
         simplex.progress();
     simplex.sortVertices();
-    return FL_makeTransformMatrix(simplex.getVertices().front().point);
+    return simplex.getTransformMatrix(simplex.getVertices().front().point);
 }
 
 float BestFit::getRMS(const PointCloudData& target, const PointCloudData& base, const Matrix4x4T<double>& targetMatrix,

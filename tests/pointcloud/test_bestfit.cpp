@@ -61,6 +61,24 @@ PointCloudData makeBowl()
     });
 }
 
+// A scan from inside a box room 8 x 6 x 3 m, the scanner 1.5 m above the floor and off its
+// middle: 120 azimuths (3 degrees apart) in each of 41 runs of elevation from -60 to 60 degrees.
+PointCloudData makeRoom()
+{
+    const double pi = std::acos(-1.0);
+    const double low[3] = {-3.0, -2.0, -1.5}, high[3] = {5.0, 4.0, 1.5};
+    return makeGrid(120, 41, [&](int i, int j) {
+        const double azimuth = 3.0 * i * pi / 180.0, elevation = (3.0 * j - 60.0) * pi / 180.0;
+        const double d[3] = {std::cos(elevation) * std::cos(azimuth), std::cos(elevation) * std::sin(azimuth),
+                             std::sin(elevation)};
+        double reach = std::numeric_limits<double>::infinity();
+        for (int a = 0; a < 3; ++a)
+            if (d[a] != 0.0)
+                reach = std::min(reach, (d[a] > 0.0 ? high[a] : low[a]) / d[a]);
+        return Vector3T<float>(float(reach * d[0]), float(reach * d[1]), float(reach * d[2]));
+    });
+}
+
 Matrix4x4T<double> rigid(double iRx, double iRy, double iRz, double iTx, double iTy, double iTz)
 {
     const double sx = std::sin(iRx), cx = std::cos(iRx), sy = std::sin(iRy), cy = std::cos(iRy);
@@ -443,6 +461,32 @@ TEST_F(BestFitShots, ClusterGridIsRebuiltWhenItsKeyChanges)
     ASSERT_TRUE(other);
     const Lines lines = run(*target, *other, 0.5, 1, 0.25f, 2);
     EXPECT_EQ(lines[9], "make VoxelCluster...");
+}
+
+TEST_F(BestFitShots, GeoreferencedShotsRegisterAsWellAsShotsAtTheOrigin)
+{
+    // 2 degrees about a tilted axis through the scanner, and 30 mm.
+    const double degree = std::acos(-1.0) / 180.0;
+    const Matrix4x4T<double> misplacement =
+        rigid(0, 0, 0, 0.020, -0.020, 0.010) * getRotationMatrix(V(1, -1, 3) / std::sqrt(11.0), 2.0 * degree);
+    for (const Matrix4x4T<double>& placement :
+         {Matrix4x4T<double>::identity(), rigid(0, 0, 0, 412345.0, 5000000.0, 100.0)}) {
+        const std::string tag = placement == Matrix4x4T<double>::identity() ? "origin" : "far";
+        SCOPED_TRACE(tag);
+        auto base = shot("base-" + tag + ".zrpmd", makeRoom());
+        auto target = shot("target-" + tag + ".zrpmd", makeRoom());
+        ASSERT_TRUE(base && target);
+        base->setMatrix(placement);
+        target->setMatrix(placement * misplacement);
+        const Lines lines = run(*target, *base, 0.5, 30, 0.0001f, 1);
+        EXPECT_GT(numberAfter(lines, "check RMS..."), 0.02f);
+        EXPECT_TRUE(endsWith(lines[lines.size() - 3], "condition: tolerance is OK."));
+        const Matrix4x4T<double> error = relative(placement, target->getMatrix());
+        const double angle = std::acos(std::min(1.0, (error(0, 0) + error(1, 1) + error(2, 2) - 1.0) / 2.0));
+        const V offset(error(0, 3), error(1, 3), error(2, 3));
+        EXPECT_LT(angle / degree, 0.05);
+        EXPECT_LT(std::sqrt(offset.dot(offset)), 0.001);
+    }
 }
 
 // ---- the simplex step ----------------------------------------------------------------------
