@@ -46,8 +46,8 @@ if [ -d tests/fuzz ] && command -v clang++ >/dev/null 2>&1; then
     echo "== Fuzzing"
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-        -DVISTREL_FUZZ=ON -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF -DVISTREL_GUI=OFF
-    cmake --build build-fuzz -j"$jobs"
+        -DVISTREL_FUZZ=ON -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF
+    cmake --build build-fuzz -j"$jobs" --target fuzzers
     bash tests/fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-30}"
 fi
 

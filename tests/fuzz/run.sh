@@ -29,7 +29,7 @@ for exe in "${fuzzers[@]}"; do
         failed=1
         continue
     fi
-    if ! "$exe" "$corpus" -max_total_time="$seconds" -max_len=8192 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+    if ! "$exe" "$corpus" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 -malloc_limit_mb=256 \
         -timeout=20 -artifact_prefix="$artifacts/" -print_final_stats=1; then
         echo "$name: failed; see $artifacts" >&2
         failed=1
