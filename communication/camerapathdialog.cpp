@@ -82,6 +82,14 @@ struct PathInfo
         return true;
     }
 
+    // Whether the camera has gone the whole of an existing path.
+    bool atEnd() const
+    {
+        const CameraPath* path = getPath();
+        double total = 0.0;
+        return path && path->getDistance(path->getListSize() - 1, &total) && position >= total;
+    }
+
     int getCheckPointNumber() const
     {
         const CameraPath* path = getPath();
@@ -500,8 +508,10 @@ bool CameraPathDialog::exportImageFiles(const std::string& iFolderPath)
     progress.setWindowTitle(tr("Export Image Files."));
     progress.setRange(0, frameCount);
     progress.setModal(true);
+    progress.setMinimumDuration(0);
 
     QString failedFrame;
+    bool pathLost = false;
     for (int i = 0;; ++i) {
         QCoreApplication::processEvents();
         if (progress.wasCanceled())
@@ -520,8 +530,10 @@ bool CameraPathDialog::exportImageFiles(const std::string& iFolderPath)
             failedFrame = framePath;
             break;
         }
-        if (!flPathInfo.progressCamera(step))
+        if (!flPathInfo.progressCamera(step)) {
+            pathLost = !flPathInfo.atEnd();
             break;
+        }
     }
 
     if (manager)
@@ -532,6 +544,10 @@ bool CameraPathDialog::exportImageFiles(const std::string& iFolderPath)
     progress.close();
     if (!failedFrame.isEmpty()) {
         showError(tr("Cannot save the frame: %1").arg(failedFrame));
+        return false;
+    }
+    if (pathLost && !cancelled) {
+        showError(tr("The camera path ended before its last point; no movie was made."));
         return false;
     }
     return !cancelled;

@@ -84,12 +84,17 @@ void dropLeaves(LeafBlockPool<L>* ioStaged, const std::vector<int>& iEntries)
         }
 }
 
+// Voxel entry numbers of voxel blocks whose read failed.
+using VoxelMarks = std::unordered_set<int>;
+
+// The nodes whose voxel blocks the pool lacks; nodes without a voxel entry have nothing to load,
+// and entries in iFailed are not read again.
 template <typename C>
-NodeList missingVoxels(const VoxelBlockPool<C>& iPool, const NodeList& iNodes)
+NodeList missingVoxels(const VoxelBlockPool<C>& iPool, const NodeList& iNodes, const VoxelMarks* iFailed = nullptr)
 {
     NodeList missing;
     for (const SparseVoxelOctreeNode* node : iNodes) {
-        if (node->getVoxelInfoIndex() < 0)
+        if (node->getVoxelInfoIndex() < 0 || (iFailed != nullptr && iFailed->count(node->getVoxelInfoIndex()) != 0))
             continue;
         const VoxelInfo<C>* entry = iPool.getEntry(node->getVoxelInfoIndex());
         if (entry == nullptr || entry->getBlock() == nullptr)

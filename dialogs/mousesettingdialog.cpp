@@ -29,8 +29,12 @@ bool MouseSettingDialog::hasModel() const
 
 void MouseSettingDialog::setVisible(bool iVisible)
 {
-    if (!model)
+    // Without a model it cannot be shown, but can always be hidden.
+    if (!model) {
+        if (!iVisible)
+            QDialog::setVisible(false);
         return;
+    }
     // A ratio the box rounds or clamps stays as it is until the user changes the box.
     {
         const QSignalBlocker translation(ui->doubleSpinBoxTranslation);

@@ -68,8 +68,12 @@ bool SceneDialog::hasModel() const
 
 void SceneDialog::setVisible(bool iVisible)
 {
-    if (!hasModel())
+    // Without a model it cannot be shown, but can always be hidden.
+    if (!hasModel()) {
+        if (!iVisible)
+            QDialog::setVisible(false);
         return;
+    }
     if (iVisible) {
         updateRenderingTarget();
         updateBackground();

@@ -10,7 +10,7 @@ MyPolygon::MyPolygon(QObject* iParent) : Object3D(iParent)
 MyPolygon::~MyPolygon()
 {
     // A load may be reading the data side.
-    if (mPolygonInterface && mLoadStop)
+    if (mLoadStop)
         mLoadStop();
     delete mPolygonInterface;
 }

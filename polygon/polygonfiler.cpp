@@ -202,12 +202,17 @@ PolygonData* PolygonFiler::importPolygonDataFile(std::string& iErrorMessage) con
         std::cout << "Import STL File: " << mFilePath << std::endl;
         // CAD programs often start the 80-byte header of a binary file with "solid"; such a
         // file has exactly the size its triangle count gives.
+        PolygonData* data = nullptr;
         if (isSTLFile_ASCII() && !hasBinarySTLSize()) {
             std::cout << "File is STL(ASCII)." << std::endl;
-            return importSTLFile_ASCII();
+            data = importSTLFile_ASCII();
+        } else {
+            std::cout << "File is STL(Binary)." << std::endl;
+            data = importSTLFile_Binary();
         }
-        std::cout << "File is STL(Binary)." << std::endl;
-        return importSTLFile_Binary();
+        if (data == nullptr)
+            iErrorMessage = "Cannot read the STL file: " + mFilePath;
+        return data;
     }
     if (suffix == "xml") {
         std::cout << "Import JPGIS File: " << mFilePath << std::endl;

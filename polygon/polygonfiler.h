@@ -17,8 +17,8 @@ public:
 
     std::string getFilePath() const;
 
-    // Null, with iErrorMessage set, for an unknown suffix or an unreadable grid; null with the
-    // message untouched for a path without a suffix or an STL file that cannot be read.
+    // Null, with iErrorMessage set, for an unknown suffix or an unreadable STL file or grid;
+    // null with the message untouched for a path without a suffix.
     PolygonData* importPolygonDataFile(std::string& iErrorMessage) const;
 
     // The file starts with "solid".

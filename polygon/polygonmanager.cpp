@@ -4,6 +4,7 @@
 #include "clipbox.h"
 #include "fileoperation_zrply.h"
 #include "octreedepth.h"
+#include "pickbuffer.h"
 #include "pointcloudmanagerdraw.h"
 #include "polygon.h"
 #include "polygonfiler.h"
@@ -55,21 +56,6 @@ void FL_getSphere(const MyPolygon& iMesh, Vector3T<double>* oCenter, double* oRa
     *oCenter = iMesh.getMatrix().transform(box.getCenter());
     const Vector3T<double> half = box.getSize() * 0.5;
     *oRadius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
-}
-
-// The frame's pixels as keys red + green 256 + blue 65536 + alpha 16777216, rows from the bottom.
-void FL_getIndexArrayFromPixelColor(std::vector<unsigned int>* oKeys, int iWidth, int iHeight)
-{
-    if (iWidth <= 0 || iHeight <= 0)
-        return;
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(iWidth) * static_cast<std::size_t>(iHeight) * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, iWidth, iHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    oKeys->reserve(oKeys->size() + pixels.size() / 4);
-    for (std::size_t p = 0; p < pixels.size(); p += 4)
-        oKeys->push_back(static_cast<unsigned int>(pixels[p]) | static_cast<unsigned int>(pixels[p + 1]) << 8 |
-                         static_cast<unsigned int>(pixels[p + 2]) << 16 |
-                         static_cast<unsigned int>(pixels[p + 3]) << 24);
 }
 
 void FL_setContour(pointclouddraw::Uniforms& ioUniforms, int iMode, float iMax, float iMin, const Color& iColorMax,
@@ -195,8 +181,10 @@ bool PolygonManager::importObjectFile(const std::string& iFilePath, std::string&
     const std::string fileName = QFileInfo(QString::fromUtf8(dataPath.c_str())).fileName().toUtf8().toStdString();
     // The kind comes from the data file's own name, not from dots in its folder's path.
     const std::string suffix = FL_getSuffix(fileName);
-    if (suffix.empty())
+    if (suffix.empty()) {
+        iErrorMessage = "Unknown File Format...";
         return false;
+    }
 
     const BoundingBox box = mesh->getBoundingBox();
     if (suffix == "zrply") {
@@ -296,9 +284,14 @@ void PolygonManager::updateDrawData(int iPointSize, int iTargetLevel, bool iDela
         if (PolygonSVOInterface* octree = FL_octree(mesh))
             octree->updateDrawNode(mesh->getMatrix(), iCamera, iPointSize, farPixelSize);
 
-    if (iTargetLevel <= 1 && FL_hasGLContext()) {
+    bool anyVisibleOctree = false;
+    for (const MyPolygon* mesh : meshes)
+        anyVisibleOctree = anyVisibleOctree || (FL_octree(mesh) && mesh->hasState(Visible));
+    if (iTargetLevel <= 1 && anyVisibleOctree && FL_hasGLContext()) {
         Camera::ScreenData screen;
         iCamera.getScreenData(&screen);
+        // Keys must arrive unmixed.
+        const UnmixedColors unmixed;
         glEnable(GL_DEPTH_TEST);
         if (iClipBox.enable)
             iClipBox.beginClip();

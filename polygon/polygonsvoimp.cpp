@@ -41,30 +41,22 @@ ElementIndexBlock* FL_block(const LeafBlockPool<ElementIndexBlock>& iPool, const
     return leafBlock(iPool, iNode);
 }
 
-// Builds the draw arrays (three unshared vertices per triangle) of the listed leaves that are
-// loaded and lack them, from one read of their triangles. False, building nothing, when the
-// read fails.
-bool FL_updatePolygonDrawData(const NodeList& iLeafNodes, const LeafBlockPool<ElementIndexBlock>& iPool,
-                              const std::string& iFilePath, std::string& iErrorMessage)
+// Builds the draw arrays (three unshared vertices per triangle) of the listed leaves from one
+// read of their triangles; false, building nothing, when the read fails.
+bool FL_buildDrawArrays(const NodeList& iLeafNodes, const LeafBlockPool<ElementIndexBlock>& iPool,
+                        const std::string& iFilePath, std::string& iErrorMessage)
 {
-    std::vector<ElementIndexBlock*> blocks;
     std::vector<unsigned int> indices;
     for (const SparseVoxelOctreeNode* node : iLeafNodes) {
-        ElementIndexBlock* block = FL_block(iPool, node);
-        if (block == nullptr || !block->triangleIndices.empty() || block->indices.empty())
-            continue;
-        if (std::find(blocks.begin(), blocks.end(), block) != blocks.end())
-            continue;
-        blocks.push_back(block);
+        const ElementIndexBlock* block = FL_block(iPool, node);
         indices.insert(indices.end(), block->indices.begin(), block->indices.end());
     }
-    if (blocks.empty())
-        return true;
     std::vector<TriangleData> triangles;
     if (!loadZRPLYFile_PolygonData(iFilePath, &triangles, indices, iErrorMessage) || triangles.size() != indices.size())
         return false;
     std::size_t next = 0;
-    for (ElementIndexBlock* block : blocks) {
+    for (const SparseVoxelOctreeNode* node : iLeafNodes) {
+        ElementIndexBlock* block = FL_block(iPool, node);
         const std::size_t count = block->indices.size();
         block->positions.reserve(count * 3);
         block->colors.reserve(count * 3);
@@ -81,6 +73,30 @@ bool FL_updatePolygonDrawData(const NodeList& iLeafNodes, const LeafBlockPool<El
         }
     }
     return true;
+}
+
+// Gives the listed leaves that are loaded and lack them their draw arrays, all in one read or,
+// when that fails, leaf by leaf. Leaves in ioFailed are skipped; those whose triangles cannot
+// be read are added to it, so that they are not read again every frame.
+void FL_updatePolygonDrawData(const NodeList& iLeafNodes, const LeafBlockPool<ElementIndexBlock>& iPool,
+                              const std::string& iFilePath, LeafMarks* ioFailed)
+{
+    NodeList pending;
+    std::vector<const ElementIndexBlock*> blocks;
+    for (const SparseVoxelOctreeNode* node : iLeafNodes) {
+        const ElementIndexBlock* block = FL_block(iPool, node);
+        if (block == nullptr || !block->triangleIndices.empty() || block->indices.empty() ||
+            ioFailed->count(node->getFirstIndex()) != 0 || std::find(blocks.begin(), blocks.end(), block) != blocks.end())
+            continue;
+        blocks.push_back(block);
+        pending.push_back(node);
+    }
+    std::string message;
+    const NodeList failed = readEach(pending, message, [&](const NodeList& iLeaves, std::string& oMessage) {
+        return FL_buildDrawArrays(iLeaves, iPool, iFilePath, oMessage);
+    });
+    for (const SparseVoxelOctreeNode* node : failed)
+        ioFailed->insert(node->getFirstIndex());
 }
 
 } // namespace
@@ -102,6 +118,8 @@ PolygonSVOImp::Body* PolygonSVOImp::swapBody(Body* iBody)
     mDrawLeafNodeList.clear();
     mDrawVoxelNodeList.clear();
     mFailedLeaves.clear();
+    mFailedVoxels.clear();
+    mFailedArrays.clear();
     rebuildNodeKeys();
     return old;
 }
@@ -174,7 +192,7 @@ bool PolygonSVOImp::hasLoadedVoxelData(const NodeList& iNodes) const
     std::lock_guard<std::mutex> lock(mMutex);
     if (iNodes.empty())
         return true;
-    return mBody != nullptr && missingVoxels(mBody->getVoxelBlockPool(), iNodes).empty();
+    return mBody != nullptr && missingVoxels(mBody->getVoxelBlockPool(), iNodes, &mFailedVoxels).empty();
 }
 
 // A node without a voxel entry has nothing to load and counts as loaded, as the block loads
@@ -186,8 +204,8 @@ bool PolygonSVOImp::isLoadedDrawVoxelData() const
         return true;
     if (mBody == nullptr)
         return false;
-    return missingVoxels(mBody->getVoxelBlockPool(), mDrawVoxelNodeList).empty() &&
-           missingVoxels(mBody->getVoxelBlockPool(), mDrawLeafNodeList).empty();
+    return missingVoxels(mBody->getVoxelBlockPool(), mDrawVoxelNodeList, &mFailedVoxels).empty() &&
+           missingVoxels(mBody->getVoxelBlockPool(), mDrawLeafNodeList, &mFailedVoxels).empty();
 }
 
 bool PolygonSVOImp::isLoadedDrawLeafData() const
@@ -263,10 +281,9 @@ void PolygonSVOImp::clearData()
     setBody(nullptr);
 }
 
-bool PolygonSVOImp::updateLeafDrawData() const
+void PolygonSVOImp::updateLeafDrawData() const
 {
-    std::string message;
-    return FL_updatePolygonDrawData(mDrawLeafNodeList, mBody->getLeafBlockPool(), filePath, message);
+    FL_updatePolygonDrawData(mDrawLeafNodeList, mBody->getLeafBlockPool(), filePath, &mFailedArrays);
 }
 
 // iPass: 0 points, 1 triangles, 2 edges.
@@ -293,24 +310,24 @@ void PolygonSVOImp::drawAtLevel(int iPass, int iPointSize, const Color& iColor) 
         return;
     }
 
-    // Leaves that are not loaded, or whose triangles cannot be read this frame, draw nothing.
-    const bool arrays = updateLeafDrawData();
+    // Leaves that are not loaded, or whose triangles cannot be read, draw nothing.
+    updateLeafDrawData();
     const LeafBlockPool<ElementIndexBlock>& pool = mBody->getLeafBlockPool();
     if (iPass == 0) {
         drawVoxels(mDrawVoxelNodeList, octree, voxels, Color(0, 255, 255, 255), iPointSize);
         for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
-            if (const ElementIndexBlock* block = FL_block(pool, node); arrays && block)
+            if (const ElementIndexBlock* block = FL_block(pool, node); block && !block->triangleIndices.empty())
                 drawPoints(block->positions, block->colors, iPointSize);
     } else if (iPass == 1) {
         drawVoxels(mDrawVoxelNodeList, octree, voxels, Color(0, 0, 0, 255), 4);
         for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
-            if (const ElementIndexBlock* block = FL_block(pool, node); arrays && block)
+            if (const ElementIndexBlock* block = FL_block(pool, node); block && !block->triangleIndices.empty())
                 drawTriangles(block->triangleIndices, block->positions, block->colors);
     } else {
         drawVoxels(mDrawVoxelNodeList, octree, voxels, iColor, 1);
         glLineWidth(1.0f);
         for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
-            if (const ElementIndexBlock* block = FL_block(pool, node); arrays && block)
+            if (const ElementIndexBlock* block = FL_block(pool, node); block && !block->triangleIndices.empty())
                 drawTriangleEdges(block->edgeIndices, block->positions, iColor);
     }
 }
@@ -389,7 +406,7 @@ bool PolygonSVOImp::findMissing(const std::vector<const void*>& iKeys, bool iLea
         return false;
     }
     *oMissing = iLeaves ? missingLeaves(mBody->getLeafBlockPool(), mFailedLeaves, nodes)
-                        : missingVoxels(mBody->getVoxelBlockPool(), nodes);
+                        : missingVoxels(mBody->getVoxelBlockPool(), nodes, &mFailedVoxels);
     const int n = mBody->getOctree().getVoxelResolution();
     *oVoxelCount = n * n * n;
     return true;
@@ -409,15 +426,21 @@ bool PolygonSVOImp::loadSVO_Voxels(const std::vector<const void*>& iNodeKeyList,
     if (missing.empty())
         return true;
     // Read without the state lock into pools of its own; the body stays, as the load lock keeps
-    // it from being replaced.
+    // it from being replaced. Each read that succeeds hands its complete blocks on.
     VoxelBlockPool<ColorBlock> staged;
-    LeafBlockPool<ElementIndexBlock> unusedLeaves;
-    const bool ok = loadZRPLYFile_Voxels(filePath, &staged, &unusedLeaves, missing,
-                                         voxelCount, iErrorMessage);
+    const NodeList failed = readEach(missing, iErrorMessage, [&](const NodeList& iNodes, std::string& oMessage) {
+        VoxelBlockPool<ColorBlock> read;
+        LeafBlockPool<ElementIndexBlock> unusedLeaves;
+        if (!loadZRPLYFile_Voxels(filePath, &read, &unusedLeaves, iNodes, voxelCount, oMessage))
+            return false;
+        install(&staged, &read);
+        return true;
+    });
     std::lock_guard<std::mutex> state(mMutex);
-    if (ok)
-        install(&mBody->getVoxelBlockPool(), &staged);
-    return ok;
+    install(&mBody->getVoxelBlockPool(), &staged);
+    for (const SparseVoxelOctreeNode* node : failed)
+        mFailedVoxels.insert(node->getVoxelInfoIndex());
+    return failed.empty();
 }
 
 bool PolygonSVOImp::loadSVO_Leafs(const std::vector<const void*>& iNodeKeyList, std::string& iErrorMessage)

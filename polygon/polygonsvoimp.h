@@ -22,8 +22,9 @@
 // body, so that a body is never freed while a block load reads for it. A block load reads into
 // pools of its own and hands the complete entries over in one locked step.
 //
-// A leaf whose block could not be read is marked and counts as loaded, so that it is not read
-// (and reported) again every frame; it draws nothing. The marks go with the body.
+// A leaf or voxel block that could not be read, and a leaf whose triangles could not be read
+// for its draw arrays, is marked and counts as loaded, so that it is not read (and reported)
+// again every frame; it draws nothing. The marks go with the body.
 class PolygonSVOImp : public PolygonInterface, public PolygonSVOInterface
 {
 public:
@@ -108,8 +109,8 @@ private:
     // voxels per node; false, with the message, without a body or for a key of no node held.
     bool findMissing(const std::vector<const void*>& iKeys, bool iLeaves, NodeList* oMissing, int* oVoxelCount,
                      std::string& iErrorMessage) const;
-    // The draw arrays of the leaves that lack them; false when their triangles cannot be read.
-    bool updateLeafDrawData() const;
+    // The draw arrays of the drawn leaves that lack them, as far as their triangles can be read.
+    void updateLeafDrawData() const;
     void drawAtLevel(int iPass, int iPointSize, const Color& iColor) const;
 
     Body* mBody = nullptr;
@@ -119,6 +120,9 @@ private:
     // Addresses of the body's nodes, ascending, for checking node keys.
     std::vector<const void*> mNodeKeys;
     std::unordered_set<int> mFailedLeaves;
+    std::unordered_set<int> mFailedVoxels;
+    // Leaves whose triangles could not be read for their draw arrays; filled while drawing.
+    mutable std::unordered_set<int> mFailedArrays;
 
     mutable std::mutex mMutex; // the state lock
     std::mutex mLoadMutex;     // the load lock

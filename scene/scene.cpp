@@ -6,6 +6,7 @@
 #include "clipbox.h"
 #include "commentmanager.h"
 #include "manipulator.h"
+#include "pickbuffer.h"
 #include "measuremanager.h"
 #include "pointcloudmanager.h"
 #include "polygonmanager.h"
@@ -495,18 +496,9 @@ void Scene::drawForSelection(const SceneState* iSceneState)
     if (iSceneState->getLODLevel() >= 2)
         camera.initScreen();
 
-    // Pick colours must arrive unmixed: no sample averaging, blending, smoothing or dithering.
-    const GLenum mixing[] = {GL_MULTISAMPLE, GL_BLEND, GL_DITHER, GL_POINT_SMOOTH, GL_LINE_SMOOTH, GL_POLYGON_SMOOTH};
-    GLboolean wasEnabled[sizeof(mixing) / sizeof(mixing[0])];
-    for (std::size_t i = 0; i < sizeof(mixing) / sizeof(mixing[0]); ++i) {
-        wasEnabled[i] = glIsEnabled(mixing[i]);
-        glDisable(mixing[i]);
-    }
+    // Pick colours must arrive unmixed.
+    const UnmixedColors unmixed;
     FL_draw3DObject(iSceneState, mClipBox, mManipulator, mReferencePointManager, mPointCloudManager, mPolygonManager,
                     mCameraPathManager, mMeasureManager, mCommentManager);
     glFlush();
-    for (std::size_t i = 0; i < sizeof(mixing) / sizeof(mixing[0]); ++i) {
-        if (wasEnabled[i])
-            glEnable(mixing[i]);
-    }
 }

@@ -2,6 +2,7 @@
 
 #include "camera.h"
 #include "color.h"
+#include "pickbuffer.h"
 #include "scenestate.h"
 
 #include <QtOpenGL>
@@ -10,22 +11,6 @@
 #include <cstddef>
 
 namespace {
-
-// Reads the colour buffer into a pick map, one packed RGBA value per pixel, row 0 at the bottom.
-void FL_getIndexArrayFromPixelColor(std::vector<unsigned int>* map, int width, int height)
-{
-    map->clear();
-    if (width <= 0 || height <= 0)
-        return;
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    map->resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0u);
-    for (std::size_t i = 0; i < map->size(); ++i) {
-        const unsigned char* p = pixels.data() + i * 4u;
-        (*map)[i] = Color(p[0], p[1], p[2], p[3]).toUInt32();
-    }
-}
 
 // The first whole pixel at or after iValue, kept within [iLowest, iHighest + 1] so that a wild
 // or NaN coordinate neither overflows the conversion nor runs a loop for ever.

@@ -57,9 +57,9 @@ protected:
     // Binds the window to its view and camera: makes the camera work mode box, gives the view
     // the focus, and follows the view's mouse moves and the camera's changes.
     void setView(QWidget* iView, Camera* iCamera);
-    // An action of this window with its text, status tip and standard shortcut, triggering iSlot.
-    // Not owned; kept for the window's life.
+    // The dialogs the show slots open. Not owned; kept for the window's life.
     void setDialogs(ViewWindowDialogs* iDialogs);
+    // An action of this window with its text, status tip and standard shortcut, triggering iSlot.
     QAction* makeAction(const QString& iText, const QString& iStatusTip, const char* iSlot,
                         QKeySequence::StandardKey iShortcut = QKeySequence::UnknownKey);
 

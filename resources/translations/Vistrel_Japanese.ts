@@ -339,6 +339,10 @@
         <source>ffmpeg made no movie: %1</source>
         <translation>ffmpeg は動画を作成しませんでした: %1</translation>
     </message>
+    <message>
+        <source>The camera path ended before its last point; no movie was made.</source>
+        <translation>カメラパスが最後の点の前で終わりました。動画は作成されていません。</translation>
+    </message>
 </context>
 <context>
     <name>CameraPathForm</name>

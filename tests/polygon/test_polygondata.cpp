@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <set>
 #include <string>
@@ -338,4 +339,66 @@ TEST(PolygonLoaderTest, LoadsAtOnceOrInTheBackgroundAndSkipsWholeMeshes)
     EXPECT_EQ(loader.loadData({&octreeMesh}, 0, false), 0);
     EXPECT_TRUE(octree->isLoadedDrawLeafData());
     EXPECT_FALSE(loader.isStopRequested());
+}
+
+TEST(PolygonSVOImpTest, UnreadableBlocksAndTrianglesAreMarkedAndTheRestDraws)
+{
+    if (!GLFrame::available())
+        GTEST_SKIP() << "GL widgets need a display";
+    constexpr int kSize = 64;
+    GLFrame frame(kSize);
+    ASSERT_TRUE(frame.isValid());
+    glScalef(kSize / 16.0f, kSize / 16.0f, 1.0f);
+
+    TempDir dir;
+    const std::string path = dir.file("wave.zrply");
+    ASSERT_TRUE(polygonfixture::writeZRPLY(path, polygonfixture::makeWave(16), 2));
+    const std::string bytes = testutil::readFile(path);
+    CoutCapture quiet;
+    std::string error;
+
+    // Voxel blocks the file no longer holds: reported once, then counted as loaded.
+    std::unique_ptr<PolygonSVOImp> cut = octreeOf(path);
+    ASSERT_TRUE(cut->loadSVO_Base(error));
+    ASSERT_TRUE(cut->loadSVO_Nodes(1 << 20, error));
+    cut->updateIndexListForTriangle();
+    testutil::writeFile(path, bytes.substr(0, bytes.size() / 2));
+    EXPECT_FALSE(cut->loadSVO_Voxels(cut->getDrawVoxelNodeKeyList(), error));
+    EXPECT_TRUE(cut->isLoadedDrawVoxelData());
+    error.clear();
+    EXPECT_TRUE(cut->loadSVO_Voxels(cut->getDrawVoxelNodeKeyList(), error));
+    EXPECT_EQ(error, "");
+    // A new body reads them again.
+    testutil::writeFile(path, bytes);
+    cut->clearData();
+    loadInParts(cut.get());
+
+    // The last triangle names a vertex the file does not have: its leaf draws nothing, and is
+    // not read again on the next frame; every other leaf draws.
+    std::unique_ptr<PolygonSVOImp> imp = octreeOf(path);
+    loadInParts(imp.get());
+    std::uint32_t headerLength = 0;
+    std::memcpy(&headerLength, bytes.data(), 4);
+    std::string broken = bytes;
+    const std::size_t lastTriangle = 4 + headerLength + 4 + 511 * sizeof(Triangle);
+    std::memset(&broken[lastTriangle], 0xFF, 4);
+    // Triangle pixels carry the vertex colours' blue 50; the voxels around them are black.
+    auto triangles = [&] {
+        frame.clear();
+        imp->drawPolygon();
+        const std::vector<Color> pixels = frame.readAll();
+        return std::count_if(pixels.begin(), pixels.end(), [](const Color& c) { return c.blue == 50; });
+    };
+    imp->setDrawLevel(0);
+    const auto whole = triangles();
+    testutil::writeFile(path, broken);
+    imp->clearData();
+    loadInParts(imp.get());
+    imp->setDrawLevel(0);
+    const auto drawn = triangles();
+    EXPECT_GT(drawn, whole / 2);
+    EXPECT_LT(drawn, whole);
+    CoutCapture second;
+    EXPECT_EQ(triangles(), drawn);
+    EXPECT_EQ(second.text(), "");
 }

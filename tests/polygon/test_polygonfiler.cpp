@@ -158,6 +158,7 @@ TEST_F(PolygonFilerTest, MalformedAndTruncatedFilesAreRefused)
     // refused on the size, before anything is allocated for the count.
     EXPECT_FALSE(import("cut.stl", binary.substr(0, binary.size() - 10)));
     EXPECT_EQ(mOutput.back(), "False: loadSTLFile_Binary");
+    EXPECT_EQ(mMessage, "Cannot read the STL file: " + mDir.file("cut.stl"));
     EXPECT_FALSE(import("head.stl", binary.substr(0, 60)));
     std::string huge = binary.substr(0, 80);
     putU32(&huge, 0xFFFFFFFFu);
