@@ -108,19 +108,9 @@ QTimer* FL_getAnimationTimer()
     return timer;
 }
 
-QString FL_fromUtf8(const std::string& iText)
-{
-    return QString::fromUtf8(iText.c_str(), static_cast<int>(iText.size()));
-}
-
-std::string FL_toUtf8(const QString& iText)
-{
-    return iText.toUtf8().toStdString();
-}
-
 QString FL_framePath(const std::string& iFolderPath, int iIndex)
 {
-    return FL_fromUtf8(iFolderPath) + "/" + "PNG" + "_" + QString::number(iIndex) + ".png";
+    return QString::fromStdString(iFolderPath) + "/" + "PNG" + "_" + QString::number(iIndex) + ".png";
 }
 
 // Whole or not at all: encoded first, written beside its place and moved there once the
@@ -247,7 +237,7 @@ void CameraPathDialog::updatePathList()
     QStringList names;
     if (mManager)
         for (const std::string& name : mManager->getPathNameList())
-            names.append(FL_fromUtf8(name));
+            names.append(QString::fromStdString(name));
     ui->listWidgetPath->clear();
     ui->listWidgetPath->insertItems(0, names);
     ui->listWidgetPath->setCurrentRow(flPathInfo.currentPath);
@@ -463,12 +453,12 @@ void CameraPathDialog::progressFrame()
 
 void CameraPathDialog::clickedButtonExportAnimation()
 {
-    const std::string folder = FL_toUtf8(
-        QFileDialog::getExistingDirectory(nullptr, QString(), QString(), QFileDialog::ShowDirsOnly));
+    const std::string folder =
+        QFileDialog::getExistingDirectory(nullptr, QString(), QString(), QFileDialog::ShowDirsOnly).toStdString();
     std::cout << "path: " << folder << std::endl;
     if (folder.empty())
         return;
-    if (QDir(FL_fromUtf8(folder)).entryInfoList().size() >= 3) {
+    if (QDir(QString::fromStdString(folder)).entryInfoList().size() >= 3) {
         QMessageBox::information(this, tr("Error()"), tr("Export Folder is needed to be empty."), QMessageBox::Ok);
         return;
     }
@@ -517,7 +507,7 @@ bool CameraPathDialog::exportImageFiles(const std::string& iFolderPath)
         if (progress.wasCanceled())
             break;
         const QString framePath = FL_framePath(iFolderPath, i);
-        std::cout << "fullpath: " << FL_toUtf8(framePath) << std::endl;
+        std::cout << "fullpath: " << framePath.toStdString() << std::endl;
         progress.setLabelText(QString::number(i) + " / " + QString::number(frameCount) + ": " + framePath);
         progress.setValue(i);
         // A frame that cannot be written ends the export: a movie with a gap is no movie.
@@ -556,7 +546,7 @@ bool CameraPathDialog::exportImageFiles(const std::string& iFolderPath)
 bool CameraPathDialog::exportMovieFile(const std::string& iFolderPath)
 {
     std::cout << "Export Movie File: Animation.mpeg" << std::endl;
-    const QString folder = FL_fromUtf8(iFolderPath);
+    const QString folder = QString::fromStdString(iFolderPath);
     // ffmpeg reads "%" in the frame pattern as the start of a format.
     QString pattern = folder;
     pattern.replace("%", "%%");

@@ -9,6 +9,7 @@
 CameraPathForm::CameraPathForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_CameraPathForm)
 {
     ui->setupUi(this);
+    ui->tableViewPoints->setEnabled(false);
     connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()));
 }
 
@@ -55,17 +56,13 @@ void CameraPathForm::updateUI()
             viewPoints.push_back(point.viewPoint);
     }
     setPointTable(ui->tableViewPoints, viewPoints);
-    ui->tableViewPoints->setEnabled(false);
 }
 
 void CameraPathForm::changeVisibility()
 {
     if (!target())
         return;
-    if (ui->checkBoxVisible->isChecked())
-        target()->enableState(Object3D::Visible);
-    else
-        target()->disableState(Object3D::Visible);
+    target()->setState(Object3D::Visible, ui->checkBoxVisible->isChecked());
 }
 
 QWidget* CameraPath::createUI()

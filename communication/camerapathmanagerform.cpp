@@ -69,10 +69,7 @@ void CameraPathManagerForm::changedVisibility()
 {
     if (!target())
         return;
-    if (ui->checkBoxVisible->isChecked())
-        target()->enableState(Object3D::Visible);
-    else
-        target()->disableState(Object3D::Visible);
+    target()->setState(Object3D::Visible, ui->checkBoxVisible->isChecked());
 }
 
 void CameraPathManagerForm::changeLineWidth()

@@ -7,14 +7,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-namespace
-{
-QString FL_fromUtf8(const std::string& iText)
-{
-    return QString::fromUtf8(iText.c_str(), static_cast<int>(iText.size()));
-}
-} // namespace
-
 CommentForm::CommentForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_CommentForm)
 {
     ui->setupUi(this);
@@ -99,7 +91,7 @@ void CommentForm::updateGUI()
 
     // A widget that already shows the value is left alone, so that the refresh following the
     // user's own typing keeps the cursor where it is.
-    const QString title = FL_fromUtf8(target()->getName());
+    const QString title = QString::fromStdString(target()->getName());
     if (ui->lineEditTitle->text() != title)
         ui->lineEditTitle->setText(title);
     ui->checkBoxVisible->setChecked(target()->hasState(Object3D::Visible));
@@ -107,7 +99,7 @@ void CommentForm::updateGUI()
     if (getTextLines(ui->plainTextEdit) != text) {
         ui->plainTextEdit->clear();
         for (const std::string& line : text)
-            ui->plainTextEdit->appendPlainText(FL_fromUtf8(line));
+            ui->plainTextEdit->appendPlainText(QString::fromStdString(line));
     }
 
     mFilledPoint = target()->getPoint();
@@ -140,10 +132,7 @@ void CommentForm::setComment()
     comment->set(point, title, text);
     if (!comment)
         return;
-    if (visible)
-        comment->enableState(Object3D::Visible);
-    else
-        comment->disableState(Object3D::Visible);
+    comment->setState(Object3D::Visible, visible);
 }
 
 QWidget* Comment::createUI()

@@ -85,10 +85,7 @@ void CommentManagerForm::changedVisibility()
 {
     if (!target())
         return;
-    if (ui->checkBoxVisible->isChecked())
-        target()->enableState(Object3D::Visible);
-    else
-        target()->disableState(Object3D::Visible);
+    target()->setState(Object3D::Visible, ui->checkBoxVisible->isChecked());
 }
 
 void CommentManagerForm::changeCharacterSize()

@@ -7,6 +7,8 @@
 MeasureForm::MeasureForm(QWidget* iParent) : ObjectPanel(iParent), ui(new Ui_MeasureForm)
 {
     ui->setupUi(this);
+    ui->lineEditType->setEnabled(false);
+    ui->tableViewPoints->setEnabled(false);
     connect(ui->checkBoxVisible, SIGNAL(clicked()), this, SLOT(changeVisibility()));
 }
 
@@ -48,20 +50,15 @@ void MeasureForm::updateUI()
     const int type = target()->getType();
     ui->lineEditType->setText(type == 0 ? QStringLiteral("Length")
                                         : type == 1 ? QStringLiteral("Angle") : QStringLiteral("UnKnown Type"));
-    ui->lineEditType->setEnabled(false);
 
     setPointTable(ui->tableViewPoints, target()->getPoints());
-    ui->tableViewPoints->setEnabled(false);
 }
 
 void MeasureForm::changeVisibility()
 {
     if (!target())
         return;
-    if (ui->checkBoxVisible->isChecked())
-        target()->enableState(Object3D::Visible);
-    else
-        target()->disableState(Object3D::Visible);
+    target()->setState(Object3D::Visible, ui->checkBoxVisible->isChecked());
 }
 
 QWidget* MeasureLength::createUI()

@@ -1,6 +1,7 @@
 #include "cameradialog.h"
 
 #include "camera.h"
+#include "formfunction.h"
 #include "scene.h"
 #include "ui_cameradialog.h"
 
@@ -12,17 +13,12 @@ namespace {
 const int FL_FRAME_STEP = 30;
 const int FL_FRAME_MAX = 90;
 
-// Fills a box without letting it reach the camera. A box that already shows the value, at its
-// own decimals and range, is left alone: the refresh that the user's typing causes must not
-// rewrite the text under the cursor, and far, near and angle come back widened from float.
+// Fills a box without letting it reach the camera; far, near and angle come back widened from
+// float, which the box's own comparison allows for.
 void FL_showValue(QDoubleSpinBox* iBox, double iValue)
 {
-    const double rounded = QString::number(iValue, 'f', iBox->decimals()).toDouble();
-    const double shown = qBound(iBox->minimum(), rounded, iBox->maximum());
-    if (iBox->value() == shown)
-        return;
     const QSignalBlocker blocker(iBox);
-    iBox->setValue(iValue);
+    setSpinBoxValue(iBox, iValue);
 }
 
 } // namespace

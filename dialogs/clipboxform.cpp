@@ -109,17 +109,7 @@ void ClipBoxForm::updateUI()
     setSpinBoxValue(ui->doubleSpinBoxCenterY, position.y);
     setSpinBoxValue(ui->doubleSpinBoxCenterZ, position.z);
 
-    // One model for the panel's life, refilled: a model swapped in on every refresh would leave
-    // the selection models that the table and its headers make for each model behind until
-    // the panel goes.
-    if (!mAttitudeModel) {
-        mAttitudeModel = new QStandardItemModel(3, 3, this);
-        ui->tableViewAttitude->setModel(mAttitudeModel);
-    }
-    const Matrix4x4T<double>& matrix = target->getMatrix();
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            mAttitudeModel->setData(mAttitudeModel->index(r, c), matrix(r, c), Qt::EditRole);
+    setAttitudeTable(ui->tableViewAttitude, &mAttitudeModel, target->getMatrix());
 
     setSpinBoxValue(ui->doubleSpinBoxClarity, target->clarity);
 
@@ -153,16 +143,6 @@ void ClipBoxForm::setScaleComponent(int iAxis, double iLength)
     target->setScale(scale);
 }
 
-void ClipBoxForm::setCenterComponent(int iAxis, double iValue)
-{
-    if (!target)
-        return;
-    Vector3T<double> position;
-    target->getPosition(&position);
-    position[iAxis] = iValue;
-    target->setPosition(position);
-}
-
 void ClipBoxForm::setScaleX(double iX)
 {
     setScaleComponent(0, iX);
@@ -180,17 +160,17 @@ void ClipBoxForm::setScaleZ(double iZ)
 
 void ClipBoxForm::setCenterX(double iX)
 {
-    setCenterComponent(0, iX);
+    setPositionComponent(target, 0, iX);
 }
 
 void ClipBoxForm::setCenterY(double iY)
 {
-    setCenterComponent(1, iY);
+    setPositionComponent(target, 1, iY);
 }
 
 void ClipBoxForm::setCenterZ(double iZ)
 {
-    setCenterComponent(2, iZ);
+    setPositionComponent(target, 2, iZ);
 }
 
 void ClipBoxForm::setClarity(double iClarity)

@@ -44,7 +44,6 @@ private:
     void connectTarget();
     void disconnectTarget();
     void setScaleComponent(int iAxis, double iLength);
-    void setCenterComponent(int iAxis, double iValue);
 
     Ui_ClipBoxForm* ui;
     QPointer<ClipBox> target;

@@ -16,7 +16,10 @@
 
 void setSpinBoxValue(QDoubleSpinBox* iBox, double iValue)
 {
-    if (iBox->value() != iValue)
+    // Compared as the box would show it: a value with more decimals than the box, or outside
+    // its range, must not make every refresh rewrite the text under the cursor.
+    const double rounded = QString::number(iValue, 'f', iBox->decimals()).toDouble();
+    if (iBox->value() != qBound(iBox->minimum(), rounded, iBox->maximum()))
         iBox->setValue(iValue);
 }
 

@@ -61,11 +61,6 @@ Object3D* FL_getManager(Scene* iScene, int iIndex)
     }
 }
 
-QString FL_fromUtf8(const std::string& iText)
-{
-    return QString::fromUtf8(iText.c_str(), static_cast<int>(iText.size()));
-}
-
 } // namespace
 
 ObjectBrowseDialog::ObjectBrowseDialog(QWidget* iParent) : QDialog(iParent), ui(new Ui_ObjectBrowseDialog)
@@ -196,8 +191,8 @@ void ObjectBrowseDialog::rebuildObjectTree()
     if (tree->topLevelItemCount() == 0) {
         for (int i = 0; i < FL_MANAGER_NUMBER; ++i) {
             QTreeWidgetItem* row = new QTreeWidgetItem(tree);
-            row->setText(0, FL_fromUtf8(FL_getObjectManagerType(i)));
-            row->setText(1, FL_fromUtf8(FL_getObjectManagerType(i)));
+            row->setText(0, QString::fromStdString(FL_getObjectManagerType(i)));
+            row->setText(1, QString::fromStdString(FL_getObjectManagerType(i)));
         }
 #ifndef BRENMOOR
         QTreeWidgetItem* clipBox = new QTreeWidgetItem(tree);
@@ -238,8 +233,8 @@ void ObjectBrowseDialog::updateObjectTree()
             if (!object)
                 continue;
             row->setSelected(object->hasState(Object3D::Selected));
-            row->setText(0, FL_fromUtf8(object->getName()));
-            row->setText(1, FL_fromUtf8(FL_getObjectType(i)));
+            row->setText(0, QString::fromStdString(object->getName()));
+            row->setText(1, QString::fromStdString(FL_getObjectType(i)));
         }
     }
     if (listening)
@@ -270,27 +265,14 @@ Object3D* ObjectBrowseDialog::getObject(QTreeWidgetItem* iItem)
     const auto shown = mRowObjects.find(iItem);
     if (shown != mRowObjects.end())
         return shown->second.data();
-    const std::string type = iItem->text(1).toUtf8().toStdString();
-    QTreeWidgetItem* parent = iItem->parent();
-    const int index = parent ? parent->indexOfChild(iItem) : -1;
-    if (type == "PointCloudManager")
-        return scene->getPointCloudManager();
-    if (type == "PointCloud")
-        return scene->getPointCloudManager()->getObject(index);
+    // Object rows are all in the map; the rest are the manager rows and the clip box row.
+    if (iItem->parent())
+        return nullptr;
+    const int index = ui->treeWidgetObject->indexOfTopLevelItem(iItem);
+    if (index >= 0 && index < FL_MANAGER_NUMBER)
+        return FL_getManager(scene, index);
 #ifndef BRENMOOR
-    if (type == "MeasureManager")
-        return scene->getMeasureManager();
-    if (type == "Measure")
-        return scene->getMeasureManager()->getData(index);
-    if (type == "CommentManager")
-        return scene->getCommentManager();
-    if (type == "Comment")
-        return scene->getCommentManager()->getData(index);
-    if (type == "CameraPathManager")
-        return scene->getCameraPathManager();
-    if (type == "CameraPath")
-        return scene->getCameraPathManager()->getObject(index);
-    if (type == "ClipBox")
+    if (index == FL_MANAGER_NUMBER)
         return scene->getClipBox();
 #endif
     return nullptr;

@@ -2,6 +2,9 @@
 
 #include "object3d.h"
 
+#include <QHideEvent>
+#include <QShowEvent>
+
 ObjectPanel::ObjectPanel(QWidget* iParent) : QWidget(iParent)
 {
 }
@@ -21,15 +24,21 @@ Object3D* ObjectPanel::panelTarget() const
     return mTarget.data();
 }
 
-void ObjectPanel::setVisible(bool iVisible)
+void ObjectPanel::showEvent(QShowEvent* iEvent)
 {
-    if (iVisible) {
+    // A window coming back from the minimised state shows nothing new.
+    if (!iEvent->spontaneous()) {
         refresh();
         connectTarget();
-    } else {
-        disconnectTarget();
     }
-    QWidget::setVisible(iVisible);
+    QWidget::showEvent(iEvent);
+}
+
+void ObjectPanel::hideEvent(QHideEvent* iEvent)
+{
+    if (!iEvent->spontaneous())
+        disconnectTarget();
+    QWidget::hideEvent(iEvent);
 }
 
 void ObjectPanel::refreshFromTarget()

@@ -16,12 +16,12 @@ class ObjectPanel : public QWidget
 public:
     explicit ObjectPanel(QWidget* iParent = nullptr);
 
-public slots:
-    // Showing refreshes and follows the object; hiding stops following. Repeated shows follow
-    // it once.
-    void setVisible(bool iVisible) override;
-
 protected:
+    // Becoming visible, on its own or with its window, refreshes and follows the object;
+    // becoming hidden stops following.
+    void showEvent(QShowEvent* iEvent) override;
+    void hideEvent(QHideEvent* iEvent) override;
+
     // A visible panel refreshes and follows the new object at once.
     void setPanelTarget(Object3D* iTarget);
     // Null before a target is set and once it is destroyed.

@@ -120,11 +120,10 @@ void ObjectPropertyDialog::rebuildUI()
     Object3D* chosen = chooseTarget();
     // The shown panel's object was deleted: its panel goes whatever comes next.
     const bool targetGone = mShowsPanel && mTarget.isNull();
-    // Nothing chosen yet and nothing to choose: the dialog stays empty.
-    if (!targetGone && chosen == mTarget.data() && (mHasChosen || chosen == nullptr))
+    // Nothing chosen yet (no content laid out) and nothing to choose: the dialog stays empty.
+    if (!targetGone && chosen == mTarget.data() && (layout() != nullptr || chosen == nullptr))
         return;
     mTarget = chosen;
-    mHasChosen = true;
     QWidget* content = chosen ? chosen->createUI() : nullptr;
     mShowsPanel = content != nullptr;
     if (!content)

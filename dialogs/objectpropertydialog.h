@@ -42,7 +42,6 @@ private:
     QPointer<Scene> scene;
     // Guarded: a deleted object's panel is never kept as if it were still chosen.
     QPointer<Object3D> mTarget;
-    bool mHasChosen = false;
     // Whether the content is an object's panel rather than the text.
     bool mShowsPanel = false;
 };

@@ -35,7 +35,7 @@ void SceneDialog::initRenderingTarget()
 
 void SceneDialog::initBackground()
 {
-    for (int mode = 0; mode <= 5; ++mode)
+    for (int mode = Background::Uniform; mode <= Background::GradientInsideToOutside; ++mode)
         ui->comboBoxBackgroundMode->addItem(
             QString::fromUtf8(Background::toString(static_cast<Background::RenderingMode>(mode)).c_str()));
     connect(ui->comboBoxBackgroundMode, SIGNAL(activated(QString)), this, SLOT(setBackgroundMode(QString)));
@@ -160,10 +160,12 @@ void SceneDialog::updateBackground()
     setButtonColor(ui->pushButtonBackgroundColor2, background->getColor2());
 }
 
-void SceneDialog::setBackgroundMode(QString iMode)
+void SceneDialog::setBackgroundMode(QString)
 {
+    // The items stand in the modes' order.
     if (hasModel())
-        background->setRenderingMode(Background::toRenderingMode(iMode.toUtf8().toStdString()));
+        background->setRenderingMode(
+            static_cast<Background::RenderingMode>(ui->comboBoxBackgroundMode->currentIndex()));
 }
 
 void SceneDialog::changeBackgroundColor1()
