@@ -154,6 +154,19 @@ void FL_switchCommand(Command* iCommand)
     flCommand->enable();
 }
 
+// Shows iDialog as the tool dialog in place of the previous one, with a fresh set of at most
+// iPointLimit reference points.
+void FL_showToolDialog(QDialog* iDialog, ReferencePointManager* ioPoints, int iPointLimit)
+{
+    if (flDialog)
+        flDialog->hide();
+    ioPoints->pointLimit = iPointLimit;
+    ioPoints->deleteReferencePointALL();
+    iDialog->activateWindow();
+    iDialog->show();
+    flDialog = iDialog;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -447,32 +460,20 @@ void MainWindow::updateToolIcons()
 
 void MainWindow::changeOperation_Transform()
 {
-    if (flDialog)
-        flDialog->hide();
     if (!mObjectTransformationDialog) {
         mObjectTransformationDialog = new ObjectTransformationDialog(this);
         mObjectTransformationDialog->setModel(getScene());
     }
-    getReferencePointManager()->pointLimit = 1;
-    getReferencePointManager()->deleteReferencePointALL();
-    mObjectTransformationDialog->activateWindow();
-    mObjectTransformationDialog->show();
-    flDialog = mObjectTransformationDialog;
+    FL_showToolDialog(mObjectTransformationDialog, getReferencePointManager(), 1);
 }
 
 void MainWindow::changeOperation_Measure()
 {
-    if (flDialog)
-        flDialog->hide();
     if (!mMeasureCreationDialog)
         mMeasureCreationDialog = new MeasureCreationDialog(this);
     mMeasureCreationDialog->setTarget(getMeasureManager());
     mMeasureCreationDialog->setRPM(getReferencePointManager());
-    getReferencePointManager()->pointLimit = 3;
-    getReferencePointManager()->deleteReferencePointALL();
-    mMeasureCreationDialog->activateWindow();
-    mMeasureCreationDialog->show();
-    flDialog = mMeasureCreationDialog;
+    FL_showToolDialog(mMeasureCreationDialog, getReferencePointManager(), 3);
 }
 
 void MainWindow::changeOperation_TransformByManipulator()

@@ -1,12 +1,9 @@
 // Bringing outside point and polygon files into the open project's data folders.
 #include "projectoperator.h"
 
-#include "fileoperation_zrply.h"
 #include "global.h"
 #include "pointcloudmanager.h"
-#include "polygon.h"
 #include "polygonmanager.h"
-#include "polygonsvoimp.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +14,6 @@
 #include <QStringList>
 
 #include <iostream>
-#include <memory>
 
 namespace {
 
@@ -110,55 +106,25 @@ bool ProjectOperator::importPolygon(const std::string& iFilePath, std::string& i
         return false;
     const QFileInfo source(FL_fromUtf8(iFilePath));
     const std::string destination = getPolygonFolderPath() + "/" + FL_toUtf8(source.completeBaseName()) + ".zrply";
-    if (FL_toUtf8(source.suffix()) != "zrply") {
-        std::cout << "Converted File: " << destination << std::endl;
-        if (QFile::exists(FL_fromUtf8(destination))) {
-            iErrorMessage = tr("File is exist yet...").toUtf8().toStdString();
-            return false;
-        }
-        if (!QFile::exists(FL_converterPath("Mervane"))) {
-            iErrorMessage = tr("File Converter is not exist...").toUtf8().toStdString();
-            return false;
-        }
-    } else {
-        std::cout << "Import File: " << destination << std::endl;
-        if (QFile::exists(FL_fromUtf8(destination))) {
-            iErrorMessage = tr("File is exist yet...").toUtf8().toStdString();
-            return false;
-        }
+    const bool convert = FL_toUtf8(source.suffix()) != "zrply";
+    std::cout << (convert ? "Converted File: " : "Import File: ") << destination << std::endl;
+    if (QFile::exists(FL_fromUtf8(destination))) {
+        iErrorMessage = tr("File is exist yet...").toUtf8().toStdString();
+        return false;
+    }
+    if (convert && !QFile::exists(FL_converterPath("Mervane"))) {
+        iErrorMessage = tr("File Converter is not exist...").toUtf8().toStdString();
+        return false;
     }
     QElapsedTimer clock;
     clock.start();
-    if (FL_toUtf8(source.suffix()) != "zrply")
+    if (convert)
         QProcess::execute(FL_converterPath("Mervane"), {FL_fromUtf8(iFilePath), FL_fromUtf8(destination)});
     else
         QFile::copy(FL_fromUtf8(iFilePath), FL_fromUtf8(destination));
 
-    std::unique_ptr<MyPolygon> mesh(new MyPolygon(nullptr));
-    mesh->setName(destination);
-    mesh->setDataFileName(FL_toUtf8(QFileInfo(FL_fromUtf8(destination)).fileName()));
-    std::unique_ptr<PolygonSVOImp::Body> body(new PolygonSVOImp::Body);
-    body->getOctree().setLoadedDepth(-1);
-    if (!loadZRPLYFile_Tree(destination, &body->getOctree(), iErrorMessage))
+    if (!getPolygonManager()->generateFromZRPLYFile(destination, iErrorMessage))
         return false;
-    int triangles = 0;
-    int vertices = 0;
-    std::string ignored;
-    loadZRPLYFile_PolygonInfo(destination, &triangles, &vertices, ignored);
-    mesh->setBoundingBox(body->getOctree().getBoundingBox());
-
-    PolygonSVOImp* data = new PolygonSVOImp;
-    data->setBody(body.release());
-    data->filePath = destination;
-    data->elementNumber = triangles;
-    data->pointNumber = vertices;
-    data->center = mesh->getBoundingBox().getCenter();
-    data->size = mesh->getBoundingBox().getSize();
-    data->setDrawLevel(1);
-    data->updateIndexListForTriangle();
-    data->updateIndexListForTriangleEdge();
-    mesh->setPolygonInterface(data);
-    getPolygonManager()->addNewObject(mesh.release());
     std::cout << "import time = " << clock.elapsed() / 1000 << " [sec]" << std::endl;
     return true;
 }

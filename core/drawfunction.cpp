@@ -1,5 +1,6 @@
 #include "drawfunction.h"
 
+#include <QOpenGLContext>
 #include <qopengl.h>
 
 #include <algorithm>
@@ -63,6 +64,11 @@ bool FL_getVoxelCenters(std::vector<Vector3T<float>>* oCenters, const SparseVoxe
 }
 
 } // namespace
+
+bool hasCurrentGLContext()
+{
+    return QOpenGLContext::currentContext() != nullptr;
+}
 
 void drawPoints(const std::vector<Vector3T<float>>& iPositions, const std::vector<Color>& iColors, int iPointSize)
 {

@@ -12,6 +12,9 @@
 // points. Index colours encode a list position i as Color::fromUInt32(i), for picking by
 // colour read-back.
 
+// Whether a GL context is current: without one, drawing and GL state calls must be skipped.
+bool hasCurrentGLContext();
+
 // Nothing when the lists differ in length.
 void drawPoints(const std::vector<Vector3T<float>>& iPositions, const std::vector<Color>& iColors, int iPointSize);
 void drawPoints(const std::vector<Vector3T<float>>& iPositions, const Color& iColor, int iPointSize);

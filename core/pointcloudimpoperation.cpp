@@ -203,15 +203,10 @@ Vector3T<float> FL_position(const FL_Word* iWords)
     return Vector3T<float>(FL_float(iWords[0]), FL_float(iWords[1]), FL_float(iWords[2]));
 }
 
-bool FL_isFinite(const Vector3T<float>& iPosition)
-{
-    return std::isfinite(iPosition.x) && std::isfinite(iPosition.y) && std::isfinite(iPosition.z);
-}
-
 // A cell at a non-finite position is empty and sits at the origin; false for such a cell.
 bool FL_keepFinite(Point* ioPoint)
 {
-    if (FL_isFinite(ioPoint->position))
+    if (ioPoint->position.isFinite())
         return true;
     ioPoint->position = Vector3T<float>();
     ioPoint->flag = Point::Deleted;
@@ -437,7 +432,7 @@ bool FL_readPCD(PointCloudData* oData, const std::string& iFilePath)
         ++read;
         Point point;
         point.position = FL_position(words);
-        if (hasNaN || !FL_isFinite(point.position)) {
+        if (hasNaN || !point.position.isFinite()) {
             oData->pointList.push_back(empty);
             continue;
         }

@@ -1,6 +1,8 @@
 #ifndef CORE_VECTOR3_H
 #define CORE_VECTOR3_H
 
+#include <cmath>
+
 template <typename T>
 struct Vector3T
 {
@@ -46,6 +48,8 @@ struct Vector3T
     }
     bool operator==(const Vector3T& o) const { return x == o.x && y == o.y && z == o.z; }
     bool operator!=(const Vector3T& o) const { return !(*this == o); }
+
+    bool isFinite() const { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
 
     T dot(const Vector3T& o) const { return x * o.x + y * o.y + z * o.z; }
     Vector3T cross(const Vector3T& o) const

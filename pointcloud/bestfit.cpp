@@ -61,11 +61,6 @@ Vector3T<double> FL_widen(const Vector3T<float>& iPoint)
     return Vector3T<double>(iPoint);
 }
 
-bool FL_isFinite(const Vector3T<float>& iPoint)
-{
-    return std::isfinite(iPoint.x) && std::isfinite(iPoint.y) && std::isfinite(iPoint.z);
-}
-
 bool FL_isEmpty(const Point& iPoint)
 {
     return (iPoint.flag & Point::Deleted) != 0;
@@ -202,7 +197,7 @@ void FL_getNormalArray(std::vector<Vector3T<double>>* oNormals, const PointCloud
             if (square != 0.0f)
                 sum = sum / std::sqrt(square);
             // Coordinates too large for float products, or not numbers at all.
-            if (!FL_isFinite(sum))
+            if (!sum.isFinite())
                 continue;
             (*oNormals)[std::size_t(j) * width + i] = FL_widen(sum);
         }
@@ -221,7 +216,7 @@ std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, d
     Vector3T<float> low, high;
     for (int k = 0; k < cellCount; ++k) {
         const Point& point = iBase.pointList[k];
-        if (FL_isEmpty(point) || !FL_isFinite(point.position))
+        if (FL_isEmpty(point) || !point.position.isFinite())
             continue;
         if (!any) {
             low = high = point.position;
@@ -266,7 +261,7 @@ std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, d
         for (std::int64_t i = 0; i < iBase.width; i += iIndexPitch) {
             const int index = int(j * iBase.width + i);
             const Point& point = iBase.pointList[index];
-            if (FL_isEmpty(point) || !FL_isFinite(point.position))
+            if (FL_isEmpty(point) || !point.position.isFinite())
                 continue;
             int cell[3];
             for (int a = 0; a < 3; ++a) {
@@ -321,9 +316,11 @@ public:
                             const Matrix4x4T<double>& iTargetMatrix, const Matrix4x4T<double>& iBaseMatrix,
                             const std::vector<Vector3T<double>>& iTargetNormals,
                             const std::vector<Vector3T<double>>& iBaseNormals)
-        : mTarget(iTarget), mBase(iBase), mTargetMatrix(iTargetMatrix), mBaseMatrix(iBaseMatrix),
+        : mTarget(iTarget), mBase(iBase), mBaseMatrix(iBaseMatrix),
           mTargetNormals(iTargetNormals), mBaseNormals(iBaseNormals),
-          mPivot(FL_getPairCentre(iTarget, iTargetMatrix))
+          mPivot(FL_getPairCentre(iTarget, iTargetMatrix)),
+          mTargetAboutPivot(FL_translated(iTargetMatrix, -mPivot)),
+          mBaseAboutPivot(FL_translated(iBaseMatrix, -mPivot))
     {
     }
 
@@ -339,9 +336,7 @@ public:
     {
         if (flPointPairs.empty())
             return 0.0f;
-        const Matrix4x4T<double> matrix =
-            FL_makeTransformMatrix(iParameter) * FL_translated(mTargetMatrix, -mPivot);
-        const Matrix4x4T<double> baseMatrix = FL_translated(mBaseMatrix, -mPivot);
+        const Matrix4x4T<double> matrix = FL_makeTransformMatrix(iParameter) * mTargetAboutPivot;
         double sum = 0.0;
         for (const PointPair& pair : flPointPairs) {
             // Pairs made against other grids than these are skipped rather than read out of range.
@@ -349,7 +344,7 @@ public:
                 std::size_t(pair.base) >= mBaseNormals.size() || std::size_t(pair.base) >= mBase.pointList.size())
                 continue;
             const Vector3T<double> a = matrix.transform(FL_widen(mTarget.pointList[pair.target].position));
-            const Vector3T<double> e = baseMatrix.transform(FL_widen(mBase.pointList[pair.base].position));
+            const Vector3T<double> e = mBaseAboutPivot.transform(FL_widen(mBase.pointList[pair.base].position));
             const Vector3T<double> n = FL_rotate(mBaseMatrix, mBaseNormals[pair.base]);
             sum += std::fabs((a - e).dot(n));
         }
@@ -359,11 +354,13 @@ public:
 private:
     const PointCloudData& mTarget;
     const PointCloudData& mBase;
-    const Matrix4x4T<double>& mTargetMatrix;
     const Matrix4x4T<double>& mBaseMatrix;
     [[maybe_unused]] const std::vector<Vector3T<double>>& mTargetNormals; // not read: the planes are the base's
     const std::vector<Vector3T<double>>& mBaseNormals;
     const Vector3T<double> mPivot;
+    // The shots' matrices followed by the move of the pivot to the origin.
+    const Matrix4x4T<double> mTargetAboutPivot;
+    const Matrix4x4T<double> mBaseAboutPivot;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "camera.h"
 #include "clipbox.h"
+#include "drawfunction.h"
 #include "octreedepth.h"
 #include "pointcloud.h"
 #include "pointclouddeleter.h"
@@ -12,7 +13,6 @@
 #include "pointcloudmanagerdraw.h"
 
 #include <QCoreApplication>
-#include <QOpenGLContext>
 
 #include <algorithm>
 #include <cmath>
@@ -24,11 +24,6 @@
 static int flDrawLevel = 0;
 
 namespace {
-
-bool FL_hasGLContext()
-{
-    return QOpenGLContext::currentContext() != nullptr;
-}
 
 PointCloudSVOInterface* FL_octree(const PointCloud* iShot)
 {
@@ -206,7 +201,7 @@ void PointCloudManager::updateDrawData(int iPointSize, int iTargetLevel, bool iD
 
 void PointCloudManager::draw(int iPointSize, const ClipBox& iClipBox, const PointCloudParameter& iScenePara) const
 {
-    if (!hasState(Visible) || getObjectSetSize() == 0 || !FL_hasGLContext())
+    if (!hasState(Visible) || getObjectSetSize() == 0 || !hasCurrentGLContext())
         return;
     FL_getPointCloudShader();
     float planes[6][4];
@@ -239,7 +234,7 @@ void PointCloudManager::drawByObjectID(int iPointSize, const ClipBox& /*iClipBox
 
 void PointCloudManager::drawFlat(int iPointSize, bool iColorByIndex) const
 {
-    if (!hasState(Visible) || !FL_hasGLContext())
+    if (!hasState(Visible) || !hasCurrentGLContext())
         return;
     for (unsigned i = 0; i < getObjectSetSize(); ++i) {
         const PointCloud* shot = getData(static_cast<int>(i));

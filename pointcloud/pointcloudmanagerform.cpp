@@ -33,7 +33,7 @@ void PointCloudManagerForm::initUI()
 #ifdef BRENMOOR
     // The editor's check box switches the point drawing, in the "Point" group.
     ui->checkBoxVisible->setObjectName(QStringLiteral("checkBoxPointVisible"));
-    static_cast<QBoxLayout*>(ui->groupBox->layout())->insertWidget(0, ui->checkBoxVisible);
+    ui->verticalLayout->insertWidget(0, ui->checkBoxVisible);
 #else
     ui->comboBoxPointContourColorMode->addItem(tr("Shot Color"));
 #endif

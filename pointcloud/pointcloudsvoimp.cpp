@@ -10,7 +10,6 @@
 #include "octreedepth.h"
 #include "pointblockoperation.h"
 
-#include <QOpenGLContext>
 
 #include <algorithm>
 #include <cstdint>
@@ -33,12 +32,6 @@ const char* const flUnknownKey = "Node key is not in the loaded octree.";
 bool FL_stopped(bool volatile* iStop)
 {
     return iStop != nullptr && *iStop;
-}
-
-// Drawing needs a current GL context; without one the draw operations do nothing.
-bool FL_hasGLContext()
-{
-    return QOpenGLContext::currentContext() != nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -731,7 +724,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::draw(int iLevel, int iPointSize) const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody == nullptr || !FL_hasGLContext())
+    if (mBody == nullptr || !hasCurrentGLContext())
         return;
     drawNodes(mDrawVoxelNodeList, iPointSize);
     if (iLevel == 2)
@@ -749,7 +742,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::draw(int iLevel, int iPointSize, Color iColor) const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody == nullptr || !FL_hasGLContext())
+    if (mBody == nullptr || !hasCurrentGLContext())
         return;
     drawNodes(mDrawVoxelNodeList, iColor, iPointSize);
     if (iLevel == 2)
@@ -864,7 +857,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::drawVoxelNodes(Color iColor) const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody != nullptr && FL_hasGLContext())
+    if (mBody != nullptr && hasCurrentGLContext())
         drawNodes(mDrawVoxelNodeList, iColor, mBody->getOctree().getVoxelResolution());
 }
 
@@ -872,7 +865,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::drawVoxelNodesWithIndexColor() const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody != nullptr && FL_hasGLContext())
+    if (mBody != nullptr && hasCurrentGLContext())
         drawNodesByIndexColor(mDrawVoxelNodeList, mBody->getOctree().getVoxelResolution());
 }
 
@@ -880,7 +873,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::drawPolygon() const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody != nullptr && FL_hasGLContext())
+    if (mBody != nullptr && hasCurrentGLContext())
         FL_drawPolygon(*mBody, mDrawLeafNodeList);
 }
 
@@ -888,7 +881,7 @@ template <typename C, typename L>
 void PointCloudSVOImp<C, L>::drawPolygonEdge(Color iColor) const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody != nullptr && FL_hasGLContext())
+    if (mBody != nullptr && hasCurrentGLContext())
         FL_drawPolygonEdge(*mBody, mDrawLeafNodeList, iColor);
 }
 

@@ -64,3 +64,9 @@ MyPolygon* MyPolygon::importObjectFile(const std::string& iFilePath, std::string
     polygon->setState(Visible, info.visible);
     return polygon;
 }
+
+PolygonSVOInterface* meshOctree(const MyPolygon* iMesh)
+{
+    PolygonInterface* data = iMesh ? iMesh->getPolygonInterface() : nullptr;
+    return data ? data->getSVOInterface() : nullptr;
+}

@@ -7,6 +7,7 @@
 #include <string>
 
 class PolygonInterface;
+class PolygonSVOInterface;
 
 // The scene object of one polygon mesh: an Object3D with the mesh's data side. The mesh owns its
 // data side and frees it when it goes or gets another one, after stopping whatever load may
@@ -44,5 +45,8 @@ private:
     PolygonInterface* mPolygonInterface = nullptr;
     LoadStop mLoadStop;
 };
+
+// The octree side of a mesh's data; null without a mesh, without data, or for a whole mesh.
+PolygonSVOInterface* meshOctree(const MyPolygon* iMesh);
 
 #endif

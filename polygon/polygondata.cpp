@@ -10,10 +10,6 @@ namespace
 {
 constexpr std::uint32_t FL_NO_NODE = 0xFFFFFFFFu;
 
-bool FL_isFinite(const Vector3T<float>& iPoint)
-{
-    return std::isfinite(iPoint.x) && std::isfinite(iPoint.y) && std::isfinite(iPoint.z);
-}
 } // namespace
 
 bool PolygonData::init(const PointCloudData& iGrid, bool iRowMajor, int iSamplingPitch)
@@ -50,7 +46,7 @@ bool PolygonData::init(const PointCloudData& iGrid, bool iRowMajor, int iSamplin
             const std::size_t cell = static_cast<std::size_t>(cellNumber(o, i));
             const Point& point = iGrid.pointList[cell];
             // A cell with non-finite coordinates counts as empty.
-            if (!point.isValid() || !FL_isFinite(point.position) || points.size() >= FL_NO_NODE)
+            if (!point.isValid() || !point.position.isFinite() || points.size() >= FL_NO_NODE)
                 continue;
             nodeIndex[cell] = static_cast<std::uint32_t>(points.size());
             points.push_back(point.position);

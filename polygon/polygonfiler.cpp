@@ -44,11 +44,6 @@ struct FL_Mesh
     std::size_t dropped = 0;
 };
 
-bool FL_isFinite(const Vector3T<float>& iPoint)
-{
-    return std::isfinite(iPoint.x) && std::isfinite(iPoint.y) && std::isfinite(iPoint.z);
-}
-
 void FL_recordTriangle(std::vector<Vector3T<float>>* ioPoints, std::vector<Triangle>* ioTriangles,
                        std::map<FL_Node, unsigned>* ioMap, const Vector3T<float>* iCorners)
 {
@@ -69,7 +64,7 @@ void FL_recordTriangle(std::vector<Vector3T<float>>* ioPoints, std::vector<Trian
 // box infinite: it is left out.
 void FL_addTriangle(FL_Mesh* ioMesh, const Vector3T<float>* iCorners)
 {
-    if (!FL_isFinite(iCorners[0]) || !FL_isFinite(iCorners[1]) || !FL_isFinite(iCorners[2])) {
+    if (!iCorners[0].isFinite() || !iCorners[1].isFinite() || !iCorners[2].isFinite()) {
         ++ioMesh->dropped;
         return;
     }

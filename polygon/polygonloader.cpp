@@ -6,17 +6,6 @@
 #include <iostream>
 #include <string>
 
-namespace
-{
-
-PolygonSVOInterface* FL_octree(const MyPolygon* iTarget)
-{
-    PolygonInterface* data = iTarget ? iTarget->getPolygonInterface() : nullptr;
-    return data ? data->getSVOInterface() : nullptr;
-}
-
-} // namespace
-
 PolygonLoader::PolygonLoader() : QThread(nullptr)
 {
 }
@@ -41,7 +30,7 @@ bool PolygonLoader::loadData_VoxelLevel(const std::vector<MyPolygon*>& iTargets,
 {
     bool loaded = true;
     for (const MyPolygon* target : iTargets)
-        if (PolygonSVOInterface* octree = FL_octree(target); octree && !octree->isLoadedDrawVoxelData())
+        if (PolygonSVOInterface* octree = meshOctree(target); octree && !octree->isLoadedDrawVoxelData())
             loaded = false;
     if (loaded)
         return true;
@@ -62,7 +51,7 @@ bool PolygonLoader::loadData_PointLevel(const std::vector<MyPolygon*>& iTargets,
 {
     bool loaded = true;
     for (const MyPolygon* target : iTargets)
-        if (PolygonSVOInterface* octree = FL_octree(target); octree && !octree->isLoadedDrawLeafData())
+        if (PolygonSVOInterface* octree = meshOctree(target); octree && !octree->isLoadedDrawLeafData())
             loaded = false;
     if (loaded)
         return true;
@@ -88,7 +77,7 @@ void PolygonLoader::setLoadParameter(int iLevel, const std::vector<MyPolygon*>& 
     mVoxelKeys.resize(iTargets.size());
     mLeafKeys.resize(iTargets.size());
     for (std::size_t i = 0; i < iTargets.size(); ++i)
-        if (PolygonSVOInterface* octree = FL_octree(iTargets[i])) {
+        if (PolygonSVOInterface* octree = meshOctree(iTargets[i])) {
             mVoxelKeys[i] = octree->getDrawVoxelNodeKeyList();
             mLeafKeys[i] = octree->getDrawLeafNodeKeyList();
         }
@@ -112,7 +101,7 @@ void PolygonLoader::load(int iLevel)
     for (std::size_t i = 0; i < mTargets.size(); ++i) {
         if (takeStop())
             return;
-        PolygonSVOInterface* octree = FL_octree(mTargets[i]);
+        PolygonSVOInterface* octree = meshOctree(mTargets[i]);
         if (!octree)
             continue;
         std::vector<const void*> keys = mLeafKeys[i];

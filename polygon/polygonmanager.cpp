@@ -2,6 +2,7 @@
 
 #include "camera.h"
 #include "clipbox.h"
+#include "drawfunction.h"
 #include "fileoperation_zrply.h"
 #include "octreedepth.h"
 #include "pickbuffer.h"
@@ -19,10 +20,10 @@
 #include <QOpenGLContext>
 #include <qopengl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <memory>
-#include <set>
 #include <vector>
 
 namespace
@@ -36,17 +37,6 @@ QGLShaderProgram* FL_getShader()
     if (flShader == nullptr)
         flShader = pointclouddraw::buildShaderProgram();
     return flShader;
-}
-
-bool FL_hasGLContext()
-{
-    return QOpenGLContext::currentContext() != nullptr;
-}
-
-PolygonSVOInterface* FL_octree(const MyPolygon* iMesh)
-{
-    PolygonInterface* data = iMesh ? iMesh->getPolygonInterface() : nullptr;
-    return data ? data->getSVOInterface() : nullptr;
 }
 
 // The mesh's box placed by its matrix, as a sphere of half the box diagonal.
@@ -79,6 +69,35 @@ std::string FL_getSuffix(const std::string& iFileName)
         if (!piece.empty())
             kept.push_back(piece);
     return kept.size() >= 2 ? kept.back() : std::string();
+}
+
+
+// Gives the mesh a polygon octree over the file with its tree read, drawn at voxel level; with
+// iOctreeBox the mesh takes the octree's box, else keeps its own. False, with the message,
+// when the tree cannot be read.
+bool FL_attachOctree(MyPolygon* ioMesh, const std::string& iFilePath, bool iOctreeBox, std::string& iErrorMessage)
+{
+    std::unique_ptr<PolygonSVOImp> data(new PolygonSVOImp);
+    data->filePath = iFilePath;
+    if (!data->loadSVO_Base(iErrorMessage))
+        return false;
+    if (iOctreeBox)
+        data->readBody([&](const PolygonSVOImp::Body* iBody) {
+            ioMesh->setBoundingBox(iBody->getOctree().getBoundingBox());
+        });
+    int triangles = 0;
+    int vertices = 0;
+    std::string ignored;
+    loadZRPLYFile_PolygonInfo(iFilePath, &triangles, &vertices, ignored);
+    data->elementNumber = triangles;
+    data->pointNumber = vertices;
+    data->center = ioMesh->getBoundingBox().getCenter();
+    data->size = ioMesh->getBoundingBox().getSize();
+    data->setDrawLevel(1);
+    data->updateIndexListForTriangle();
+    data->updateIndexListForTriangleEdge();
+    ioMesh->setPolygonInterface(data.release());
+    return true;
 }
 
 } // namespace
@@ -189,26 +208,9 @@ bool PolygonManager::importObjectFile(const std::string& iFilePath, std::string&
     const BoundingBox box = mesh->getBoundingBox();
     if (suffix == "zrply") {
         std::cout << "Import ZRPLY File: " << dataPath << std::endl;
-        std::unique_ptr<PolygonSVOImp::Body> body(new PolygonSVOImp::Body);
-        body->getOctree().setLoadedDepth(-1);
-        if (!loadZRPLYFile_Tree(dataPath, &body->getOctree(), iErrorMessage))
+        if (!FL_attachOctree(mesh.get(), dataPath, false, iErrorMessage))
             return false;
-        int triangles = 0;
-        int vertices = 0;
-        std::string ignored;
-        loadZRPLYFile_PolygonInfo(dataPath, &triangles, &vertices, ignored);
         mesh->setDataFileName(fileName);
-        PolygonSVOImp* data = new PolygonSVOImp;
-        data->setBody(body.release());
-        data->filePath = dataPath;
-        data->elementNumber = triangles;
-        data->pointNumber = vertices;
-        data->center = box.getCenter();
-        data->size = box.getSize();
-        data->setDrawLevel(1);
-        data->updateIndexListForTriangle();
-        data->updateIndexListForTriangleEdge();
-        mesh->setPolygonInterface(data);
     } else {
         PolygonData* read = PolygonFiler(dataPath).importPolygonDataFile(iErrorMessage);
         if (read == nullptr)
@@ -224,6 +226,17 @@ bool PolygonManager::importObjectFile(const std::string& iFilePath, std::string&
         data->updateIndexListForTriangleEdge();
         mesh->setPolygonInterface(data);
     }
+    addNewObject(mesh.release());
+    return true;
+}
+
+bool PolygonManager::generateFromZRPLYFile(const std::string& iFilePath, std::string& iErrorMessage)
+{
+    std::unique_ptr<MyPolygon> mesh(new MyPolygon(nullptr));
+    mesh->setName(iFilePath);
+    mesh->setDataFileName(QFileInfo(QString::fromStdString(iFilePath)).fileName().toStdString());
+    if (!FL_attachOctree(mesh.get(), iFilePath, true, iErrorMessage))
+        return false;
     addNewObject(mesh.release());
     return true;
 }
@@ -255,14 +268,14 @@ void PolygonManager::updateDrawData(int iPointSize, int iTargetLevel, bool iDela
 
     // No octree is freed while a background load may read it.
     for (std::size_t i = 0; i < meshes.size(); ++i)
-        if (PolygonSVOInterface* octree = FL_octree(meshes[i]); octree && outside[i] && octree->hasData()) {
+        if (PolygonSVOInterface* octree = meshOctree(meshes[i]); octree && outside[i] && octree->hasData()) {
             mLoader->stopFully();
             break;
         }
 
     const float farPixelSize = iCamera.getFarPlanePixelSize();
     for (std::size_t i = 0; i < meshes.size(); ++i) {
-        PolygonSVOInterface* octree = FL_octree(meshes[i]);
+        PolygonSVOInterface* octree = meshOctree(meshes[i]);
         if (!octree)
             continue;
         if (outside[i]) {
@@ -281,13 +294,13 @@ void PolygonManager::updateDrawData(int iPointSize, int iTargetLevel, bool iDela
     }
 
     for (MyPolygon* mesh : meshes)
-        if (PolygonSVOInterface* octree = FL_octree(mesh))
+        if (PolygonSVOInterface* octree = meshOctree(mesh))
             octree->updateDrawNode(mesh->getMatrix(), iCamera, iPointSize, farPixelSize);
 
     bool anyVisibleOctree = false;
     for (const MyPolygon* mesh : meshes)
-        anyVisibleOctree = anyVisibleOctree || (FL_octree(mesh) && mesh->hasState(Visible));
-    if (iTargetLevel <= 1 && anyVisibleOctree && FL_hasGLContext()) {
+        anyVisibleOctree = anyVisibleOctree || (meshOctree(mesh) && mesh->hasState(Visible));
+    if (iTargetLevel <= 1 && anyVisibleOctree && hasCurrentGLContext()) {
         Camera::ScreenData screen;
         iCamera.getScreenData(&screen);
         // Keys must arrive unmixed.
@@ -300,7 +313,7 @@ void PolygonManager::updateDrawData(int iPointSize, int iTargetLevel, bool iDela
             iCamera.initScreen();
             for (int i = 0; i < childCount; ++i) {
                 const MyPolygon* mesh = getData(i);
-                PolygonSVOInterface* octree = FL_octree(mesh);
+                PolygonSVOInterface* octree = meshOctree(mesh);
                 if (!octree || !mesh->hasState(Visible))
                     continue;
                 float matrix[16];
@@ -325,25 +338,34 @@ void PolygonManager::updateDrawData(int iPointSize, int iTargetLevel, bool iDela
             iClipBox.endClip();
         glDisable(GL_DEPTH_TEST);
 
-        std::vector<std::set<unsigned int>> visible(static_cast<std::size_t>(childCount));
-        for (std::size_t p = 0; p < meshKeys.size() && p < nodeKeys.size(); ++p)
-            if (meshKeys[p] < static_cast<unsigned int>(childCount))
-                visible[meshKeys[p]].insert(nodeKeys[p]);
+        // Neighbouring pixels mostly show the same node: only changes are kept, then each
+        // mesh's list is sorted and made unique.
+        std::vector<std::vector<unsigned int>> visible(static_cast<std::size_t>(childCount));
+        for (std::size_t p = 0; p < meshKeys.size() && p < nodeKeys.size(); ++p) {
+            if (meshKeys[p] >= static_cast<unsigned int>(childCount))
+                continue;
+            std::vector<unsigned int>& nodes = visible[meshKeys[p]];
+            if (nodes.empty() || nodes.back() != nodeKeys[p])
+                nodes.push_back(nodeKeys[p]);
+        }
         for (int i = 0; i < childCount; ++i)
-            if (PolygonSVOInterface* octree = FL_octree(getData(i)))
-                octree->setDrawVoxelNodeList(std::vector<unsigned int>(visible[static_cast<std::size_t>(i)].begin(),
-                                                                       visible[static_cast<std::size_t>(i)].end()));
+            if (PolygonSVOInterface* octree = meshOctree(getData(i))) {
+                std::vector<unsigned int>& nodes = visible[static_cast<std::size_t>(i)];
+                std::sort(nodes.begin(), nodes.end());
+                nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+                octree->setDrawVoxelNodeList(nodes);
+            }
     }
 
     const int level = mLoader->loadData(meshes, iTargetLevel, iDelayLoad);
     for (MyPolygon* mesh : meshes)
-        if (PolygonSVOInterface* octree = FL_octree(mesh))
+        if (PolygonSVOInterface* octree = meshOctree(mesh))
             octree->setDrawLevel(level);
 }
 
 void PolygonManager::draw(PolygonRenderingParameter iParameter) const
 {
-    if (!FL_hasGLContext())
+    if (!hasCurrentGLContext())
         return;
     const int childCount = static_cast<int>(getObjectSetSize());
     // Runs iDraw for every visible mesh in its matrix, with the object uniforms set when the

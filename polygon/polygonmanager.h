@@ -84,6 +84,9 @@ public slots:
     // polygon octree read in parts; STL and JPGIS: the whole mesh). False, adding nothing,
     // with the reader's message.
     bool importObjectFile(const std::string& iFilePath, std::string& iErrorMessage);
+    // A mesh named by its path over a polygon octree file, in the octree's box. False, adding
+    // nothing, with the reader's message when the tree cannot be read.
+    bool generateFromZRPLYFile(const std::string& iFilePath, std::string& iErrorMessage);
     // Emits changedValue() only on a change.
     void setRenderingParameter(const PolygonRenderingParameter& iParameter);
     // Each emits changedValue() only when the level really changes.

@@ -6,12 +6,12 @@
 #include "octreeblockload.h"
 #include "octreedepth.h"
 
-#include <QOpenGLContext>
 
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <memory>
+#include <unordered_set>
 
 using namespace octreeload;
 
@@ -22,23 +22,11 @@ const char* const flNoBody = "Cannot access Body...";
 const char* const flEmptyKeyList = "iNodeKeyList is Empty.";
 const char* const flUnknownKey = "Node key is not in the loaded octree.";
 
-// Drawing needs a current GL context; without one the draw operations do nothing.
-bool FL_hasGLContext()
-{
-    return QOpenGLContext::currentContext() != nullptr;
-}
-
 PolygonSVOImp::Body* FL_newBody()
 {
     PolygonSVOImp::Body* body = new PolygonSVOImp::Body;
     body->getOctree().setLoadedDepth(-1);
     return body;
-}
-
-// The leaf's block when it is loaded.
-ElementIndexBlock* FL_block(const LeafBlockPool<ElementIndexBlock>& iPool, const SparseVoxelOctreeNode* iNode)
-{
-    return leafBlock(iPool, iNode);
 }
 
 // Builds the draw arrays (three unshared vertices per triangle) of the listed leaves from one
@@ -48,7 +36,7 @@ bool FL_buildDrawArrays(const NodeList& iLeafNodes, const LeafBlockPool<ElementI
 {
     std::vector<unsigned int> indices;
     for (const SparseVoxelOctreeNode* node : iLeafNodes) {
-        const ElementIndexBlock* block = FL_block(iPool, node);
+        const ElementIndexBlock* block = leafBlock(iPool, node);
         indices.insert(indices.end(), block->indices.begin(), block->indices.end());
     }
     std::vector<TriangleData> triangles;
@@ -56,7 +44,7 @@ bool FL_buildDrawArrays(const NodeList& iLeafNodes, const LeafBlockPool<ElementI
         return false;
     std::size_t next = 0;
     for (const SparseVoxelOctreeNode* node : iLeafNodes) {
-        ElementIndexBlock* block = FL_block(iPool, node);
+        ElementIndexBlock* block = leafBlock(iPool, node);
         const std::size_t count = block->indices.size();
         block->positions.reserve(count * 3);
         block->colors.reserve(count * 3);
@@ -82,13 +70,12 @@ void FL_updatePolygonDrawData(const NodeList& iLeafNodes, const LeafBlockPool<El
                               const std::string& iFilePath, LeafMarks* ioFailed)
 {
     NodeList pending;
-    std::vector<const ElementIndexBlock*> blocks;
+    std::unordered_set<const ElementIndexBlock*> seen;
     for (const SparseVoxelOctreeNode* node : iLeafNodes) {
-        const ElementIndexBlock* block = FL_block(iPool, node);
+        const ElementIndexBlock* block = leafBlock(iPool, node);
         if (block == nullptr || !block->triangleIndices.empty() || block->indices.empty() ||
-            ioFailed->count(node->getFirstIndex()) != 0 || std::find(blocks.begin(), blocks.end(), block) != blocks.end())
+            ioFailed->count(node->getFirstIndex()) != 0 || !seen.insert(block).second)
             continue;
-        blocks.push_back(block);
         pending.push_back(node);
     }
     std::string message;
@@ -236,14 +223,14 @@ void PolygonSVOImp::updateDrawNode(const Matrix4x4T<double>& iMatrix, const Came
 void PolygonSVOImp::drawVoxelNodes(Color iColor) const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody != nullptr && FL_hasGLContext())
+    if (mBody != nullptr && hasCurrentGLContext())
         drawNodes(mDrawVoxelNodeList, iColor, mBody->getOctree().getVoxelResolution());
 }
 
 void PolygonSVOImp::drawVoxelNodesWithIndexColor() const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody != nullptr && FL_hasGLContext())
+    if (mBody != nullptr && hasCurrentGLContext())
         drawNodesByIndexColor(mDrawVoxelNodeList, mBody->getOctree().getVoxelResolution());
 }
 
@@ -290,7 +277,7 @@ void PolygonSVOImp::updateLeafDrawData() const
 void PolygonSVOImp::drawAtLevel(int iPass, int iPointSize, const Color& iColor) const
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (mBody == nullptr || !FL_hasGLContext())
+    if (mBody == nullptr || !hasCurrentGLContext())
         return;
     const SparseVoxelOctree& octree = mBody->getOctree();
     const VoxelBlockPool<ColorBlock>& voxels = mBody->getVoxelBlockPool();
@@ -316,18 +303,18 @@ void PolygonSVOImp::drawAtLevel(int iPass, int iPointSize, const Color& iColor) 
     if (iPass == 0) {
         drawVoxels(mDrawVoxelNodeList, octree, voxels, Color(0, 255, 255, 255), iPointSize);
         for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
-            if (const ElementIndexBlock* block = FL_block(pool, node); block && !block->triangleIndices.empty())
+            if (const ElementIndexBlock* block = leafBlock(pool, node); block && !block->triangleIndices.empty())
                 drawPoints(block->positions, block->colors, iPointSize);
     } else if (iPass == 1) {
         drawVoxels(mDrawVoxelNodeList, octree, voxels, Color(0, 0, 0, 255), 4);
         for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
-            if (const ElementIndexBlock* block = FL_block(pool, node); block && !block->triangleIndices.empty())
+            if (const ElementIndexBlock* block = leafBlock(pool, node); block && !block->triangleIndices.empty())
                 drawTriangles(block->triangleIndices, block->positions, block->colors);
     } else {
         drawVoxels(mDrawVoxelNodeList, octree, voxels, iColor, 1);
         glLineWidth(1.0f);
         for (const SparseVoxelOctreeNode* node : mDrawLeafNodeList)
-            if (const ElementIndexBlock* block = FL_block(pool, node); block && !block->triangleIndices.empty())
+            if (const ElementIndexBlock* block = leafBlock(pool, node); block && !block->triangleIndices.empty())
                 drawTriangleEdges(block->edgeIndices, block->positions, iColor);
     }
 }

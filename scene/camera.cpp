@@ -1,9 +1,9 @@
 #include "camera.h"
 
 #include "cameramatrix.h"
+#include "drawfunction.h"
 #include "numberformat.h"
 
-#include <QOpenGLContext>
 #include <qopengl.h>
 
 #include <algorithm>
@@ -88,13 +88,6 @@ void FL_move(Camera::LookAtData* ioLookAt, const Vector3T<double>& iStep, Camera
         ioLookAt->viewPoint += iStep;
         ioLookAt->lockOnPoint += iStep;
     }
-}
-
-// The frame set-up runs without GL too (tests, a camera used before the view exists), so
-// GL is touched only when a context is current.
-bool FL_hasGLContext()
-{
-    return QOpenGLContext::currentContext() != nullptr;
 }
 
 // oOut = iMatrix * iVector, column order.
@@ -560,7 +553,7 @@ void Camera::initScreen() const
 {
     const int width = std::max(mScreen.width, 0);
     const int height = std::max(mScreen.height, 0);
-    if (!FL_hasGLContext()) {
+    if (!hasCurrentGLContext()) {
         flViewport[0] = 0;
         flViewport[1] = 0;
         flViewport[2] = width;
@@ -577,7 +570,7 @@ void Camera::initScreen() const
 
 bool Camera::setSceneMatrix() const
 {
-    const bool gl = FL_hasGLContext();
+    const bool gl = hasCurrentGLContext();
     double projection[16];
     cameramatrix::getProjection(mScreen, mFrustum, projection);
     for (int i = 0; i < 16; ++i)
@@ -599,7 +592,7 @@ bool Camera::setSceneMatrix() const
 
 void Camera::renderDepth() const
 {
-    if (!FL_hasGLContext())
+    if (!hasCurrentGLContext())
         return;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);

@@ -1,5 +1,7 @@
 #include "pickbuffer.h"
 
+#include "color.h"
+
 namespace {
 
 const GLenum kMixing[] = {GL_MULTISAMPLE, GL_BLEND, GL_DITHER, GL_POINT_SMOOTH, GL_LINE_SMOOTH, GL_POLYGON_SMOOTH};
@@ -17,8 +19,7 @@ void FL_getIndexArrayFromPixelColor(std::vector<unsigned int>* oKeys, int iWidth
     oKeys->resize(pixels.size() / 4u);
     for (std::size_t i = 0; i < oKeys->size(); ++i) {
         const unsigned char* p = pixels.data() + i * 4u;
-        (*oKeys)[i] = static_cast<unsigned int>(p[0]) | static_cast<unsigned int>(p[1]) << 8 |
-                      static_cast<unsigned int>(p[2]) << 16 | static_cast<unsigned int>(p[3]) << 24;
+        (*oKeys)[i] = Color(p[0], p[1], p[2], p[3]).toUInt32();
     }
 }
 

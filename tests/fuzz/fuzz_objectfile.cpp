@@ -3,10 +3,9 @@
 // to the same bytes.
 #include "fileoperation_object.h"
 #include "fuzzsupport.h"
+#include "testutil.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 using namespace fuzzsupport;
@@ -27,12 +26,6 @@ void FL_writeSeeds(const std::string& iFolder)
     std::string error;
     saveObjectFile(info, iFolder + "/seed.shot", error);
     saveObjectFile(info, iFolder + "/seed_editor.shot", error, ObjectFileForm::WithoutVisible);
-}
-
-std::string FL_readAll(const std::string& iPath)
-{
-    std::ifstream in(iPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool FL_same(const ObjectInfo& a, const ObjectInfo& b)
@@ -59,7 +52,7 @@ void FL_check(ObjectFileForm iForm)
         return;
     require(loadObjectFile(&again, first, error, iForm));
     require(saveObjectFile(again, second, error, iForm));
-    require(FL_readAll(first) == FL_readAll(second));
+    require(testutil::readFile(first) == testutil::readFile(second));
     std::remove(first.c_str());
     std::remove(second.c_str());
 }

@@ -1,25 +1,18 @@
 // Fuzzes the project file (.bgp) reader and the editor's render settings (version 0.0 only): a
-// project file read names a project that is written and read back alike; settings read are
+// project file read gives a one-line project name and a known version; settings read are
 // written and read back to the same bytes, and a failed read leaves them as they were.
 #include "fuzzsupport.h"
 #include "pointcloudparameter.h"
 #include "projectoperator.h"
+#include "testutil.h"
 
-#include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 
 using namespace fuzzsupport;
 
 namespace {
-
-std::string FL_readAll(const std::string& iPath)
-{
-    std::ifstream in(iPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void FL_writeSeeds(const std::string& iFolder)
 {
@@ -29,7 +22,7 @@ void FL_writeSeeds(const std::string& iFolder)
     exportPointCloudRenderSetting_Ver0_0(iFolder + "/seed_settings.txt", PointCloudParameter(), error);
 }
 
-// A folder of its own for the project file, so that the operator's folder checks pass.
+// The input's folder, made once.
 const std::string& FL_folder()
 {
     static const std::string folder = [] {
@@ -40,43 +33,37 @@ const std::string& FL_folder()
     return folder;
 }
 
-void FL_checkProject(const std::uint8_t* iData, std::size_t iSize)
+void FL_checkProject(const std::string& iPath)
 {
-    const std::string path = FL_folder() + "/Input.bgp";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(iData), static_cast<std::streamsize>(iSize));
-    }
     ProjectOperator project;
     std::string error;
-    if (!project.loadProjectFile(path, error))
+    if (!project.loadProjectFile(iPath, error))
         return;
     const std::string name = project.getProjectName();
     require(!name.empty() && name.find('\n') == std::string::npos && name.find('\r') == std::string::npos);
     require(project.getProjectVersion() == "0.0" || project.getProjectVersion() == "0.1");
 }
 
-void FL_checkSettings()
+void FL_checkSettings(const std::string& iPath)
 {
     const std::string out = scratch().path() + ".out";
     PointCloudParameter read;
     std::string error;
-    std::string before;
-    {
+    static const std::string before = [&] {
         exportPointCloudRenderSetting_Ver0_0(out, read, error);
-        before = FL_readAll(out);
-    }
-    if (!initPointCloudRenderSetting_Ver0_0(scratch().path(), &read, error)) {
+        return testutil::readFile(out);
+    }();
+    if (!initPointCloudRenderSetting_Ver0_0(iPath, &read, error)) {
         exportPointCloudRenderSetting_Ver0_0(out, read, error);
-        require(FL_readAll(out) == before);
+        require(testutil::readFile(out) == before);
         return;
     }
     require(exportPointCloudRenderSetting_Ver0_0(out, read, error));
-    const std::string first = FL_readAll(out);
+    const std::string first = testutil::readFile(out);
     PointCloudParameter again;
     require(initPointCloudRenderSetting_Ver0_0(out, &again, error));
     require(exportPointCloudRenderSetting_Ver0_0(out, again, error));
-    require(FL_readAll(out) == first);
+    require(testutil::readFile(out) == first);
 }
 
 } // namespace
@@ -90,9 +77,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (!scratch().write(data, size))
-        return 0;
-    FL_checkProject(data, size);
-    FL_checkSettings();
+    // In a folder of its own, so that the operator's folder checks pass.
+    const std::string path = FL_folder() + "/Input.bgp";
+    testutil::writeFile(path, std::string(reinterpret_cast<const char*>(data), size));
+    FL_checkProject(path);
+    FL_checkSettings(path);
     return 0;
 }
