@@ -3,6 +3,7 @@
 #include "asciifileoperator.h"
 #include "numberformat.h"
 #include "pointcloudimpoperation.h"
+#include "rawio.h"
 #include "stringdivider.h"
 
 #include <cmath>
@@ -111,13 +112,6 @@ std::vector<std::string> FL_tokens(std::string iLine)
     return tokens;
 }
 
-// The size of the file, or -1.
-std::int64_t FL_fileSize(const std::string& iFilePath)
-{
-    std::ifstream file(iFilePath, std::ios::binary | std::ios::ate);
-    return file ? static_cast<std::int64_t>(file.tellg()) : -1;
-}
-
 std::uint32_t FL_readU32(const unsigned char* iBytes)
 {
     return std::uint32_t(iBytes[0]) | std::uint32_t(iBytes[1]) << 8 | std::uint32_t(iBytes[2]) << 16 |
@@ -132,19 +126,16 @@ float FL_readF32(const unsigned char* iBytes)
     return value;
 }
 
-void FL_writeU32(std::ostream& oStream, std::uint32_t iValue)
+// Reads the 84-byte head of a binary STL file from the start of the stream: its triangle count
+// and whether exactly that many 50-byte records follow. False for a stream shorter than the head.
+bool FL_readBinaryHead(std::istream& iStream, std::uint32_t* oCount, bool* oExactSize)
 {
-    const unsigned char bytes[4] = {static_cast<unsigned char>(iValue), static_cast<unsigned char>(iValue >> 8),
-                                    static_cast<unsigned char>(iValue >> 16),
-                                    static_cast<unsigned char>(iValue >> 24)};
-    oStream.write(reinterpret_cast<const char*>(bytes), 4);
-}
-
-void FL_writeF32(std::ostream& oStream, float iValue)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &iValue, sizeof(bits));
-    FL_writeU32(oStream, bits);
+    unsigned char head[84];
+    if (!iStream.read(reinterpret_cast<char*>(head), sizeof(head)))
+        return false;
+    *oCount = FL_readU32(head + 80);
+    *oExactSize = rawio::bytesLeft(iStream) == 50 * static_cast<std::int64_t>(*oCount);
+    return true;
 }
 
 // The unit normal of a triangle, or the unnormalised cross product when it has no length.
@@ -183,13 +174,19 @@ std::string PolygonFiler::getFilePath() const
     return mFilePath;
 }
 
-PolygonData* PolygonFiler::importPolygonDataFile(std::string& iErrorMessage) const
+std::string PolygonFiler::getSuffix(const std::string& iFilePath)
 {
+    const std::size_t slash = iFilePath.find_last_of('/');
     StringDivider divider;
     divider.entry('.');
-    std::vector<std::string> pieces = divider.divide(mFilePath);
+    std::vector<std::string> pieces = divider.divide(slash == std::string::npos ? iFilePath : iFilePath.substr(slash + 1));
     FL_removeEmptyStrings(&pieces);
-    const std::string suffix = pieces.size() >= 2 ? pieces.back() : std::string();
+    return pieces.size() >= 2 ? pieces.back() : std::string();
+}
+
+PolygonData* PolygonFiler::importPolygonDataFile(std::string& iErrorMessage) const
+{
+    const std::string suffix = getSuffix(mFilePath);
     if (suffix.empty())
         return nullptr;
 
@@ -240,15 +237,10 @@ bool PolygonFiler::isSTLFile_ASCII() const
 
 bool PolygonFiler::hasBinarySTLSize() const
 {
-    const std::int64_t size = FL_fileSize(mFilePath);
-    if (size < 84)
-        return false;
     std::ifstream file(mFilePath, std::ios::binary);
-    unsigned char count[4];
-    file.seekg(80);
-    if (!file.read(reinterpret_cast<char*>(count), 4))
-        return false;
-    return size == 84 + 50 * static_cast<std::int64_t>(FL_readU32(count));
+    std::uint32_t count = 0;
+    bool exactSize = false;
+    return FL_readBinaryHead(file, &count, &exactSize) && exactSize;
 }
 
 PolygonData* PolygonFiler::importSTLFile_ASCII() const
@@ -303,17 +295,17 @@ PolygonData* PolygonFiler::importSTLFile_Binary() const
         std::cout << "False: loadSTLFile_Binary" << std::endl;
         return nullptr;
     }
-    unsigned char head[84];
-    if (!file.read(reinterpret_cast<char*>(head), sizeof(head))) {
+    std::uint32_t count = 0;
+    bool exactSize = false;
+    if (!FL_readBinaryHead(file, &count, &exactSize)) {
         std::cout << "File is shorter than its header." << std::endl;
         std::cout << "False: loadSTLFile_Binary" << std::endl;
         return nullptr;
     }
-    const std::uint32_t count = FL_readU32(head + 80);
     std::cout << "triangle number = " << count << std::endl;
     // The count is trusted only when the file holds exactly that many records.
-    const std::int64_t expected = 84 + 50 * static_cast<std::int64_t>(count);
-    if (FL_fileSize(mFilePath) != expected) {
+    if (!exactSize) {
+        const std::int64_t expected = 84 + 50 * static_cast<std::int64_t>(count);
         std::cout << "File size does not match the triangle number: " << expected << " bytes expected." << std::endl;
         std::cout << "False: loadSTLFile_Binary" << std::endl;
         return nullptr;
@@ -378,17 +370,17 @@ bool PolygonFiler::exportSTLFile_Binary(const PolygonData& iData) const
         return false;
     const char header[80] = {};
     file.write(header, sizeof(header));
-    FL_writeU32(file, static_cast<std::uint32_t>(iData.triangles.size()));
+    rawio::writeValue(file, static_cast<std::uint32_t>(iData.triangles.size()));
     for (const Triangle& triangle : iData.triangles) {
         const Vector3T<float> n = FL_normal(iData, triangle);
-        FL_writeF32(file, n.x);
-        FL_writeF32(file, n.y);
-        FL_writeF32(file, n.z);
+        rawio::writeValue(file, n.x);
+        rawio::writeValue(file, n.y);
+        rawio::writeValue(file, n.z);
         for (std::uint32_t index : triangle.index) {
             const Vector3T<float>& p = iData.points[index];
-            FL_writeF32(file, p.x);
-            FL_writeF32(file, p.y);
-            FL_writeF32(file, p.z);
+            rawio::writeValue(file, p.x);
+            rawio::writeValue(file, p.y);
+            rawio::writeValue(file, p.z);
         }
         const char attribute[2] = {0, 0};
         file.write(attribute, 2);

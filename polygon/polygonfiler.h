@@ -17,6 +17,10 @@ public:
 
     std::string getFilePath() const;
 
+    // The text after the last dot of the file's own name (dots in folder names do not count);
+    // empty for a name without one.
+    static std::string getSuffix(const std::string& iFilePath);
+
     // Null, with iErrorMessage set, for an unknown suffix or an unreadable STL file or grid;
     // null with the message untouched for a path without a suffix.
     PolygonData* importPolygonDataFile(std::string& iErrorMessage) const;

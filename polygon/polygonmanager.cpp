@@ -13,7 +13,6 @@
 #include "polygoninterface.h"
 #include "polygonloader.h"
 #include "polygonsvoimp.h"
-#include "stringdivider.h"
 
 #include <QFileInfo>
 #include <QGLShaderProgram>
@@ -57,20 +56,6 @@ void FL_setContour(pointclouddraw::Uniforms& ioUniforms, int iMode, float iMax, 
     ioUniforms.set("uColorMax", iColorMax);
     ioUniforms.set("uColorMin", iColorMin);
 }
-
-// The suffix of a file name: the text after its last '.', empty without one.
-std::string FL_getSuffix(const std::string& iFileName)
-{
-    StringDivider divider;
-    divider.entry('.');
-    std::vector<std::string> pieces = divider.divide(iFileName);
-    std::vector<std::string> kept;
-    for (std::string& piece : pieces)
-        if (!piece.empty())
-            kept.push_back(piece);
-    return kept.size() >= 2 ? kept.back() : std::string();
-}
-
 
 // Gives the mesh a polygon octree over the file with its tree read, drawn at voxel level; with
 // iOctreeBox the mesh takes the octree's box, else keeps its own. False, with the message,
@@ -199,7 +184,7 @@ bool PolygonManager::importObjectFile(const std::string& iFilePath, std::string&
     const std::string dataPath = folder.toUtf8().toStdString() + "/" + mesh->getDataFileName();
     const std::string fileName = QFileInfo(QString::fromUtf8(dataPath.c_str())).fileName().toUtf8().toStdString();
     // The kind comes from the data file's own name, not from dots in its folder's path.
-    const std::string suffix = FL_getSuffix(fileName);
+    const std::string suffix = PolygonFiler::getSuffix(fileName);
     if (suffix.empty()) {
         iErrorMessage = "Unknown File Format...";
         return false;

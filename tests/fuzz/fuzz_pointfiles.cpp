@@ -2,9 +2,9 @@
 // a load, failed or not, leaves a sound matrix, and a successful one holds no more cells than
 // the file can justify.
 #include "fuzzsupport.h"
-#include "testutil.h"
 #include "jpgisfixture.h"
 #include "pointcloudimpoperation.h"
+#include "testutil.h"
 
 #include <cmath>
 #include <string>
@@ -33,10 +33,10 @@ void FL_writeSeeds(const std::string& iFolder)
 {
 #if defined(FUZZ_PTX)
     testutil::writeFile(iFolder + "/seed.ptx", "2\n3\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n"
-                                       "0 0 0 0.5\n1 2 3 0.5 10 20 30\n-1.5 2e3 .25 1 0 0 0\n0 0 0 0.2\n"
-                                       "4 5 6 0.1 255 255 255\n7 8 9 0.3 1 2 3\n");
+                                               "0 0 0 0.5\n1 2 3 0.5 10 20 30\n-1.5 2e3 .25 1 0 0 0\n0 0 0 0.2\n"
+                                               "4 5 6 0.1 255 255 255\n7 8 9 0.3 1 2 3\n");
     testutil::writeFile(iFolder + "/seed_short.ptx", "3\n1\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n1 0 0 0\n0 1 0 0\n0 0 1 0\n"
-                                             "0 0 0 1\n1 1 1 1\n");
+                                                     "0 0 0 1\n1 1 1 1\n");
 #elif defined(FUZZ_PTS)
     testutil::writeFile(iFolder + "/seed.pts", "3\n1 2 3 -100 10 20 30\n4.5 5 6 0 255 0 0\n-7 8e-3 9 12 1 1 1\n");
 #elif defined(FUZZ_PCD)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -200,6 +202,10 @@ TEST_F(PolygonFilerTest, SuffixChoosesTheReader)
     EXPECT_EQ(mMessage, "Unknown File Format...");
     mMessage = "kept";
     EXPECT_FALSE(import("noSuffix", bytes));
+    EXPECT_EQ(mMessage, "kept");
+    // Dots in a folder's name are no suffix.
+    ASSERT_EQ(mkdir(mDir.file("survey.2026").c_str(), 0700), 0);
+    EXPECT_FALSE(import("survey.2026/plain", bytes));
     EXPECT_EQ(mMessage, "kept");
     EXPECT_TRUE(import("a.b.stl", bytes));
     EXPECT_FALSE(import("missing.xml", "<Dataset/>"));
