@@ -2,6 +2,7 @@
 
 #include "commentform.h"
 #include "commentmanager.h"
+#include "formfunction.h"
 #include "referencepoint.h"
 #include "ui_commentcreationdialog.h"
 
@@ -36,28 +37,12 @@ void CommentCreationDialog::setRPM(ReferencePointManager* iPoints)
 {
     if (iPoints == points)
         return;
-    disconnectPoints();
+    followChanges(points, this, SLOT(updateUI()), false);
     points = iPoints;
     if (isVisible()) {
         updateUI();
-        connectPoints();
+        followChanges(points, this, SLOT(updateUI()), true);
     }
-}
-
-void CommentCreationDialog::connectPoints()
-{
-    if (!points)
-        return;
-    connect(points.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
-    connect(points.data(), SIGNAL(changedStructure()), this, SLOT(updateUI()), Qt::UniqueConnection);
-}
-
-void CommentCreationDialog::disconnectPoints()
-{
-    if (!points)
-        return;
-    disconnect(points.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
-    disconnect(points.data(), SIGNAL(changedStructure()), this, SLOT(updateUI()));
 }
 
 void CommentCreationDialog::setVisible(bool iVisible)
@@ -67,9 +52,9 @@ void CommentCreationDialog::setVisible(bool iVisible)
         if (!isVisible())
             clearUI();
         updateUI();
-        connectPoints();
+        followChanges(points, this, SLOT(updateUI()), true);
     } else {
-        disconnectPoints();
+        followChanges(points, this, SLOT(updateUI()), false);
     }
     QDialog::setVisible(iVisible);
 }

@@ -32,9 +32,6 @@ public slots:
     void createNewComment();
 
 private:
-    void connectPoints();
-    void disconnectPoints();
-
     Ui_CommentCreationDialog* ui;
     QPointer<CommentManager> target;
     QPointer<ReferencePointManager> points;

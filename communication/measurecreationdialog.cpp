@@ -36,28 +36,12 @@ void MeasureCreationDialog::setRPM(ReferencePointManager* iPoints)
 {
     if (iPoints == points)
         return;
-    disconnectPoints();
+    followChanges(points, this, SLOT(updateUI()), false);
     points = iPoints;
     if (isVisible()) {
         updateUI();
-        connectPoints();
+        followChanges(points, this, SLOT(updateUI()), true);
     }
-}
-
-void MeasureCreationDialog::connectPoints()
-{
-    if (!points)
-        return;
-    connect(points.data(), SIGNAL(changedValue()), this, SLOT(updateUI()), Qt::UniqueConnection);
-    connect(points.data(), SIGNAL(changedStructure()), this, SLOT(updateUI()), Qt::UniqueConnection);
-}
-
-void MeasureCreationDialog::disconnectPoints()
-{
-    if (!points)
-        return;
-    disconnect(points.data(), SIGNAL(changedValue()), this, SLOT(updateUI()));
-    disconnect(points.data(), SIGNAL(changedStructure()), this, SLOT(updateUI()));
 }
 
 void MeasureCreationDialog::setVisible(bool iVisible)
@@ -66,9 +50,9 @@ void MeasureCreationDialog::setVisible(bool iVisible)
         target->setSelectedALL(false);
     if (iVisible) {
         updateUI();
-        connectPoints();
+        followChanges(points, this, SLOT(updateUI()), true);
     } else {
-        disconnectPoints();
+        followChanges(points, this, SLOT(updateUI()), false);
     }
     QDialog::setVisible(iVisible);
 }

@@ -33,8 +33,6 @@ public slots:
 
 private:
     void connectUI();
-    void connectPoints();
-    void disconnectPoints();
 
     Ui_MeasureCreationDialog* ui;
     QPointer<MeasureManager> target;

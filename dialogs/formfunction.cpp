@@ -84,6 +84,19 @@ void setAttitudeTable(QTableView* iTable, QStandardItemModel** ioModel, const Ma
             (*ioModel)->setData((*ioModel)->index(r, c), iMatrix(r, c), Qt::EditRole);
 }
 
+void followChanges(QObject* iSource, QObject* iReceiver, const char* iSlot, bool iFollow)
+{
+    if (!iSource)
+        return;
+    if (iFollow) {
+        QObject::connect(iSource, SIGNAL(changedValue()), iReceiver, iSlot, Qt::UniqueConnection);
+        QObject::connect(iSource, SIGNAL(changedStructure()), iReceiver, iSlot, Qt::UniqueConnection);
+    } else {
+        QObject::disconnect(iSource, SIGNAL(changedValue()), iReceiver, iSlot);
+        QObject::disconnect(iSource, SIGNAL(changedStructure()), iReceiver, iSlot);
+    }
+}
+
 void renameObject(Object3D* iTarget)
 {
     if (!iTarget)

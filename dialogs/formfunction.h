@@ -11,6 +11,7 @@ class Object3D;
 class QDoubleSpinBox;
 class QStandardItemModel;
 class QPushButton;
+class QObject;
 class QTableView;
 
 // Fills a spin box without touching one that already shows the value, so that a refresh
@@ -35,6 +36,10 @@ void setPositionComponent(Object3D* iTarget, int iAxis, double iValue);
 // Shows the rotation part of the matrix in the table, through one model made on first use
 // (into *ioModel, owned by the table) and refilled afterwards.
 void setAttitudeTable(QTableView* iTable, QStandardItemModel** ioModel, const Matrix4x4T<double>& iMatrix);
+
+// While iFollow, the receiver's slot runs on each changedValue() and changedStructure() of the
+// source, connected once; else no longer. Nothing without a source.
+void followChanges(QObject* iSource, QObject* iReceiver, const char* iSlot, bool iFollow);
 
 // Asks for a new name (any non-empty one) and gives it to the object when accepted and the
 // object is still there.
