@@ -10,6 +10,8 @@ run_packages=(
     cmake ninja-build g++ pkg-config
     qtbase5-dev libqt5opengl5-dev qttools5-dev-tools qttools5-dev libgl-dev
     ffmpeg
+    # The interface is Japanese; nothing above brings a font that draws it.
+    fonts-ipafont-gothic
 )
 test_packages=(
     googletest libgtest-dev

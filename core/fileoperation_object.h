@@ -1,5 +1,5 @@
-#ifndef APP_FILEOPERATION_OBJECT_H
-#define APP_FILEOPERATION_OBJECT_H
+#ifndef CORE_FILEOPERATION_OBJECT_H
+#define CORE_FILEOPERATION_OBJECT_H
 
 #include "color.h"
 #include "matrix4x4.h"
