@@ -11,6 +11,7 @@
 #include "scenestate.h"
 
 #include "formtestutil.h"
+#include "programtestutil.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -35,6 +36,8 @@ class EditorViewTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        if (!testutil::hasDisplay())
+            GTEST_SKIP() << "GL widgets need a display";
         mScene.setModel(&mSceneState, &mReferencePoints, &mPointClouds);
         Camera& camera = mSceneState.getCamera();
         camera.setFrustumData(Camera::FrustumData{1.0f, 100.0f, 30.0f});
