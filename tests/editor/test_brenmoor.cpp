@@ -365,14 +365,14 @@ TEST(BrenmoorWindow, PanelEditsRepaintTheViewAtOnceAndTheDeletedCloudTakesItsFil
 {
     if (!hasDisplay())
         GTEST_SKIP() << "the window's GL view needs a display";
-    testutil::TempDir dir;
-    const std::string path = dir.file("sample.zrpcd");
-    ASSERT_TRUE(convertSample(path));
     // Away from the corner where other tests' windows open on a shared display.
     MainWindow window;
     window.setGeometry(760, 560, 500, 450);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    testutil::TempDir dir;
+    const std::string path = dir.file("sample.zrpcd");
+    ASSERT_TRUE(convertSample(path));
     {
         testutil::CoutCapture quiet;
         window.open(path);
@@ -392,13 +392,16 @@ TEST(BrenmoorWindow, PanelEditsRepaintTheViewAtOnceAndTheDeletedCloudTakesItsFil
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->visualItemRect(iRow).center());
         QTest::qWait(0);
     };
+    // Off and on again, each shown at once.
+    const auto expectToggleRepaints = [view](QCheckBox* iBox, const char* iWhat) {
+        expectRepaint(view, iWhat, [iBox] { formtest::clickCheckBox(iBox); });
+        expectRepaint(view, iWhat, [iBox] { formtest::clickCheckBox(iBox); });
+    };
 
     clickRow(tree->topLevelItem(0)->child(0));
     QWidget* form = window.findChild<QWidget*>("PointCloudForm");
     ASSERT_TRUE(form);
-    QCheckBox* visible = formtest::child<QCheckBox>(form, "checkBoxVisible");
-    expectRepaint(view, "cloud hidden", [&] { formtest::clickCheckBox(visible); });
-    expectRepaint(view, "cloud shown", [&] { formtest::clickCheckBox(visible); });
+    expectToggleRepaints(formtest::child<QCheckBox>(form, "checkBoxVisible"), "cloud visibility");
     expectRepaint(view, "cloud moved", [&] {
         formtest::typeValue(formtest::child<QDoubleSpinBox>(form, "doubleSpinBoxPositionX"), "0.5");
     });
@@ -406,9 +409,7 @@ TEST(BrenmoorWindow, PanelEditsRepaintTheViewAtOnceAndTheDeletedCloudTakesItsFil
     clickRow(tree->topLevelItem(0));
     QWidget* manager = window.findChild<QWidget*>("PointCloudManagerForm");
     ASSERT_TRUE(manager);
-    QCheckBox* points = formtest::child<QCheckBox>(manager, "checkBoxPointVisible");
-    expectRepaint(view, "points hidden", [&] { formtest::clickCheckBox(points); });
-    expectRepaint(view, "points shown", [&] { formtest::clickCheckBox(points); });
+    expectToggleRepaints(formtest::child<QCheckBox>(manager, "checkBoxPointVisible"), "point visibility");
     expectRepaint(view, "point size", [&] {
         formtest::typeValue(formtest::child<QSpinBox>(manager, "spinBoxPointSize"), "8");
     });
