@@ -28,6 +28,9 @@ void GLWidget::deleteSelectedPoint()
         return;
     PointCloud* cloud = mScene->getPointCloudManager()->getData(0);
     PointCloudInterface* data = cloud ? cloud->getPointCloud() : nullptr;
-    if (data)
+    if (data) {
+        // Marks are not signalled.
         data->deleteSelectedPoint();
+        update();
+    }
 }

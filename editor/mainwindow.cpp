@@ -89,6 +89,9 @@ MainWindow::MainWindow(QWidget* parent)
     cameraToolBar = addToolBar(tr("Camera"));
     cameraToolBar->addWidget(cameraModeBox);
 
+    // The cloud may also go through the object browser: title and Save follow the manager.
+    connect(getPointCloudManager(), SIGNAL(changedStructure()), this, SLOT(updateTitle()));
+    connect(getPointCloudManager(), SIGNAL(changedStructure()), this, SLOT(updateActionFile()));
     updateTitle();
     updateActionFile();
     ui->widgetOpenGL->setModel(getScene(), getSceneState(), FL_getMouseOperator());
@@ -167,10 +170,8 @@ void MainWindow::open(std::string iFilePath)
     PointCloudManager* manager = getPointCloudManager();
     if (manager->getObjectSetSize() > 0)
         manager->clearObject();
-    manager->addNewObject(cloud);
     flFilePath = iFilePath;
-    updateTitle();
-    updateActionFile();
+    manager->addNewObject(cloud);
 }
 
 void MainWindow::save()

@@ -45,16 +45,19 @@ void Scene::setModel(SceneState* iSceneState, ReferencePointManager* iReferenceP
     mSceneState = iSceneState;
     mReferencePointManager = iReferencePointManager;
     mPointCloudManager = iPointCloudManager;
-    // The point clouds' own value changes (marks, visibility) are not relayed: whoever changes
-    // them asks the view to repaint.
+    // The manager relays its clouds' changes (visibility, position) with its own render
+    // settings, and each of them alters the picture. Marks in a point list are not signalled:
+    // whoever changes them asks the view to repaint.
     if (mSceneState)
         connect(mSceneState, SIGNAL(changedValue()), this, SIGNAL(changedValue()));
     if (mReferencePointManager) {
         connect(mReferencePointManager, SIGNAL(changedValue()), this, SIGNAL(changedValue()));
         connect(mReferencePointManager, SIGNAL(changedStructure()), this, SIGNAL(changedValue()));
     }
-    if (mPointCloudManager)
+    if (mPointCloudManager) {
+        connect(mPointCloudManager, SIGNAL(changedValue()), this, SIGNAL(changedValue()));
         connect(mPointCloudManager, SIGNAL(changedStructure()), this, SIGNAL(changedStructure()));
+    }
 }
 
 bool Scene::hasModel() const

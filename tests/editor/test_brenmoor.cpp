@@ -27,6 +27,7 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QDir>
+#include <QMenu>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStatusBar>
@@ -41,6 +42,7 @@
 #include <vector>
 
 using testutil::appDir;
+using testutil::expectRepaint;
 using testutil::hasDisplay;
 
 namespace {
@@ -345,4 +347,101 @@ TEST(BrenmoorWindow, BrowserAndSceneEntriesOpenTheEditorsDialogsAndPanels)
     QLabel* none = window.findChild<QDialog*>("ObjectPropertyDialog")->findChild<QLabel*>();
     ASSERT_TRUE(none);
     EXPECT_EQ(none->text(), "Non-Support Object Type...");
+}
+
+namespace {
+
+QAction* findAction(QWidget* iOwner, const QString& iText)
+{
+    for (QAction* candidate : iOwner->findChildren<QAction*>())
+        if (candidate->text() == iText)
+            return candidate;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(BrenmoorWindow, PanelEditsRepaintTheViewAtOnceAndTheDeletedCloudTakesItsFileAlong)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "the window's GL view needs a display";
+    // Away from the corner where other tests' windows open on a shared display.
+    MainWindow window;
+    window.setGeometry(760, 560, 500, 450);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    testutil::TempDir dir;
+    const std::string path = dir.file("sample.zrpcd");
+    ASSERT_TRUE(convertSample(path));
+    {
+        testutil::CoutCapture quiet;
+        window.open(path);
+    }
+    QWidget* view = window.findChild<QWidget*>("widgetOpenGL");
+    ASSERT_TRUE(view);
+    // The panels (and the colour dialog over them) stay off the view, so that only the view's
+    // own drawing changes its pixels.
+    findAction(&window, "Structure...")->trigger();
+    findAction(&window, "Property...")->trigger();
+    window.findChild<QDialog*>("ObjectBrowseDialog")->move(0, 160);
+    window.findChild<QDialog*>("ObjectPropertyDialog")->move(0, 600);
+    QTreeWidget* tree = window.findChild<QTreeWidget*>("treeWidgetObject");
+    ASSERT_TRUE(tree && tree->topLevelItem(0)->childCount() == 1);
+    const auto clickRow = [tree](QTreeWidgetItem* iRow) {
+        tree->scrollToItem(iRow);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->visualItemRect(iRow).center());
+        QTest::qWait(0);
+    };
+    // Off and on again, each shown at once.
+    const auto expectToggleRepaints = [view](QCheckBox* iBox, const char* iWhat) {
+        expectRepaint(view, iWhat, [iBox] { formtest::clickCheckBox(iBox); });
+        expectRepaint(view, iWhat, [iBox] { formtest::clickCheckBox(iBox); });
+    };
+
+    clickRow(tree->topLevelItem(0)->child(0));
+    QWidget* form = window.findChild<QWidget*>("PointCloudForm");
+    ASSERT_TRUE(form);
+    expectToggleRepaints(formtest::child<QCheckBox>(form, "checkBoxVisible"), "cloud visibility");
+    expectRepaint(view, "cloud moved", [&] {
+        formtest::typeValue(formtest::child<QDoubleSpinBox>(form, "doubleSpinBoxPositionX"), "0.5");
+    });
+
+    clickRow(tree->topLevelItem(0));
+    QWidget* manager = window.findChild<QWidget*>("PointCloudManagerForm");
+    ASSERT_TRUE(manager);
+    expectToggleRepaints(formtest::child<QCheckBox>(manager, "checkBoxPointVisible"), "point visibility");
+    expectRepaint(view, "point size", [&] {
+        formtest::typeValue(formtest::child<QSpinBox>(manager, "spinBoxPointSize"), "8");
+    });
+    expectRepaint(view, "contour mode", [&] {
+        QComboBox* mode = formtest::child<QComboBox>(manager, "comboBoxPointContourColorMode");
+        mode->setFocus();
+        QTest::keyClick(mode, Qt::Key_End);
+    });
+    expectRepaint(view, "contour range", [&] {
+        formtest::typeValue(formtest::child<QDoubleSpinBox>(manager, "doubleSpinBoxPointContourValueMax"), "0.2");
+    });
+    expectRepaint(view, "contour colour", [&] {
+        formtest::answerColor(Qt::green, true);
+        QTest::mouseClick(formtest::child<QPushButton>(manager, "pushButtonPointContourColorMax"), Qt::LeftButton);
+    });
+
+    // Deleted from the browser's context menu: the window is as without a file.
+    clickRow(tree->topLevelItem(0)->child(0));
+    formtest::answerModal<QMenu>([](QMenu* iMenu) {
+        for (QAction* action : iMenu->actions())
+            if (action->text() == "Delete Selected Objects")
+                iMenu->setActiveAction(action);
+        if (iMenu->activeAction())
+            QTest::keyClick(iMenu, Qt::Key_Return);
+        else
+            iMenu->close();
+    });
+    const QPoint row = tree->visualItemRect(tree->topLevelItem(0)->child(0)).center();
+    QTest::mouseClick(tree->window()->windowHandle(), Qt::RightButton, Qt::NoModifier,
+                      tree->viewport()->mapTo(tree->window(), row));
+    EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 0u);
+    EXPECT_EQ(window.windowTitle(), QString("No PointCloud..."));
+    EXPECT_FALSE(findAction(&window, "Save PointCloud File...")->isEnabled());
+    EXPECT_FALSE(findAction(&window, "Save PointCloud File As...")->isEnabled());
 }

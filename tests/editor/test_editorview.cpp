@@ -11,6 +11,7 @@
 #include "scenestate.h"
 
 #include "formtestutil.h"
+#include "programtestutil.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -35,12 +36,15 @@ class EditorViewTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        if (!testutil::hasDisplay())
+            GTEST_SKIP() << "GL widgets need a display";
         mScene.setModel(&mSceneState, &mReferencePoints, &mPointClouds);
         Camera& camera = mSceneState.getCamera();
         camera.setFrustumData(Camera::FrustumData{1.0f, 100.0f, 30.0f});
         camera.setLookAtData(Camera::LookAtData{V(0, 0, 10), V(0, 0, 0), V(0, 1, 0)});
         mOperator.setModel(&mScene);
-        mWidget.resize(200, 160);
+        // Away from the corner where other tests' windows open on a shared display.
+        mWidget.setGeometry(1040, 820, 200, 160);
         mWidget.setModel(&mScene, &mSceneState, &mOperator);
         mWidget.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&mWidget));
@@ -239,7 +243,7 @@ TEST_F(EditorViewTest, ContextActionsActOnCloudZeroOnly)
 
     PointCloudInterface* data = addGrid();
     data->selectPoint({Vector4T<double>(1, 0, 0, -3.5)}); // the column x = -4
-    remove->trigger();
+    testutil::expectRepaint(&mWidget, "points deleted", [remove] { remove->trigger(); });
     PointCloudData points;
     ASSERT_TRUE(data->getPointCloudData(&points));
     int deleted = 0;

@@ -28,8 +28,9 @@ T* child(QWidget* iForm, const char* iName)
     return found;
 }
 
-// Runs iAnswer on the modal dialog of kind T as soon as it is up, from inside its loop. Gives
-// up after a few seconds, so that a dialog that never comes does not leave the timer behind.
+// Runs iAnswer on the modal dialog or popup menu of kind T as soon as it is up, from inside its
+// loop. Gives up after a few seconds, so that a dialog that never comes does not leave the timer
+// behind.
 template <typename T>
 void answerModal(std::function<void(T*)> iAnswer)
 {
@@ -37,6 +38,8 @@ void answerModal(std::function<void(T*)> iAnswer)
     auto ticks = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, iAnswer, ticks]() {
         T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog)
+            dialog = qobject_cast<T*>(QApplication::activePopupWidget());
         if (!dialog) {
             if (++*ticks > 500) {
                 ADD_FAILURE() << "no modal dialog came up";

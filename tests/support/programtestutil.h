@@ -2,9 +2,16 @@
 #define TESTS_SUPPORT_PROGRAMTESTUTIL_H
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QString>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 namespace testutil {
 
@@ -20,6 +27,27 @@ inline bool hasDisplay()
 {
     const QString platform = QGuiApplication::platformName();
     return platform != "offscreen" && platform != "minimal";
+}
+
+// A widget as the display shows it.
+inline QImage shownPixels(QWidget* iWidget)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(iWidget->winId()).toImage();
+}
+
+// Makes one change and expects the view to show another picture soon after, with no mouse
+// input to the view (which would repaint it anyway). Nothing else may cover the view.
+inline void expectRepaint(QWidget* iView, const char* iChange, const std::function<void()>& iMake)
+{
+    QTest::qWait(100); // a repaint still owed comes first
+    const QImage before = shownPixels(iView);
+    iMake();
+    bool repainted = false;
+    for (int i = 0; i < 40 && !repainted; ++i) {
+        QTest::qWait(25);
+        repainted = shownPixels(iView) != before;
+    }
+    EXPECT_TRUE(repainted) << iChange;
 }
 
 } // namespace testutil
