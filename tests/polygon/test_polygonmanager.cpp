@@ -239,3 +239,41 @@ TEST(PolygonManagerGL, MeshesAreDrawnWhereTheyAreAndOnlyCoveredNodesStay)
     manager.draw(manager.getRenderingParameter());
     EXPECT_EQ(frame.countNot(Color(255, 255, 255, 255)), 0);
 }
+
+TEST(PolygonManagerGL, HiddenMeshesLoadNothingAlsoWhenNoMeshShows)
+{
+    if (!GLFrame::available())
+        GTEST_SKIP() << "GL widgets need a display";
+    constexpr int kSize = 96;
+    GLFrame frame(kSize);
+    ASSERT_TRUE(frame.isValid());
+
+    TempDir dir;
+    const PolygonData wave = polygonfixture::makeWave(16);
+    ASSERT_TRUE(polygonfixture::writeZRPLY(dir.file("a.zrply"), wave, 2));
+    Vector3T<double> center, size;
+    getBoundingBox(&center, &size, wave);
+    ASSERT_TRUE(writeObjectFile(dir.file("a.polygon"), "a.zrply", center, size, false));
+    PolygonManager manager;
+    CoutCapture quiet;
+    std::string error;
+    ASSERT_TRUE(manager.importObjectFile(dir.file("a.polygon"), error)) << error;
+    PolygonSVOInterface* a = manager.getData(0)->getPolygonInterface()->getSVOInterface();
+
+    // From here the view asks for voxel nodes and leaves. The only mesh is hidden: it keeps no
+    // draw nodes, and neither the voxels nor the leaves of what it would draw are read.
+    Camera camera;
+    lookDown(&camera, 8, 8, 60, kSize);
+    ClipBox clipBox;
+    manager.updateDrawData(4, 0, false, camera, clipBox);
+    EXPECT_TRUE(a->getDrawVoxelNodeKeyList().empty());
+    ASSERT_FALSE(a->getDrawLeafNodeKeyList().empty());
+    EXPECT_FALSE(a->isLoadedDrawVoxelData());
+    EXPECT_FALSE(a->isLoadedDrawLeafData());
+
+    manager.getData(0)->enableState(Object3D::Visible);
+    manager.updateDrawData(4, 0, false, camera, clipBox);
+    EXPECT_FALSE(a->getDrawVoxelNodeKeyList().empty());
+    EXPECT_TRUE(a->isLoadedDrawVoxelData());
+    EXPECT_TRUE(a->isLoadedDrawLeafData());
+}
