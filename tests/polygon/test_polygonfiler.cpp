@@ -179,7 +179,8 @@ TEST_F(PolygonFilerTest, MalformedAndTruncatedFilesAreRefused)
     std::string huge = binary.substr(0, 80);
     putU32(&huge, 0xFFFFFFFFu);
     EXPECT_FALSE(import("huge.stl", huge));
-    EXPECT_EQ(mOutput.at(mOutput.size() - 2), "File is shorter than its triangle number needs: 214748364834 bytes expected.");
+    EXPECT_EQ(mOutput.at(mOutput.size() - 2),
+              "File is shorter than its triangle number needs: 214748364834 bytes expected.");
     const std::string solidBinary = binarySTL(cube, "solid");
     EXPECT_FALSE(import("solidcut.stl", solidBinary.substr(0, solidBinary.size() - 1)));
 
