@@ -6,6 +6,7 @@
 #include "rawio.h"
 #include "stringdivider.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -127,15 +128,85 @@ float FL_readF32(const unsigned char* iBytes)
 }
 
 // Reads the 84-byte head of a binary STL file from the start of the stream: its triangle count
-// and whether exactly that many 50-byte records follow. False for a stream shorter than the head.
-bool FL_readBinaryHead(std::istream& iStream, std::uint32_t* oCount, bool* oExactSize)
+// and the number of bytes after that many 50-byte records, negative when the file is shorter.
+// False for a stream shorter than the head.
+bool FL_readBinaryHead(std::istream& iStream, std::uint32_t* oCount, std::int64_t* oExtra)
 {
     unsigned char head[84];
     if (!iStream.read(reinterpret_cast<char*>(head), sizeof(head)))
         return false;
     *oCount = FL_readU32(head + 80);
-    *oExactSize = rawio::bytesLeft(iStream) == 50 * static_cast<std::int64_t>(*oCount);
+    *oExtra = rawio::bytesLeft(iStream) - 50 * static_cast<std::int64_t>(*oCount);
     return true;
+}
+
+// Bytes after the records of the file read as binary STL; negative when it is too short.
+std::int64_t FL_binaryExtra(const std::string& iFilePath)
+{
+    std::ifstream file(iFilePath, std::ios::binary);
+    std::uint32_t count = 0;
+    std::int64_t extra = -1;
+    FL_readBinaryHead(file, &count, &extra);
+    return extra;
+}
+
+// Exporters write the keywords of ASCII STL in either letter case.
+bool FL_isKeyword(const std::string& iToken, const char* iKeyword)
+{
+    const std::size_t length = std::strlen(iKeyword);
+    if (iToken.size() != length)
+        return false;
+    for (std::size_t k = 0; k < length; ++k)
+        if (std::tolower(static_cast<unsigned char>(iToken[k])) != iKeyword[k])
+            return false;
+    return true;
+}
+
+// The mesh of an ASCII STL file, or null; iReport prints why a file is refused.
+PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport)
+{
+    auto fail = [iReport](const std::vector<std::string>* iTokens) -> PolygonData* {
+        if (!iReport)
+            return nullptr;
+        if (iTokens) {
+            std::cout << "Error Line..." << std::endl;
+            FL_showStringList(*iTokens);
+        }
+        std::cout << "False: loadSTLFile_ASCII" << std::endl;
+        return nullptr;
+    };
+    AsciiFileOperator file;
+    if (!file.openFile(iFilePath, true)) {
+        if (iReport)
+            std::cout << "File Open Error..." << std::endl;
+        return fail(nullptr);
+    }
+
+    const std::vector<std::string> first = FL_tokens(file.readLine());
+    if (first.empty() || !FL_isKeyword(first[0], "solid"))
+        return fail(&first);
+
+    FL_Mesh mesh;
+    for (;;) {
+        // Data without a closing "endsolid" line are refused.
+        if (file.atEnd())
+            return fail(nullptr);
+        const std::vector<std::string> facet = FL_tokens(file.readLine());
+        if (!facet.empty() && FL_isKeyword(facet[0], "endsolid"))
+            return FL_finish(&mesh);
+        file.readLine(); // outer loop
+        Vector3T<float> corners[3];
+        for (Vector3T<float>& corner : corners) {
+            const std::vector<std::string> vertex = FL_tokens(file.readLine());
+            if (vertex.size() != 4 || !FL_isKeyword(vertex[0], "vertex"))
+                return fail(&vertex);
+            corner = Vector3T<float>(numberformat::toFloat(vertex[1]), numberformat::toFloat(vertex[2]),
+                                     numberformat::toFloat(vertex[3]));
+        }
+        FL_addTriangle(&mesh, corners);
+        file.readLine(); // endloop
+        file.readLine(); // endfacet
+    }
 }
 
 // The unit normal of a triangle, or the unnormalised cross product when it has no length.
@@ -192,10 +263,21 @@ PolygonData* PolygonFiler::importPolygonDataFile(std::string& iErrorMessage) con
 
     if (suffix == "stl") {
         std::cout << "Import STL File: " << mFilePath << std::endl;
-        // CAD programs often start the 80-byte header of a binary file with "solid"; such a
-        // file has exactly the size its triangle count gives.
+        // CAD programs often start the 80-byte header of a binary file with "solid", and some
+        // append bytes after the last record. A file longer than its triangle count asks could
+        // be either form (a text file practically never is): the text is taken when it reads
+        // whole into triangles, the records otherwise.
+        const bool solidHead = isSTLFile_ASCII();
+        const std::int64_t extra = FL_binaryExtra(mFilePath);
         PolygonData* data = nullptr;
-        if (isSTLFile_ASCII() && !hasBinarySTLSize()) {
+        if (solidHead && extra > 0) {
+            std::unique_ptr<PolygonData> text(FL_readASCII(mFilePath, false));
+            if (text && !text->triangles.empty())
+                data = text.release();
+            std::cout << (data ? "File is STL(ASCII)." : "File is STL(Binary).") << std::endl;
+            if (data == nullptr)
+                data = importSTLFile_Binary();
+        } else if (solidHead && extra < 0) {
             std::cout << "File is STL(ASCII)." << std::endl;
             data = importSTLFile_ASCII();
         } else {
@@ -231,60 +313,12 @@ bool PolygonFiler::isSTLFile_ASCII() const
         std::cout << "File Open Error..." << std::endl;
         return false;
     }
-    const std::string head = file.read(5);
-    return head == std::string("solid");
-}
-
-bool PolygonFiler::hasBinarySTLSize() const
-{
-    std::ifstream file(mFilePath, std::ios::binary);
-    std::uint32_t count = 0;
-    bool exactSize = false;
-    return FL_readBinaryHead(file, &count, &exactSize) && exactSize;
+    return FL_isKeyword(file.read(5), "solid");
 }
 
 PolygonData* PolygonFiler::importSTLFile_ASCII() const
 {
-    AsciiFileOperator file;
-    if (!file.openFile(mFilePath, true)) {
-        std::cout << "File Open Error..." << std::endl;
-        std::cout << "False: loadSTLFile_ASCII" << std::endl;
-        return nullptr;
-    }
-    auto fail = [](const std::vector<std::string>* iTokens) -> PolygonData* {
-        if (iTokens) {
-            std::cout << "Error Line..." << std::endl;
-            FL_showStringList(*iTokens);
-        }
-        std::cout << "False: loadSTLFile_ASCII" << std::endl;
-        return nullptr;
-    };
-
-    const std::vector<std::string> first = FL_tokens(file.readLine());
-    if (first.empty() || first[0] != "solid")
-        return fail(&first);
-
-    FL_Mesh mesh;
-    for (;;) {
-        // Data without a closing "endsolid" line are refused.
-        if (file.atEnd())
-            return fail(nullptr);
-        const std::vector<std::string> facet = FL_tokens(file.readLine());
-        if (!facet.empty() && facet[0] == "endsolid")
-            return FL_finish(&mesh);
-        file.readLine(); // outer loop
-        Vector3T<float> corners[3];
-        for (Vector3T<float>& corner : corners) {
-            const std::vector<std::string> vertex = FL_tokens(file.readLine());
-            if (vertex.size() != 4 || vertex[0] != "vertex")
-                return fail(&vertex);
-            corner = Vector3T<float>(numberformat::toFloat(vertex[1]), numberformat::toFloat(vertex[2]),
-                                     numberformat::toFloat(vertex[3]));
-        }
-        FL_addTriangle(&mesh, corners);
-        file.readLine(); // endloop
-        file.readLine(); // endfacet
-    }
+    return FL_readASCII(mFilePath, true);
 }
 
 PolygonData* PolygonFiler::importSTLFile_Binary() const
@@ -296,20 +330,22 @@ PolygonData* PolygonFiler::importSTLFile_Binary() const
         return nullptr;
     }
     std::uint32_t count = 0;
-    bool exactSize = false;
-    if (!FL_readBinaryHead(file, &count, &exactSize)) {
+    std::int64_t extra = 0;
+    if (!FL_readBinaryHead(file, &count, &extra)) {
         std::cout << "File is shorter than its header." << std::endl;
         std::cout << "False: loadSTLFile_Binary" << std::endl;
         return nullptr;
     }
     std::cout << "triangle number = " << count << std::endl;
-    // The count is trusted only when the file holds exactly that many records.
-    if (!exactSize) {
+    // The count is trusted only when the file holds that many records.
+    if (extra < 0) {
         const std::int64_t expected = 84 + 50 * static_cast<std::int64_t>(count);
-        std::cout << "File size does not match the triangle number: " << expected << " bytes expected." << std::endl;
+        std::cout << "File is shorter than its triangle number needs: " << expected << " bytes expected." << std::endl;
         std::cout << "False: loadSTLFile_Binary" << std::endl;
         return nullptr;
     }
+    if (extra > 0)
+        std::cout << "Bytes after the last triangle ignored: " << extra << std::endl;
 
     std::vector<unsigned char> buffer(static_cast<std::size_t>(count) * 50);
     if (!buffer.empty() && !file.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()))) {

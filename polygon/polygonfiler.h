@@ -6,10 +6,11 @@
 #include <string>
 
 // Reads a triangle mesh from one file, chosen by the path's suffix ("stl": ASCII or binary
-// STL; "xml": a JPGIS elevation grid), and writes meshes as STL. Readers print their progress
-// and trouble on standard output and return a complete new mesh, which the caller owns, or
-// null. Vertices at one position are welded into one; every STL vertex is coloured
-// (100, 100, 0, 255). Triangles with a non-finite corner are dropped (and counted on output).
+// STL, told apart by the head "solid" and the file's size; "xml": a JPGIS elevation grid), and
+// writes meshes as STL. Readers print their progress and trouble on standard output and return
+// a complete new mesh, which the caller owns, or null. Vertices at one position are welded into
+// one; every STL vertex is coloured (100, 100, 0, 255). Triangles with a non-finite corner are
+// dropped (and counted on output).
 class PolygonFiler
 {
 public:
@@ -25,13 +26,12 @@ public:
     // null with the message untouched for a path without a suffix.
     PolygonData* importPolygonDataFile(std::string& iErrorMessage) const;
 
-    // The file starts with "solid".
+    // The file starts with "solid", in any letter case.
     bool isSTLFile_ASCII() const;
-    // Whether the file's size is exactly that of a binary STL file with the triangle count of
-    // its header, which tells binary files whose header starts with "solid" from ASCII ones.
-    bool hasBinarySTLSize() const;
+    // Keywords in any letter case.
     PolygonData* importSTLFile_ASCII() const;
-    // Refuses a file whose size is not 84 + 50 x its triangle count before reading any record.
+    // Refuses a file shorter than 84 + 50 x its triangle count before reading any record;
+    // bytes after the last record are ignored.
     PolygonData* importSTLFile_Binary() const;
 
     // False when the file cannot be written whole.

@@ -340,9 +340,19 @@ void PolygonManager::updateDrawData(int iPointSize, int iTargetLevel, bool iDela
                 nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
                 octree->setDrawVoxelNodeList(nodes);
             }
+    } else if (iTargetLevel <= 1 && !anyVisibleOctree) {
+        // The read-back would hold only background: every octree mesh ends without draw nodes.
+        for (MyPolygon* mesh : meshes)
+            if (PolygonSVOInterface* octree = meshOctree(mesh))
+                octree->setDrawVoxelNodeList({});
     }
 
-    const int level = mLoader->loadData(meshes, iTargetLevel, iDelayLoad);
+    // Hidden meshes draw nothing, so nothing is loaded for them, neither voxels nor leaves.
+    std::vector<MyPolygon*> shown;
+    for (MyPolygon* mesh : meshes)
+        if (mesh->hasState(Visible))
+            shown.push_back(mesh);
+    const int level = mLoader->loadData(shown, iTargetLevel, iDelayLoad);
     for (MyPolygon* mesh : meshes)
         if (PolygonSVOInterface* octree = meshOctree(mesh))
             octree->setDrawLevel(level);
