@@ -632,7 +632,6 @@ TEST_F(MouseOperatorGLTest, ManipulatorGoesWithTheObjectsItMoves)
     const QPointF onAxis = widgetPosition(V(0.5, 0, 0));
     move(onAxis.x(), onAxis.y(), Qt::NoButton);
     ASSERT_EQ(manipulator.activeHandle, Manipulator::TranslateX);
-
     scene.deleteObject({first});
     EXPECT_TRUE(manipulator.isVisible());
     scene.deleteObject({second});
