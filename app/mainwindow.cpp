@@ -191,6 +191,7 @@ MainWindow::MainWindow(QWidget* parent)
     setView(ui->widgetOpenGL, &getSceneState()->getCamera());
     connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updateTitle()));
     connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updateActionFile()));
+    connect(FL_getProjectOperator(), SIGNAL(changedProjectState()), this, SLOT(updatePointCloudEditFolder()));
 }
 
 MainWindow::~MainWindow()
@@ -411,9 +412,17 @@ void MainWindow::showPointCloudEditDialog()
     if (!mPointCloudEditDialog)
         mPointCloudEditDialog = new PointCloudEditDialog(this);
     mPointCloudEditDialog->setTarget(getPointCloudManager());
-    mPointCloudEditDialog->setFolderPath(FL_getProjectOperator()->getPointCloudFolderPath());
+    updatePointCloudEditFolder();
     mPointCloudEditDialog->activateWindow();
     mPointCloudEditDialog->show();
+}
+
+// The dialog stays open across project changes; its Edit must open the files of the project
+// that is open now, not of the one open when the dialog was shown.
+void MainWindow::updatePointCloudEditFolder()
+{
+    if (mPointCloudEditDialog)
+        mPointCloudEditDialog->setFolderPath(FL_getProjectOperator()->getPointCloudFolderPath());
 }
 
 void MainWindow::showBestFitDialog()

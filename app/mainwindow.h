@@ -52,6 +52,10 @@ public slots:
     void flipClipBoxVisible();
     void flipClipBoxEnable();
 
+private slots:
+    // Gives the edit dialog, once made, the point cloud folder of the current project.
+    void updatePointCloudEditFolder();
+
 protected:
     void keyPressEvent(QKeyEvent* iEvent) override;
     void keyReleaseEvent(QKeyEvent* iEvent) override;

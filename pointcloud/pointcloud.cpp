@@ -107,6 +107,20 @@ void PointCloud::releasePointCloud(PointCloudInterface* iPCImp) const
     delete iPCImp;
 }
 
+bool PointCloud::reloadPointData(std::string& iErrorMessage)
+{
+    PointCloudSVOInterface* svo = mPointCloud ? mPointCloud->getSVOInterface() : nullptr;
+    if (!svo)
+        return false;
+    // A load may be filling the body that is dropped here.
+    if (mLoadStop)
+        mLoadStop();
+    svo->clearPointData();
+    const bool loaded = svo->loadSVO_Base(iErrorMessage);
+    emit changedValue();
+    return loaded;
+}
+
 bool PointCloud::exportObjectFile(const std::string& iFilePath, std::string& iErrorMessage) const
 {
     ObjectInfo info;

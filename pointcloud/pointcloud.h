@@ -42,6 +42,12 @@ public:
     // The same holds for the load stop.
     void setLoadStop(LoadStop iStop);
 
+    // Drops the loaded octree data and reads the data file's base again, so that the point
+    // number and the next frame come from the file as it is now, then tells the panels.
+    // False, with the data's error text, when the shot has no octree data or the base cannot
+    // be read (the data then stays dropped).
+    bool reloadPointData(std::string& iErrorMessage);
+
     // Writes the shot's object file: name, Visible state, colour, matrix, box, data file name.
     bool exportObjectFile(const std::string& iFilePath, std::string& iErrorMessage) const;
 

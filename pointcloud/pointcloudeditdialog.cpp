@@ -1,7 +1,6 @@
 #include "pointcloudeditdialog.h"
 
 #include "pointcloud.h"
-#include "pointcloudinterface.h"
 #include "pointcloudmanager.h"
 #include "ui_pointcloudeditdialog.h"
 
@@ -10,6 +9,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStringList>
+
+#include <iostream>
 
 #include <vector>
 
@@ -144,15 +145,14 @@ void PointCloudEditDialog::executeEditProcess()
     target->stopDataLoading();
     const int result = QProcess::execute(program, arguments);
 
-    // Even after a failed run the data is dropped: a crashed editor may have left the file
-    // changed.
+    // Even after a failed run the data is read again: a crashed editor may have left the file
+    // changed. The file's base carries the point number that the panels show.
     for (unsigned i = 0; i < target->getObjectSetSize(); ++i) {
         PointCloud* shot = target->getData(static_cast<int>(i));
-        if (shot == nullptr || shot->getPointCloud() == nullptr)
-            continue;
-        PointCloudSVOInterface* octree = shot->getPointCloud()->getSVOInterface();
-        if (octree != nullptr && shot->getDataFileName() == dataFileName)
-            octree->clearPointData();
+        std::string error;
+        if (shot != nullptr && shot->getDataFileName() == dataFileName && !shot->reloadPointData(error) &&
+            !error.empty())
+            std::cout << error << std::endl;
     }
     // Two visibility changes leave the state as it was but make the view load the shot again.
     if (chosen->hasState(Object3D::Visible)) {

@@ -11,8 +11,7 @@ class PointCloudManager;
 class Ui_PointCloudEditDialog;
 
 // Modeless window that hands one shot's data file to the point cloud editor program, waits for
-// it, and makes every shot over that file drop its loaded data so that the view reads the
-// edited file again.
+// it, and makes every shot over that file drop its loaded data and read the edited file again.
 class PointCloudEditDialog : public QDialog
 {
     Q_OBJECT
@@ -34,7 +33,7 @@ public slots:
     void updateUI();
     // Edit needs a chosen shot; the file line names the chosen shot's data file.
     void updateEditButton();
-    // Runs the editor on the chosen shot's data file and drops the point data read from it.
+    // Runs the editor on the chosen shot's data file; every shot over it then reads it again.
     void executeEditProcess();
 
 protected:

@@ -219,6 +219,21 @@ void Scene::setModel(SceneState* iSceneState, ClipBox* iClipBox, Manipulator* iM
     link(mReferencePointManager, SIGNAL(changedStructure()), SIGNAL(changedValue()));
     link(mPointCloudManager, SIGNAL(finishedDataLoading()), SIGNAL(changedValue()));
 
+    // The manipulator goes with what it moves: a manager that lost children takes it away
+    // unless a selected shot, polygon or clip box is still there to move.
+    const std::vector<Object3D*> managers = {mPointCloudManager, mPolygonManager, mMeasureManager, mCommentManager,
+                                             mCameraPathManager};
+    for (Object3D* manager : managers) {
+        if (manager)
+            connect(manager, &Object3D::changedStructure, this,
+                    [this, manager, count = manager->getObjectSetSize()]() mutable {
+                        const unsigned int now = manager->getObjectSetSize();
+                        if (now < count)
+                            hideIdleManipulator();
+                        count = now;
+                    });
+    }
+
     link(mCameraPathManager, SIGNAL(changedStructure()), SIGNAL(changedStructure()));
     link(mPointCloudManager, SIGNAL(changedStructure()), SIGNAL(changedStructure()));
     link(mPolygonManager, SIGNAL(changedStructure()), SIGNAL(changedStructure()));
@@ -295,6 +310,24 @@ void Scene::deleteObject(std::vector<Object3D*> iObjects)
         if (clear[k])
             owners[k]->clearObject();
     }
+}
+
+void Scene::hideIdleManipulator()
+{
+    if (!mManipulator || !mManipulator->isVisible())
+        return;
+    if (mClipBox && mClipBox->hasState(Object3D::Selected))
+        return;
+    const Object3D* const owners[] = {mPointCloudManager, mPolygonManager};
+    for (const Object3D* manager : owners) {
+        const int count = manager ? static_cast<int>(manager->getObjectSetSize()) : 0;
+        for (int i = 0; i < count; ++i)
+            if (manager->getObject(i)->hasState(Object3D::Selected))
+                return;
+    }
+    // A handle under the pointer would otherwise still be dragged by the next press.
+    mManipulator->activeHandle = Manipulator::NoHandle;
+    mManipulator->setVisible(false);
 }
 
 void Scene::fitView(std::vector<Object3D*> iObjects)

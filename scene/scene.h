@@ -154,9 +154,26 @@ private:
         int height = 0;
     };
 
+    // The reference points and the preview point as a picking pass draws them.
+    struct Markers
+    {
+        std::vector<Vector3T<double>> points;
+        bool hasPreview = false;
+        Vector3T<double> preview;
+
+        bool operator==(const Markers& iOther) const
+        {
+            return points == iOther.points && hasPreview == iOther.hasPreview &&
+                   (!hasPreview || preview == iOther.preview);
+        }
+    };
+
     void updateMap(PickMap* ioMap, int iDrawPass);
+    Markers getMarkers() const;
     static void getObjectValue(const PickMap& iMap, unsigned int* oValue, int iX, int iY);
     static void getObjectValueList(const PickMap& iMap, std::vector<unsigned int>* oValues, Range iX, Range iY);
+    // Hides the manipulator when no selected shot, polygon or clip box is left for it to move.
+    void hideIdleManipulator();
     // Frame steps 1 and 2: label images of measures and comments that have none.
     void updateLabelImages();
     // The level-of-detail step before drawing, shared by the frame and the picking pass.
@@ -178,6 +195,8 @@ private:
 
     PickMap mTypeMap;
     PickMap mIDMap;
+    // Those the maps were drawn with.
+    Markers mMapMarkers;
 
     bool mUpdateDrawData_PointCloud = false;
 #endif

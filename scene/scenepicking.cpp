@@ -3,6 +3,7 @@
 #include "camera.h"
 #include "color.h"
 #include "pickbuffer.h"
+#include "referencepoint.h"
 #include "scenestate.h"
 
 #include <QtOpenGL>
@@ -41,9 +42,28 @@ void Scene::updateIDMap()
     updateMap(&mIDMap, SceneParameter::ObjectIDPass);
 }
 
+Scene::Markers Scene::getMarkers() const
+{
+    Markers markers;
+    markers.points = mReferencePointManager->referencePoints;
+    if (const Vector3T<double>* preview = mReferencePointManager->getPreviewPoint()) {
+        markers.hasPreview = true;
+        markers.preview = *preview;
+    }
+    return markers;
+}
+
 void Scene::updateMap(PickMap* ioMap, int iDrawPass)
 {
-    if (!ioMap->values.empty() || !hasModel())
+    if (!hasModel())
+        return;
+    // The passes draw the reference points and the preview point over what lies behind them.
+    // Maps drawn with other markers than those of this moment are drawn again. Comparing here,
+    // not on each change, keeps the hover cheap: it takes the preview point away, picks and
+    // puts it back at every move, so the maps of the last move still match.
+    if (!(getMarkers() == mMapMarkers))
+        clearSelectionMap();
+    if (!ioMap->values.empty())
         return;
     // Switched silently: a picking pass is no change of the scene.
     const SceneParameter saved = mSceneState->getSceneParameter();
@@ -52,6 +72,7 @@ void Scene::updateMap(PickMap* ioMap, int iDrawPass)
     mSceneState->setSceneParameter(pass, false);
     drawForSelection(mSceneState);
     mSceneState->setSceneParameter(saved, false);
+    mMapMarkers = getMarkers();
 
     Camera::ScreenData screen;
     mSceneState->getCamera().getScreenData(&screen);

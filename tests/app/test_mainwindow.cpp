@@ -18,7 +18,9 @@
 #include "scene.h"
 #include "scenestate.h"
 
+#include "../pointcloud/shotfixture.h"
 #include "programtestutil.h"
+#include "testutil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -128,6 +130,8 @@ TEST_F(MainWindowTest, TitleAndProjectActionsFollowTheProject)
         }
     }
 
+    // Opened before the project and left open, the edit dialog follows the project.
+    findAction(mWindow.get(), "Edit PointCloud...")->trigger();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     // The creation dialog runs modally; fill it in once it is up.
@@ -143,6 +147,18 @@ TEST_F(MainWindowTest, TitleAndProjectActionsFollowTheProject)
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(import->isEnabled());
     EXPECT_TRUE(QFile::exists(folder.path() + "/Site A.bgp"));
+
+    // Edit runs the editor, the stand-in beside this test, on the file in the project.
+    testutil::TempDir record;
+    qputenv("BRENMOOR_STANDIN_RECORD", QByteArray::fromStdString(record.file("record")));
+    const std::string file = folder.path().toStdString() + "/PointClouds/a.zrpcd";
+    std::string error;
+    ASSERT_TRUE(shotfixture::writeZRPCD(file, shotfixture::makeData()));
+    ASSERT_TRUE(getPointCloudManager()->generateFromBinaryFile_SVO(file, error)) << error;
+    QTest::mouseClick(mWindow->findChild<QPushButton*>("pushButtonEdit"), Qt::LeftButton);
+    EXPECT_EQ(testutil::readFile(record.file("record")), "1\t" + file + "\n");
+    qunsetenv("BRENMOOR_STANDIN_RECORD");
+    getPointCloudManager()->clearObject();
 
     // A second window sees the same project.
     MainWindow other;

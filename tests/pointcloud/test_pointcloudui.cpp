@@ -86,8 +86,9 @@ protected:
         CoutCapture quiet;
         std::string error;
         ASSERT_NE(octree(iShot), nullptr);
-        ASSERT_TRUE(octree(iShot)->loadSVO_Base(error)) << error;
-        ASSERT_TRUE(octree(iShot)->hasPointData());
+        // The whole file, so that a base read again afterwards tells by its depth.
+        ASSERT_TRUE(octree(iShot)->loadSVO(error)) << error;
+        ASSERT_NE(octree(iShot)->getTreeDepth(), -1);
     }
 
     TempDir mDir;
@@ -372,9 +373,9 @@ TEST_F(EditDialogTest, EditRunsTheEditorOnceAndDropsTheDataOfItsFile)
     edit->click();
     EXPECT_EQ(record(), recordLine("a.zrpcd"));
     EXPECT_TRUE(mDialog->errors.isEmpty());
-    EXPECT_FALSE(octree(one)->hasPointData());
-    EXPECT_TRUE(octree(two)->hasPointData());
-    EXPECT_FALSE(octree(three)->hasPointData());
+    EXPECT_EQ(octree(one)->getTreeDepth(), -1);
+    EXPECT_NE(octree(two)->getTreeDepth(), -1);
+    EXPECT_EQ(octree(three)->getTreeDepth(), -1);
     // Only the chosen shot is toggled, and it ends as it was.
     EXPECT_EQ(oneVisible.count(), 0);
     EXPECT_EQ(threeVisible.count(), 2);
@@ -386,8 +387,8 @@ TEST_F(EditDialogTest, EditRunsTheEditorOnceAndDropsTheDataOfItsFile)
     QSignalSpy twoVisible(two, SIGNAL(changedState_Visible()));
     edit->click();
     EXPECT_EQ(record(), recordLine("a.zrpcd") + recordLine("b.zrpcd"));
-    EXPECT_TRUE(octree(one)->hasPointData());
-    EXPECT_FALSE(octree(two)->hasPointData());
+    EXPECT_NE(octree(one)->getTreeDepth(), -1);
+    EXPECT_EQ(octree(two)->getTreeDepth(), -1);
     EXPECT_EQ(twoVisible.count(), 2);
     EXPECT_TRUE(two->hasState(Object3D::Visible));
 
@@ -448,11 +449,27 @@ TEST_F(EditDialogTest, TheEditorDeletesPointsAndTheShotReloadsThem)
     EXPECT_TRUE(dialog.errors.isEmpty()) << dialog.errors.join("; ").toStdString();
     display.kill();
     display.waitForFinished(10000);
-    EXPECT_FALSE(octree(grid)->hasPointData());
+    EXPECT_EQ(octree(grid)->getTreeDepth(), -1);
     load(grid);
     const int after = grid->getPointCloud()->getPointNumber();
     EXPECT_GT(after, 0);
     EXPECT_LT(after, before);
+}
+
+// An open panel shows the point number of the file as the editor left it.
+TEST_F(EditDialogTest, OpenPanelsShowThePointNumberOfTheEditedFile)
+{
+    std::unique_ptr<QWidget> panel(addShot("a.zrpcd", "one")->createUI());
+    panel->show();
+    QLineEdit* points = FL_child<QLineEdit>(panel.get(), "lineEditPointNumber");
+    ASSERT_EQ(points->text(), "5");
+    mDialog->setTarget(&mManager);
+    mDialog->setFolderPath(mDir.path());
+    mDialog->show();
+    // The stand-in leaves the file alone; the edit is saved here instead.
+    ASSERT_TRUE(gridshot::write(mDir.file("a.zrpcd")));
+    QTest::mouseClick(edit, Qt::LeftButton);
+    EXPECT_EQ(points->text(), "441");
 }
 
 TEST_F(EditDialogTest, FailedRunsAreReportedAndStillReload)
@@ -467,7 +484,7 @@ TEST_F(EditDialogTest, FailedRunsAreReportedAndStillReload)
     edit->click();
     ASSERT_EQ(mDialog->errors.size(), 1);
     EXPECT_EQ(mDialog->errors[0], "Cannot start the program: " + mDialog->program);
-    EXPECT_FALSE(octree(one)->hasPointData());
+    EXPECT_EQ(octree(one)->getTreeDepth(), -1);
     EXPECT_EQ(record(), "");
 
     load(one);
@@ -477,7 +494,7 @@ TEST_F(EditDialogTest, FailedRunsAreReportedAndStillReload)
     EXPECT_EQ(record(), recordLine("a.zrpcd"));
     ASSERT_EQ(mDialog->errors.size(), 2);
     EXPECT_EQ(mDialog->errors[1], "The program ended abnormally: " + mDialog->program);
-    EXPECT_FALSE(octree(one)->hasPointData());
+    EXPECT_EQ(octree(one)->getTreeDepth(), -1);
 }
 
 TEST_F(EditDialogTest, PointMatrixShotsAreRefusedWithAMessage)

@@ -621,6 +621,56 @@ TEST_F(MouseOperatorGLTest, HoveredHandleIsDraggedInsteadOfTheCamera)
     EXPECT_EQ(referencePoints.getPreviewPoint(), nullptr);
 }
 
+// Deleting what the manipulator moves takes it away, with the handle under the pointer: a
+// drag there then turns the camera. A closed project empties the manager, likewise.
+TEST_F(MouseOperatorGLTest, ManipulatorGoesWithTheObjectsItMoves)
+{
+    setCamera(V(4, -10, 3), V(0, 0, 0), V(0, 0, 1), Camera::Observation);
+    manipulator.setVisible(true);
+    PointCloud* first = addShot(V(0, 0, 0), true);
+    PointCloud* second = addShot(V(1, 0, 0), true);
+    const QPointF onAxis = widgetPosition(V(0.5, 0, 0));
+    move(onAxis.x(), onAxis.y(), Qt::NoButton);
+    ASSERT_EQ(manipulator.activeHandle, Manipulator::TranslateX);
+    scene.deleteObject({first});
+    EXPECT_TRUE(manipulator.isVisible());
+    scene.deleteObject({second});
+    EXPECT_FALSE(manipulator.isVisible());
+    const Camera::LookAtData before = lookAt();
+    press(onAxis.x(), onAxis.y());
+    move(onAxis.x() + 20, onAxis.y());
+    release(onAxis.x() + 20, onAxis.y());
+    EXPECT_NE(lookAt().viewPoint, before.viewPoint);
+
+    manipulator.setVisible(true);
+    addShot(V(0, 0, 0), true);
+    pointClouds.clearObject();
+    EXPECT_FALSE(manipulator.isVisible());
+}
+
+// The reference points and the preview point cover what lies behind them in the picking
+// passes; once they go, what they covered is picked again.
+TEST_F(MouseOperatorGLTest, PickingFollowsTheReferencePointsAndThePreviewPoint)
+{
+    clipBox.enableState(Object3D::Visible);
+    mouse.setMouseMode(MouseOperator::ObjectOperation);
+    const auto boxUnderPointer = [this]() {
+        clipBox.disableState(Object3D::Highlight);
+        move(100.5, 49.5, Qt::NoButton);
+        return clipBox.hasState(Object3D::Highlight);
+    };
+    ASSERT_TRUE(boxUnderPointer());
+    // In front of the box's face at y = -0.5.
+    referencePoints.addNewReferencePoint(V(0, -0.6, 0));
+    EXPECT_FALSE(boxUnderPointer());
+    referencePoints.deleteReferencePointLast();
+    EXPECT_TRUE(boxUnderPointer());
+    referencePoints.enablePreviewPoint(V(0, -0.6, 0));
+    EXPECT_FALSE(boxUnderPointer());
+    referencePoints.disablePreviewPoint();
+    EXPECT_TRUE(boxUnderPointer());
+}
+
 TEST_F(MouseOperatorGLTest, SurfaceUnderThePointerGivesPreviewAndLockOnPoint)
 {
     // The clip box's front face at y = -0.5 fills the middle of the view.
