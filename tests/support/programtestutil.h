@@ -1,6 +1,7 @@
 #ifndef TESTS_SUPPORT_PROGRAMTESTUTIL_H
 #define TESTS_SUPPORT_PROGRAMTESTUTIL_H
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QString>
 
@@ -20,6 +21,19 @@ inline bool hasDisplay()
 {
     const QString platform = QGuiApplication::platformName();
     return platform != "offscreen" && platform != "minimal";
+}
+
+// Whether the running process iPid ignores the signal iSignal (its SigIgn mask in /proc). Its
+// parent must not ignore it, or the child has the setting from there.
+inline bool ignoresSignal(qint64 iPid, int iSignal)
+{
+    QFile status(QString("/proc/%1/status").arg(iPid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("SigIgn:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (iSignal - 1)) & 1u;
+    return false;
 }
 
 } // namespace testutil
