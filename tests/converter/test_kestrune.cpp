@@ -973,23 +973,19 @@ TEST_F(KestruneTest, OutOfMemoryWhileBuildingEndsWithAMessageAndKeepsTheOlderOut
 {
     if (!testutil::canLimitAddressSpace())
         GTEST_SKIP() << "no address space limit under a sanitizer";
-    std::string text = std::to_string(1000) + "\n" + std::to_string(1000) + "\n" + kPTXHeaderLines;
-    for (int c = 0; c < 1000; ++c)
-        for (int r = 0; r < 1000; ++r)
-            text += std::to_string(c) + " " + std::to_string(r) + " " + std::to_string((c * r) % 97) + " 0.5\n";
-    write("big.ptx", text);
+    std::vector<std::string> lines;
+    for (int k = 0; k < 1000000; ++k)
+        lines.push_back(std::to_string(k / 1000) + " " + std::to_string(k % 1000) + " " + std::to_string(k % 97) + " 1");
+    write("big.ptx", ptxText(1000, 1000, lines));
     write("old.zrpcd", "previous contents");
     const Names before = files();
-    for (const std::string& out : Names{"old.zrpcd", "new.zrpmd"}) {
-        const RunResult r = run({"big.ptx", out, "4", "1"}, {-1, 60000LL * 1024});
-        ASSERT_TRUE(r.exited) << out;
-        EXPECT_EQ(r.status, 0) << out;
-        EXPECT_TRUE(hasLine(r.lines, "Start: export file...")) << out;
-        EXPECT_TRUE(hasLine(r.lines, "Error: out of memory")) << out;
-        ASSERT_FALSE(r.lines.empty());
-        EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> " + out);
-        EXPECT_EQ(files(), before) << out;
-    }
+    const RunResult r = run({"big.ptx", "old.zrpcd", "4", "1"}, {-1, 60000LL * 1024});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 0);
+    const Names last = {"Start: export file...", "Error: out of memory", "Error: Export File Writing. --> old.zrpcd"};
+    ASSERT_GE(r.lines.size(), last.size());
+    EXPECT_EQ(Names(r.lines.end() - 3, r.lines.end()), last);
+    EXPECT_EQ(files(), before);
     EXPECT_EQ(readFile(path("old.zrpcd")), "previous contents");
 }
 

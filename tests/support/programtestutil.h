@@ -23,17 +23,14 @@ inline bool hasDisplay()
     return platform != "offscreen" && platform != "minimal";
 }
 
-// Whether the running process iPid ignores the signal iSignal (its SigIgn mask in /proc). Its
+// Whether the running process iPid ignores the signal iSignal (the SigIgn mask in /proc). Its
 // parent must not ignore it, or the child has the setting from there.
 inline bool ignoresSignal(qint64 iPid, int iSignal)
 {
     QFile status(QString("/proc/%1/status").arg(iPid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("SigIgn:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (iSignal - 1)) & 1u;
-    return false;
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const int at = text.indexOf("SigIgn:");
+    return at >= 0 && (text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) >> (iSignal - 1)) & 1u;
 }
 
 } // namespace testutil
