@@ -975,7 +975,8 @@ TEST_F(KestruneTest, OutOfMemoryWhileBuildingEndsWithAMessageAndKeepsTheOlderOut
         GTEST_SKIP() << "no address space limit under a sanitizer";
     std::vector<std::string> lines;
     for (int k = 0; k < 1000000; ++k)
-        lines.push_back(std::to_string(k / 1000) + " " + std::to_string(k % 1000) + " " + std::to_string(k % 97) + " 1");
+        lines.push_back(std::to_string(k / 1000) + " " + std::to_string(k % 1000) + " " + std::to_string(k % 97) +
+                        " 1");
     write("big.ptx", ptxText(1000, 1000, lines));
     write("old.zrpcd", "previous contents");
     const Names before = files();
