@@ -1,9 +1,11 @@
 #include "mainwindow.h"
+#include "stagedfile.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    stagedfile::ignoreFileSizeSignal();
     QApplication application(argc, argv);
     installTranslation("Vistrel_Japanese.qm");
     MainWindow window;

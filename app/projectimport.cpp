@@ -4,6 +4,7 @@
 #include "global.h"
 #include "pointcloudmanager.h"
 #include "polygonmanager.h"
+#include "stagedfile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -51,6 +52,15 @@ bool FL_checkImport(const ProjectOperator& iProject, const std::string& iFilePat
     return true;
 }
 
+// Runs a converter and waits for it; its verdict is the file it leaves. The converters write
+// beside the destination and rename the whole file over it, so one that died while writing
+// leaves no file there, only its staged file, which is of no use and goes here.
+void FL_runConverter(const QString& iProgram, const QStringList& iArguments, const std::string& iDestination)
+{
+    QProcess::execute(iProgram, iArguments);
+    stagedfile::discard(stagedfile::getStagedPath(iDestination), iDestination);
+}
+
 } // namespace
 
 void ProjectOperator::setConverterFolderPath(const std::string& iFolderPath)
@@ -89,8 +99,7 @@ bool ProjectOperator::importPointCloud(const std::string& iFileName, std::string
             iErrorMessage = tr("File Converter is not exist...").toUtf8().toStdString();
             return false;
         }
-        // The converter's verdict is the file it leaves.
-        QProcess::execute(program, arguments);
+        FL_runConverter(program, arguments, destination);
     }
 
     if (!getPointCloudManager()->generateFromBinaryFile_SVO(destination, iErrorMessage)) {
@@ -119,7 +128,7 @@ bool ProjectOperator::importPolygon(const std::string& iFilePath, std::string& i
     QElapsedTimer clock;
     clock.start();
     if (convert)
-        QProcess::execute(FL_converterPath("Mervane"), {FL_fromUtf8(iFilePath), FL_fromUtf8(destination)});
+        FL_runConverter(FL_converterPath("Mervane"), {FL_fromUtf8(iFilePath), FL_fromUtf8(destination)}, destination);
     else
         QFile::copy(FL_fromUtf8(iFilePath), FL_fromUtf8(destination));
 

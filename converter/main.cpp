@@ -4,6 +4,7 @@
 
 #include "fileoperation_svob.h"
 #include "fileoperation_zrpcd.h"
+#include "memoryguard.h"
 #include "numberformat.h"
 #include "pointcloudimpoperation.h"
 #include "stagedfile.h"
@@ -11,11 +12,9 @@
 #include "svobuilder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -47,7 +46,7 @@ public:
     {
         FL_print("ZRPCD File Loading...");
         std::string error;
-        return loadZRPCDFile_Matrix(iFilePath, iData, error);
+        return memoryguard::run([&] { return loadZRPCDFile_Matrix(iFilePath, iData, error); });
     }
 };
 
@@ -92,17 +91,29 @@ public:
     bool isNULL() const override { return true; }
 };
 
+// Builds the octree over iData and writes it through iWrite(path, octree system) beside the
+// destination; the file replaces the destination only when it was written whole.
+template <typename L, typename W>
+bool FL_buildAndWrite(const PointCloudData& iData, const std::string& iFilePath, int iVoxelResolution, W iWrite)
+{
+    SVOSystem<ColorBlock, L> system;
+    if (!createSparseVoxelOctree<ColorBlock, L>(&system.getOctree(), &system.getVoxelBlockPool(),
+                                                &system.getLeafBlockPool(), iData, iVoxelResolution))
+        return false;
+    return stagedfile::write(iFilePath, [&](const std::string& iPath) { return iWrite(iPath, system); });
+}
+
 class ZRPMDFileWriter : public FileWriterInterface
 {
 public:
     bool exportData(const PointCloudData& iData, const std::string& iFilePath, int iVoxelResolution) override
     {
-        SparseVoxelOctree octree;
-        VoxelBlockPool<ColorBlock> voxels;
-        LeafBlockPool<PointIndexBlock> leaves;
-        if (!createSparseVoxelOctree<ColorBlock, PointIndexBlock>(&octree, &voxels, &leaves, iData, iVoxelResolution))
-            return false;
-        return exportZRPCDFile(iFilePath, iData, octree, voxels, leaves);
+        return FL_buildAndWrite<PointIndexBlock>(
+            iData, iFilePath, iVoxelResolution,
+            [&](const std::string& iPath, const SVOSystem<ColorBlock, PointIndexBlock>& iSystem) {
+                return exportZRPCDFile(iPath, iData, iSystem.getOctree(), iSystem.getVoxelBlockPool(),
+                                       iSystem.getLeafBlockPool());
+            });
     }
 };
 
@@ -111,13 +122,12 @@ class ZRPCDFileWriter : public FileWriterInterface
 public:
     bool exportData(const PointCloudData& iData, const std::string& iFilePath, int iVoxelResolution) override
     {
-        SparseVoxelOctree octree;
-        VoxelBlockPool<ColorBlock> voxels;
-        LeafBlockPool<PointBlock> leaves;
-        if (!createSparseVoxelOctree<ColorBlock, PointBlock>(&octree, &voxels, &leaves, iData, iVoxelResolution))
-            return false;
-        SVOBFileOperator file(iFilePath);
-        return file.save(static_cast<int>(iData.validPointNumber), octree, voxels, leaves);
+        return FL_buildAndWrite<PointBlock>(
+            iData, iFilePath, iVoxelResolution,
+            [&](const std::string& iPath, const SVOSystem<ColorBlock, PointBlock>& iSystem) {
+                return SVOBFileOperator(iPath).save(static_cast<int>(iData.validPointNumber), iSystem.getOctree(),
+                                                    iSystem.getVoxelBlockPool(), iSystem.getLeafBlockPool());
+            });
     }
 };
 
@@ -199,38 +209,11 @@ void FL_sampling(PointCloudData* ioData, int iPitch)
     ioData->pointList.swap(cells);
 }
 
-// What stood at the output path before the export: a failed export removes the output only
-// when this run created or rewrote a regular file there.
-struct FL_OutputState
-{
-    bool existed = false;
-    struct stat info = {};
-};
-
-FL_OutputState FL_getOutputState(const std::string& iFilePath)
-{
-    FL_OutputState state;
-    state.existed = stat(iFilePath.c_str(), &state.info) == 0;
-    return state;
-}
-
-bool FL_isWrittenByThisRun(const std::string& iFilePath, const FL_OutputState& iBefore)
-{
-    const FL_OutputState after = FL_getOutputState(iFilePath);
-    if (!after.existed || !S_ISREG(after.info.st_mode))
-        return false;
-    if (!iBefore.existed)
-        return true;
-    const struct stat& a = iBefore.info;
-    const struct stat& b = after.info;
-    return a.st_ino != b.st_ino || a.st_dev != b.st_dev || a.st_size != b.st_size ||
-           a.st_mtim.tv_sec != b.st_mtim.tv_sec || a.st_mtim.tv_nsec != b.st_mtim.tv_nsec;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    stagedfile::ignoreFileSizeSignal();
     if (argc != 5) {
         FL_print("Argument Error...");
         FL_print("arg1: Imported File Name, arg2: Exportd File Name, arg3: Voxel Resolution (1, 2, 3, ...), "
@@ -275,19 +258,17 @@ int main(int argc, char* argv[])
     }
     if (samplingPitch >= 2) {
         FL_print("Start: sampling...");
-        FL_sampling(&data, samplingPitch);
+        if (!memoryguard::run([&] {
+                FL_sampling(&data, samplingPitch);
+                return true;
+            })) {
+            FL_print("Error: Point Cloud Data Sampling.");
+            return 0;
+        }
     }
 
     FL_print("Start: export file...");
-    // Through a symbolic link the writer writes the file it points to; that file is the one to
-    // judge and, if need be, remove, not the link.
-    const std::string writtenPath = stagedfile::resolveLink(exportFilePath);
-    const FL_OutputState before = FL_getOutputState(writtenPath);
     if (!writer->exportData(data, exportFilePath, voxelResolution)) {
-        // A half-written octree file would load as garbage later: leave none. A file the writer
-        // never touched, a device or anything else at the path is left alone.
-        if (FL_isWrittenByThisRun(writtenPath, before))
-            std::remove(writtenPath.c_str());
         FL_print("Error: Export File Writing. --> " + exportFilePath);
         return 0;
     }

@@ -21,18 +21,16 @@ bool savePointCloudDataAsSVOB(const PointCloudData& iData, const std::string& iF
         return false;
     }
 
-    const std::string stagedPath = stagedfile::getStagedPath(iFilePath);
-    SVOBFileOperator writer(stagedPath);
-    if (!writer.save(pointNumber, system.getOctree(), system.getVoxelBlockPool(), system.getLeafBlockPool())) {
-        stagedfile::discard(stagedPath, iFilePath);
-        iErrorMessage = writer.getErrorMessage();
-        stagedfile::replacePath(iErrorMessage, stagedPath, iFilePath);
+    std::string writerMessage;
+    const bool written = stagedfile::write(iFilePath, [&](const std::string& iStagedPath) {
+        SVOBFileOperator writer(iStagedPath);
+        if (writer.save(pointNumber, system.getOctree(), system.getVoxelBlockPool(), system.getLeafBlockPool()))
+            return true;
+        writerMessage = writer.getErrorMessage();
+        stagedfile::replacePath(writerMessage, iStagedPath, iFilePath);
         return false;
-    }
-    if (!stagedfile::commit(stagedPath, iFilePath)) {
-        stagedfile::discard(stagedPath, iFilePath);
-        iErrorMessage = "Cannot write file: " + iFilePath;
-        return false;
-    }
-    return true;
+    });
+    if (!written)
+        iErrorMessage = writerMessage.empty() ? "Cannot write file: " + iFilePath : writerMessage;
+    return written;
 }

@@ -1,5 +1,6 @@
 #include "svobuilder.h"
 
+#include "memoryguard.h"
 #include "pointblockoperation.h"
 
 #include <algorithm>
@@ -492,9 +493,11 @@ bool createVoxelALL(SparseVoxelOctree* ioOctree, VoxelBlockPool<C>* ioVoxelPool,
     return FL_walkLayers<PointBlock, C>(ioOctree, nullptr, &maker, iPositions, iColors, iNumbers, nullptr);
 }
 
+namespace {
+
 template <typename C, typename L>
-bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<C>* oVoxelPool, LeafBlockPool<L>* oLeafPool,
-                             const PointCloudData& iData, int iResolution)
+bool FL_createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<C>* oVoxelPool,
+                                LeafBlockPool<L>* oLeafPool, const PointCloudData& iData, int iResolution)
 {
     if (!oOctree || !oVoxelPool || !oLeafPool || !FL_resolutionUsable(iResolution))
         return false;
@@ -527,6 +530,16 @@ bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<C>* oVox
         return false;
     oOctree->setLoadedDepth(static_cast<int>(oOctree->getLayerSizeList().size()));
     return true;
+}
+
+} // namespace
+
+template <typename C, typename L>
+bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<C>* oVoxelPool, LeafBlockPool<L>* oLeafPool,
+                             const PointCloudData& iData, int iResolution)
+{
+    return memoryguard::run(
+        [&] { return FL_createSparseVoxelOctree<C, L>(oOctree, oVoxelPool, oLeafPool, iData, iResolution); });
 }
 
 template bool createSparseVoxelOctree<ColorBlock, PointBlock>(SparseVoxelOctree*, VoxelBlockPool<ColorBlock>*,

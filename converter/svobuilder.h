@@ -20,8 +20,9 @@
 // The whole build into empty containers: root box of the valid cells, resolution, root node,
 // nodes and leaves, voxels, breadth-first re-layout, loaded depth = number of layers.
 // False without touching anything for a resolution below 1 or with n^3 beyond int, a matrix of
-// more than INT_MAX cells, or containers that are not empty; false after a failed step, with
-// the containers holding a partial build that the caller discards.
+// more than INT_MAX cells, or containers that are not empty; false after a failed step or when
+// memory runs out ("Error: out of memory" printed), with the containers holding a partial build
+// that the caller discards.
 template <typename C, typename L>
 bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<C>* oVoxelPool, LeafBlockPool<L>* oLeafPool,
                              const PointCloudData& iData, int iResolution);

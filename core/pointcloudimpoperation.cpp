@@ -1,5 +1,6 @@
 #include "pointcloudimpoperation.h"
 
+#include "memoryguard.h"
 #include "numberformat.h"
 #include "rawio.h"
 
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <new>
 #include <vector>
 
 namespace {
@@ -211,19 +211,6 @@ bool FL_keepFinite(Point* ioPoint)
     ioPoint->position = Vector3T<float>();
     ioPoint->flag = Point::Deleted;
     return false;
-}
-
-// A count from a file can always ask for more memory than there is; the importers report that
-// as a failure instead of throwing to the caller.
-template <typename F>
-bool FL_guarded(F iImport)
-{
-    try {
-        return iImport();
-    } catch (const std::bad_alloc&) {
-        FL_print("Error: out of memory");
-        return false;
-    }
 }
 
 bool FL_readPTX(PointCloudData* oData, const std::string& iFilePath)
@@ -640,22 +627,22 @@ PointCloudData FL_movedAndTurned(const PointCloudData& iIn, const Vector3T<float
 
 bool initByPTXFile(PointCloudData* oData, const std::string& iFilePath)
 {
-    return FL_guarded([&] { return FL_readPTX(oData, iFilePath); });
+    return memoryguard::run([&] { return FL_readPTX(oData, iFilePath); });
 }
 
 bool initByPTSFile(PointCloudData* oData, const std::string& iFilePath)
 {
-    return FL_guarded([&] { return FL_readPTS(oData, iFilePath); });
+    return memoryguard::run([&] { return FL_readPTS(oData, iFilePath); });
 }
 
 bool initByPCDFile(PointCloudData* oData, const std::string& iFilePath)
 {
-    return FL_guarded([&] { return FL_readPCD(oData, iFilePath); });
+    return memoryguard::run([&] { return FL_readPCD(oData, iFilePath); });
 }
 
 bool initByJPGISFile(PointCloudData* oData, const std::string& iFilePath)
 {
-    return FL_guarded([&] { return FL_readJPGIS(oData, iFilePath); });
+    return memoryguard::run([&] { return FL_readJPGIS(oData, iFilePath); });
 }
 
 bool exportPCDFile(const PointCloudData& iData, const std::string& iFilePath)

@@ -1,6 +1,7 @@
 #include "polygonsvobuilder.h"
 
 #include "fileoperation_zrply.h"
+#include "memoryguard.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -293,10 +294,8 @@ bool FL_growSVO_Recursively(SparseVoxelOctree* ioOctree, VoxelBlockPool<ColorBlo
     return FL_addVoxelEntry(ioVoxelPool, ioNode, slots, colors);
 }
 
-} // namespace
-
-bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<ColorBlock>* oVoxelPool,
-                             LeafBlockPool<ElementIndexBlock>* oLeafPool, const PolygonData& iData, int iResolution)
+bool FL_createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<ColorBlock>* oVoxelPool,
+                                LeafBlockPool<ElementIndexBlock>* oLeafPool, const PolygonData& iData, int iResolution)
 {
     std::cout << "create SVOctree..." << std::endl;
     const std::clock_t start = std::clock();
@@ -347,4 +346,13 @@ bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<ColorBlo
         return false;
     oOctree->setLoadedDepth(static_cast<int>(oOctree->getLayerSizeList().size()));
     return true;
+}
+
+} // namespace
+
+bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<ColorBlock>* oVoxelPool,
+                             LeafBlockPool<ElementIndexBlock>* oLeafPool, const PolygonData& iData, int iResolution)
+{
+    return memoryguard::run(
+        [&] { return FL_createSparseVoxelOctree(oOctree, oVoxelPool, oLeafPool, iData, iResolution); });
 }

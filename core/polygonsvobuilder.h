@@ -30,7 +30,8 @@
 // at the start and the processor time before the re-layout. False without touching the
 // containers for a resolution below 1 or with n^3 beyond int, more than INT_MAX triangles, a
 // triangle naming a missing vertex, or containers that are not empty; false after a failed
-// step (a voxel colour total beyond 32 bits), with a partial build that the caller discards.
+// step (a voxel colour total beyond 32 bits) or when memory runs out ("Error: out of memory"
+// printed), with a partial build that the caller discards.
 bool createSparseVoxelOctree(SparseVoxelOctree* oOctree, VoxelBlockPool<ColorBlock>* oVoxelPool,
                              LeafBlockPool<ElementIndexBlock>* oLeafPool, const PolygonData& iData, int iResolution);
 

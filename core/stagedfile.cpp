@@ -1,6 +1,7 @@
 #include "stagedfile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -62,6 +63,11 @@ void replacePath(std::string& ioMessage, const std::string& iStagedPath, const s
     const std::size_t at = ioMessage.find(iStagedPath);
     if (at != std::string::npos)
         ioMessage.replace(at, iStagedPath.size(), iFilePath);
+}
+
+void ignoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace stagedfile

@@ -31,6 +31,7 @@ bool FL_endsWith(const std::string& iText, const std::string& iEnd)
 
 int main(int argc, char* argv[])
 {
+    stagedfile::ignoreFileSizeSignal();
     if (argc != 3) {
         FL_print("Argument Error...");
         FL_print("arg1: Imported File Name (.stl, .xml), arg2: Exported File Name (.zrply)");
@@ -68,11 +69,10 @@ int main(int argc, char* argv[])
     FL_print("Start: export file...");
     // Written beside the destination and moved there whole: a failed write leaves no part of a
     // file that would later load as garbage.
-    const std::string target = stagedfile::resolveLink(exportFilePath);
-    const std::string staged = stagedfile::getStagedPath(target);
-    if (!exportZRPLYFile(staged, *data, system.getOctree(), system.getVoxelBlockPool(), system.getLeafBlockPool()) ||
-        !stagedfile::commit(staged, target)) {
-        stagedfile::discard(staged, target);
+    if (!stagedfile::write(exportFilePath, [&](const std::string& iPath) {
+            return exportZRPLYFile(iPath, *data, system.getOctree(), system.getVoxelBlockPool(),
+                                   system.getLeafBlockPool());
+        })) {
         FL_print("Error: Export File Writing. --> " + exportFilePath);
         return 0;
     }

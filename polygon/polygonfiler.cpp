@@ -1,6 +1,7 @@
 #include "polygonfiler.h"
 
 #include "asciifileoperator.h"
+#include "memoryguard.h"
 #include "numberformat.h"
 #include "pointcloudimpoperation.h"
 #include "rawio.h"
@@ -256,6 +257,17 @@ std::string PolygonFiler::getSuffix(const std::string& iFilePath)
 }
 
 PolygonData* PolygonFiler::importPolygonDataFile(std::string& iErrorMessage) const
+{
+    PolygonData* data = nullptr;
+    if (!memoryguard::run([&] {
+            data = importFile(iErrorMessage);
+            return true;
+        }))
+        iErrorMessage = "Not enough memory to read: " + mFilePath;
+    return data;
+}
+
+PolygonData* PolygonFiler::importFile(std::string& iErrorMessage) const
 {
     const std::string suffix = getSuffix(mFilePath);
     if (suffix.empty())

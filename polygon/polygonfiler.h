@@ -22,8 +22,8 @@ public:
     // empty for a name without one.
     static std::string getSuffix(const std::string& iFilePath);
 
-    // Null, with iErrorMessage set, for an unknown suffix or an unreadable STL file or grid;
-    // null with the message untouched for a path without a suffix.
+    // Null, with iErrorMessage set, for an unknown suffix, an unreadable STL file or grid, or
+    // when memory runs out; null with the message untouched for a path without a suffix.
     PolygonData* importPolygonDataFile(std::string& iErrorMessage) const;
 
     // The file starts with "solid", in any letter case.
@@ -39,6 +39,8 @@ public:
     bool exportSTLFile_Binary(const PolygonData& iData) const;
 
 private:
+    PolygonData* importFile(std::string& iErrorMessage) const;
+
     std::string mFilePath;
 };
 

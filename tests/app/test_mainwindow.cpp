@@ -44,6 +44,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 
@@ -360,6 +361,8 @@ TEST(VistrelProgram, StartsAndRunsUntilTerminated)
     // Still up after two seconds: start-up did not fail.
     EXPECT_FALSE(program.waitForFinished(2000));
     EXPECT_EQ(program.state(), QProcess::Running);
+    // A write past the file size limit fails with its message instead of killing the program.
+    EXPECT_TRUE(testutil::ignoresSignal(program.processId(), SIGXFSZ));
     program.terminate();
     EXPECT_TRUE(program.waitForFinished(10000));
 }

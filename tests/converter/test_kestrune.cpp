@@ -5,6 +5,7 @@
 #include "fileoperation_zrpcd.h"
 #include "numberformat.h"
 #include "pointcloudimpoperation.h"
+#include "processrun.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +13,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -36,104 +32,12 @@ using PointSystem = SVOSystem<ColorBlock, PointBlock>;
 using IndexSystem = SVOSystem<ColorBlock, PointIndexBlock>;
 using Names = std::vector<std::string>;
 
-struct RunResult
-{
-    bool exited = false; // false: killed by a signal (a sanitizer abort, a crash) or not started
-    int status = -1;     // WEXITSTATUS
-    std::vector<std::string> lines;
-};
+using RunResult = testutil::ProcessResult;
+using testutil::ProcessLimits;
 
 std::string programPath()
 {
-    const char* dir = std::getenv("VISTREL_APP_DIR");
-    return std::string(dir ? dir : "") + "/Kestrune";
-}
-
-// The environment of the child, with sanitizer reports given an exit status of their own: their
-// default status 1 would read as "converted".
-std::vector<std::string> childEnvironment()
-{
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        std::string entry = *e;
-        if (entry.rfind("ASAN_OPTIONS=", 0) == 0 || entry.rfind("UBSAN_OPTIONS=", 0) == 0)
-            continue;
-        env.push_back(entry);
-    }
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const char* ubsan = std::getenv("UBSAN_OPTIONS");
-    env.push_back(std::string("ASAN_OPTIONS=") + (asan ? std::string(asan) + ":" : "") + "exitcode=86");
-    env.push_back(std::string("UBSAN_OPTIONS=") + (ubsan ? std::string(ubsan) + ":" : "") + "exitcode=86");
-    return env;
-}
-
-// Runs Kestrune in iWorkDir with the given arguments and collects its standard output. A
-// file size limit of 0 or more makes every write beyond it fail (EFBIG) instead of killing the child.
-RunResult runKestrune(const std::string& iWorkDir, const std::vector<std::string>& iArgs,
-                      long long iFileSizeLimit = -1)
-{
-    RunResult run;
-    const std::string program = programPath();
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : iArgs)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const std::vector<std::string> env = childEnvironment();
-    std::vector<char*> envp;
-    for (const std::string& e : env)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-
-    int fds[2];
-    if (pipe(fds) != 0)
-        return run;
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return run;
-    }
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        if (chdir(iWorkDir.c_str()) != 0)
-            _exit(120);
-        if (iFileSizeLimit >= 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit = {rlim_t(iFileSizeLimit), rlim_t(iFileSizeLimit)};
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-                _exit(122);
-        }
-        execve(program.c_str(), argv.data(), envp.data());
-        _exit(121);
-    }
-    close(fds[1]);
-    std::string out;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n > 0)
-            out.append(buffer, static_cast<std::size_t>(n));
-        else if (n == 0 || errno != EINTR)
-            break;
-    }
-    close(fds[0]);
-    int wstatus = 0;
-    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
-    }
-    run.exited = WIFEXITED(wstatus);
-    run.status = run.exited ? WEXITSTATUS(wstatus) : -1;
-    std::size_t begin = 0;
-    while (begin < out.size()) {
-        std::size_t end = out.find('\n', begin);
-        if (end == std::string::npos)
-            end = out.size();
-        run.lines.push_back(out.substr(begin, end - begin));
-        begin = end + 1;
-    }
-    return run;
+    return testutil::programPath("Kestrune");
 }
 
 std::vector<std::string> echoLines(const std::string& iIn, const std::string& iOut, const std::string& iResolution,
@@ -382,14 +286,27 @@ protected:
 
     std::string path(const std::string& iName) const { return mDir.file(iName); }
     void write(const std::string& iName, const std::string& iText) const { writeFile(path(iName), iText); }
+    // Every entry of the folder, hidden ones included, sorted.
+    Names files() const
+    {
+        Names names;
+        if (DIR* folder = opendir(mDir.path().c_str())) {
+            while (const dirent* entry = readdir(folder))
+                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                    names.push_back(entry->d_name);
+            closedir(folder);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     bool exists(const std::string& iName) const
     {
         struct stat st;
         return lstat(path(iName).c_str(), &st) == 0;
     }
-    RunResult run(const std::vector<std::string>& iArgs, long long iFileSizeLimit = -1) const
+    RunResult run(const std::vector<std::string>& iArgs, const ProcessLimits& iLimits = ProcessLimits()) const
     {
-        return runKestrune(mDir.path(), iArgs, iFileSizeLimit);
+        return testutil::runProgram(programPath(), iArgs, mDir.path(), iLimits);
     }
 
     bool loadPoints(const std::string& iName, int* oPointNumber, PointSystem* oSystem) const
@@ -999,7 +916,7 @@ TEST_F(KestruneTest, OutputInAMissingFolderFails)
         ASSERT_TRUE(r.exited);
         EXPECT_EQ(r.status, 0) << out;
         ASSERT_GE(r.lines.size(), 2u);
-        EXPECT_EQ(r.lines[r.lines.size() - 2], "Cannot open file for writting: " + out);
+        EXPECT_EQ(r.lines[r.lines.size() - 2], "Cannot open file for writting: missing/." + out.substr(8) + ".part");
         EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> " + out);
         EXPECT_FALSE(hasLine(r.lines, "Convert OK."));
     }
@@ -1025,65 +942,52 @@ TEST_F(KestruneTest, OutputThatIsAFolderIsLeftAlone)
     }
 }
 
-TEST_F(KestruneTest, OutputCutShortByAFailedWriteIsRemoved)
+// Writes past the file size limit fail (the program ignores SIGXFSZ): an older output, also
+// one reached through a link, stays as it was and no staging file is left.
+TEST_F(KestruneTest, FailedWriteKeepsTheOlderOutputAndLeavesNoStagingFile)
 {
     write("grid.ptx", ptxText(5, 4, gridLines()));
     write("old.zrpcd", "previous contents");
-    for (const std::string& out : Names{"out.zrpcd", "out.zrpmd", "old.zrpcd"}) {
+    write("old.zrpmd", "previous matrix");
+    ASSERT_EQ(symlink("old.zrpcd", path("link.zrpcd").c_str()), 0);
+    const Names before = files();
+    for (const std::string& out : Names{"new.zrpcd", "new.zrpmd", "old.zrpcd", "old.zrpmd", "link.zrpcd"}) {
         for (long long limit : {0LL, 40LL, 300LL}) {
-            const RunResult r = run({"grid.ptx", out, "4", "1"}, limit);
-            ASSERT_TRUE(r.exited);
+            const RunResult r = run({"grid.ptx", out, "4", "1"}, {limit});
+            ASSERT_TRUE(r.exited) << out << " limit " << limit;
             EXPECT_EQ(r.status, 0) << out << " limit " << limit;
             ASSERT_FALSE(r.lines.empty());
             EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> " + out);
-            EXPECT_FALSE(hasLine(r.lines, "Convert OK."));
-            EXPECT_FALSE(exists(out)) << out << " limit " << limit;
+            EXPECT_EQ(files(), before) << out << " limit " << limit;
         }
     }
-}
-
-TEST_F(KestruneTest, OutputFileTheWriterCannotOpenIsKept)
-{
-    // A running program cannot be opened for writing (ETXTBSY), not even by root.
-    write("in.ptx", ptxText(2, 3, kScanLines));
-    const std::string out = "busy.zrpcd";
-    ASSERT_EQ(std::system(("cp /bin/sleep '" + path(out) + "'").c_str()), 0);
-    const std::string before = readFile(path(out));
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        execl(path(out).c_str(), "sleep", "30", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    // Until the child runs the copy, the file is not busy yet.
-    const std::string exe = "/proc/" + std::to_string(child) + "/exe";
-    char target[4096];
-    for (int i = 0; i < 500; ++i) {
-        const ssize_t n = readlink(exe.c_str(), target, sizeof target - 1);
-        if (n > 0 && std::string(target, std::size_t(n)) == path(out))
-            break;
-        usleep(10000);
-    }
-    const RunResult r = run({"in.ptx", out, "4", "1"});
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> " + out);
-    EXPECT_EQ(readFile(path(out)), before);
-}
-
-TEST_F(KestruneTest, OutputThroughALinkCutShortRemovesTheFileNotTheLink)
-{
-    write("grid.ptx", ptxText(5, 4, gridLines()));
-    write("real.zrpcd", "previous contents");
-    ASSERT_EQ(symlink(path("real.zrpcd").c_str(), path("link.zrpcd").c_str()), 0);
-    const RunResult r = run({"grid.ptx", "link.zrpcd", "4", "1"}, 40);
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> link.zrpcd");
+    EXPECT_EQ(readFile(path("old.zrpcd")), "previous contents");
+    EXPECT_EQ(readFile(path("old.zrpmd")), "previous matrix");
     struct stat st;
     ASSERT_EQ(lstat(path("link.zrpcd").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_FALSE(exists("real.zrpcd"));
+}
+
+// A million points fit in 60 MB of address space, their octree does not.
+TEST_F(KestruneTest, OutOfMemoryWhileBuildingEndsWithAMessageAndKeepsTheOlderOutput)
+{
+    if (!testutil::canLimitAddressSpace())
+        GTEST_SKIP() << "no address space limit under a sanitizer";
+    std::vector<std::string> lines;
+    for (int k = 0; k < 1000000; ++k)
+        lines.push_back(std::to_string(k / 1000) + " " + std::to_string(k % 1000) + " " + std::to_string(k % 97) +
+                        " 1");
+    write("big.ptx", ptxText(1000, 1000, lines));
+    write("old.zrpcd", "previous contents");
+    const Names before = files();
+    const RunResult r = run({"big.ptx", "old.zrpcd", "4", "1"}, {-1, 60000LL * 1024});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 0);
+    const Names last = {"Start: export file...", "Error: out of memory", "Error: Export File Writing. --> old.zrpcd"};
+    ASSERT_GE(r.lines.size(), last.size());
+    EXPECT_EQ(Names(r.lines.end() - 3, r.lines.end()), last);
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(readFile(path("old.zrpcd")), "previous contents");
 }
 
 TEST_F(KestruneTest, OutputDeviceThatRefusesWritesIsNotRemoved)

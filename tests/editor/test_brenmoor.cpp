@@ -13,6 +13,7 @@
 #include "pointcloudparameter.h"
 #include "renderingtarget.h"
 #include "scenestate.h"
+#include "stagedfile.h"
 #include "testutil.h"
 
 #include "formtestutil.h"
@@ -35,10 +36,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using testutil::appDir;
@@ -88,6 +91,21 @@ void typeKey(Qt::Key iKey, Qt::KeyboardModifiers iModifiers = Qt::NoModifier)
     QTest::keyClick(target, iKey, iModifiers);
 }
 
+// Shows the window and makes it the one that takes the keys.
+bool showActive(MainWindow* ioWindow)
+{
+    ioWindow->resize(800, 600);
+    ioWindow->show();
+    if (!QTest::qWaitForWindowExposed(ioWindow))
+        return false;
+    ioWindow->activateWindow();
+    // Parallel tests share the virtual display and may take its input focus meanwhile; the
+    // window is then made the application's active one directly.
+    if (!QTest::qWaitForWindowActive(ioWindow, 2000))
+        QApplication::setActiveWindow(ioWindow);
+    return QApplication::activeWindow() == ioWindow;
+}
+
 } // namespace
 
 TEST(BrenmoorWindow, DragSelectDeleteAndSaveKeepExactlyThePointsOutside)
@@ -102,15 +120,7 @@ TEST(BrenmoorWindow, DragSelectDeleteAndSaveKeepExactlyThePointsOutside)
 
     MainWindow window;
     EXPECT_EQ(window.windowTitle(), QString("No PointCloud..."));
-    window.resize(800, 600);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.activateWindow();
-    // Parallel tests share the virtual display and may take its input focus meanwhile; the
-    // window is then made the application's active one directly.
-    if (!QTest::qWaitForWindowActive(&window, 2000))
-        QApplication::setActiveWindow(&window);
-    ASSERT_EQ(QApplication::activeWindow(), &window);
+    ASSERT_TRUE(showActive(&window));
     {
         testutil::CoutCapture quiet;
         window.open(path);
@@ -193,6 +203,37 @@ TEST(BrenmoorWindow, DragSelectDeleteAndSaveKeepExactlyThePointsOutside)
     getPointCloudManager()->clearObject();
 }
 
+// Save past the file size limit (SIGXFSZ ignored as at start-up) shows the failure; the file and
+// its folder stay as they were, and the window keeps the edits for a later save.
+TEST(BrenmoorWindow, SaveThatCannotWriteShowsTheFailureAndKeepsTheEdits)
+{
+    if (!hasDisplay())
+        GTEST_SKIP() << "the window's GL view needs a display";
+    testutil::TempDir dir;
+    MainWindow window;
+    const std::string path = dir.file("edited.zrpcd");
+    ASSERT_TRUE(convertSample(path) && showActive(&window));
+    const std::string before = testutil::readFile(path);
+    testutil::CoutCapture quiet;
+    window.open(path);
+    typeKey(Qt::Key_A, Qt::ControlModifier);
+    typeKey(Qt::Key_Delete);
+    rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const rlimit full = {0, old.rlim_max};
+    stagedfile::ignoreFileSizeSignal();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    typeKey(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_TRUE(window.statusBar()->currentMessage().startsWith("Cannot save: "));
+    EXPECT_EQ(testutil::readFile(path), before);
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    typeKey(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(readPoints(path).empty());
+    getPointCloudManager()->clearObject();
+}
+
 TEST(BrenmoorProgram, OpensAPathWithNonAsciiCharacters)
 {
     if (!hasDisplay())
@@ -214,6 +255,8 @@ TEST(BrenmoorProgram, OpensAPathWithNonAsciiCharacters)
         program.waitForReadyRead(100);
         output += program.readAllStandardOutput();
     }
+    // Started with SIGXFSZ at its default, the program ignores it from start-up on.
+    EXPECT_TRUE(testutil::ignoresSignal(program.processId(), SIGXFSZ));
     program.terminate();
     program.waitForFinished(10000);
     EXPECT_TRUE(output.contains(QByteArray("Name: ") + (folder + "/scan.zrpcd").toUtf8())) << output.toStdString();

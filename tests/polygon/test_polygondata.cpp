@@ -9,6 +9,7 @@
 #include "glframe.h"
 #include "jpgisfixture.h"
 #include "polygonfixture.h"
+#include "processrun.h"
 #include "programtestutil.h"
 #include "testutil.h"
 
@@ -176,6 +177,40 @@ TEST(PolygonSVOImpTest, MervaneRefusesAndWritesNothing)
     ASSERT_TRUE(bare.waitForFinished(60000));
     EXPECT_EQ(bare.exitCode(), 255);
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+// Under a file size or memory limit Mervane ends with a message and status 0, not by a signal;
+// the older output stays byte for byte and no staging file is left. 300,000 separate triangles
+// do not fit in 60 MB.
+TEST(PolygonSVOImpTest, MervaneOutOfDiskOrMemoryKeepsTheOlderOutput)
+{
+    TempDir dir;
+    PolygonData soup;
+    for (unsigned t = 0; t < 300000; ++t) {
+        const float x = float(t % 1000), y = float(t / 1000);
+        for (const Vector3T<float>& corner : {Vector3T<float>(x, y, 0), Vector3T<float>(x + 0.5f, y, 0.2f),
+                                              Vector3T<float>(x, y + 0.5f, 0.1f * float(t % 7))})
+            soup.points.push_back(corner);
+        soup.triangles.push_back(Triangle{{3 * t, 3 * t + 1, 3 * t + 2}});
+    }
+    ASSERT_TRUE(PolygonFiler(dir.file("soup.stl")).exportSTLFile_Binary(soup));
+    testutil::writeFile(dir.file("old.zrply"), "previous");
+    const QDir folder(QString::fromStdString(dir.path()));
+    const QStringList before = folder.entryList(QDir::Files | QDir::Hidden);
+    const std::pair<testutil::ProcessLimits, std::string> cases[] = {
+        {{200 * 1024, -1}, "Error: Export File Writing. --> old.zrply"},
+        {{-1, 60000LL * 1024}, "Error: Polygon Data Loading. Not enough memory to read: soup.stl"}};
+    for (const auto& limits : cases) {
+        if (limits.first.addressSpace >= 0 && !testutil::canLimitAddressSpace())
+            continue;
+        const testutil::ProcessResult run =
+            testutil::runProgram(testutil::programPath("Mervane"), {"soup.stl", "old.zrply"}, dir.path(), limits.first);
+        ASSERT_TRUE(run.exited && !run.lines.empty()) << limits.second;
+        EXPECT_EQ(run.status, 0) << limits.second;
+        EXPECT_EQ(run.lines.back(), limits.second);
+        EXPECT_EQ(testutil::readFile(dir.file("old.zrply")), "previous");
+        EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), before);
+    }
 }
 
 TEST(PolygonSVOImpTest, BrokenFilesAndKeysAreReported)

@@ -1,6 +1,7 @@
 #ifndef TESTS_SUPPORT_PROGRAMTESTUTIL_H
 #define TESTS_SUPPORT_PROGRAMTESTUTIL_H
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -48,6 +49,16 @@ inline void expectRepaint(QWidget* iView, const char* iChange, const std::functi
         repainted = shownPixels(iView) != before;
     }
     EXPECT_TRUE(repainted) << iChange;
+}
+
+// Whether the running process iPid ignores the signal iSignal (the SigIgn mask in /proc). Its
+// parent must not ignore it, or the child has the setting from there.
+inline bool ignoresSignal(qint64 iPid, int iSignal)
+{
+    QFile status(QString("/proc/%1/status").arg(iPid));
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const int at = text.indexOf("SigIgn:");
+    return at >= 0 && (text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) >> (iSignal - 1)) & 1u;
 }
 
 } // namespace testutil

@@ -1,0 +1,142 @@
+#ifndef TESTS_SUPPORT_PROCESSRUN_H
+#define TESTS_SUPPORT_PROCESSRUN_H
+
+// A program of the application folder run as a child process with its standard output
+// collected, optionally under a file size or address space limit (ulimit -f, ulimit -v).
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace testutil {
+
+struct ProcessResult
+{
+    bool exited = false; // false: killed by a signal (a sanitizer abort, a crash) or not started
+    int status = -1;     // WEXITSTATUS
+    std::vector<std::string> lines;
+};
+
+// Limits in bytes; negative: none.
+struct ProcessLimits
+{
+    long long fileSize = -1;
+    long long addressSpace = -1;
+};
+
+// Sanitizers reserve far more address space than any limit a test would set.
+inline bool canLimitAddressSpace()
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return false;
+#else
+    return true;
+#endif
+}
+
+// The path of a program in VISTREL_APP_DIR.
+inline std::string programPath(const std::string& iName)
+{
+    const char* dir = std::getenv("VISTREL_APP_DIR");
+    return std::string(dir ? dir : "") + "/" + iName;
+}
+
+// The environment of the child, with sanitizer reports given an exit status of their own: their
+// default status 1 would read as success.
+inline std::vector<std::string> childEnvironment()
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        if (entry.rfind("ASAN_OPTIONS=", 0) == 0 || entry.rfind("UBSAN_OPTIONS=", 0) == 0)
+            continue;
+        env.push_back(entry);
+    }
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const char* ubsan = std::getenv("UBSAN_OPTIONS");
+    env.push_back(std::string("ASAN_OPTIONS=") + (asan ? std::string(asan) + ":" : "") + "exitcode=86");
+    env.push_back(std::string("UBSAN_OPTIONS=") + (ubsan ? std::string(ubsan) + ":" : "") + "exitcode=86");
+    return env;
+}
+
+// Runs iProgram in iWorkDir. The child starts with the default action of SIGXFSZ (death), so a
+// program that writes past the file size limit survives only by ignoring the signal itself.
+inline ProcessResult runProgram(const std::string& iProgram, const std::vector<std::string>& iArgs,
+                                const std::string& iWorkDir, const ProcessLimits& iLimits = ProcessLimits())
+{
+    ProcessResult run;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(iProgram.c_str()));
+    for (const std::string& a : iArgs)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const std::vector<std::string> env = childEnvironment();
+    std::vector<char*> envp;
+    for (const std::string& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    int fds[2];
+    if (pipe(fds) != 0)
+        return run;
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return run;
+    }
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        if (chdir(iWorkDir.c_str()) != 0)
+            _exit(120);
+        signal(SIGXFSZ, SIG_DFL);
+        const std::pair<int, long long> limits[] = {{RLIMIT_FSIZE, iLimits.fileSize},
+                                                    {RLIMIT_AS, iLimits.addressSpace}};
+        for (const auto& limit : limits) {
+            const rlimit value = {rlim_t(limit.second), rlim_t(limit.second)};
+            if (limit.second >= 0 && setrlimit(limit.first, &value) != 0)
+                _exit(122);
+        }
+        execve(iProgram.c_str(), argv.data(), envp.data());
+        _exit(121);
+    }
+    close(fds[1]);
+    std::string out;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n > 0)
+            out.append(buffer, static_cast<std::size_t>(n));
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
+    close(fds[0]);
+    int wstatus = 0;
+    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    }
+    run.exited = WIFEXITED(wstatus);
+    run.status = run.exited ? WEXITSTATUS(wstatus) : -1;
+    std::size_t begin = 0;
+    while (begin < out.size()) {
+        std::size_t end = out.find('\n', begin);
+        if (end == std::string::npos)
+            end = out.size();
+        run.lines.push_back(out.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return run;
+}
+
+} // namespace testutil
+
+#endif
