@@ -2,6 +2,7 @@
 
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
+#include "scangrid.h"
 
 #include <QElapsedTimer>
 
@@ -39,6 +40,7 @@ struct VoxelCluster
     int indexPitch = 1;
     int width = 0;
     int height = 0;
+    int runLength = 0;
 
     // A flat axis has one cell; it takes the search length as its size, so that a query off
     // the plane still finds that cell.
@@ -78,6 +80,16 @@ bool FL_hasGrid(const PointCloudData& iGrid)
 int FL_cellCount(const PointCloudData& iGrid)
 {
     return FL_hasGrid(iGrid) ? iGrid.width * iGrid.height : 0;
+}
+
+// Calls iVisit with every iPitch-th cell of every iPitch-th run of the grid in its scan order,
+// so that the sample is spread evenly over the scanner's rows and columns.
+template <typename F>
+void FL_forEachSampledCell(const ScanGridLayout& iLayout, int iPitch, F iVisit)
+{
+    for (std::int64_t run = 0; run < iLayout.runCount; run += iPitch)
+        for (std::int64_t position = 0; position < iLayout.runLength; position += iPitch)
+            iVisit(int(run * iLayout.runLength + position));
 }
 
 // The upper 3x3 applied to a direction.
@@ -161,17 +173,19 @@ Matrix4x4T<double> FL_makeTransformMatrix(const SimplexPoint<6>& iParameter)
 }
 
 // Per cell, the normalised sum of the eight normalised cross products of the vectors to its
-// grid neighbours, in float; (0, 0, 0) on the border, next to an empty cell, and wherever the
-// neighbourhood gives no finite direction.
-void FL_getNormalArray(std::vector<Vector3T<double>>* oNormals, const PointCloudData& iGrid)
+// scan-grid neighbours, in float; (0, 0, 0) on the border, next to an empty cell, and wherever
+// the neighbourhood gives no finite direction. Its sign depends on the cell order; only its
+// line counts.
+void FL_getNormalArray(std::vector<Vector3T<double>>* oNormals, const PointCloudData& iGrid,
+                       const ScanGridLayout& iLayout)
 {
     oNormals->assign(static_cast<std::size_t>(FL_cellCount(iGrid)), Vector3T<double>());
-    if (!FL_hasGrid(iGrid) || iGrid.width < 3 || iGrid.height < 3)
+    if (!FL_hasGrid(iGrid) || iLayout.runLength < 3 || iLayout.runCount < 3)
         return;
-    const int width = iGrid.width;
+    const int width = iLayout.runLength;
     const int di[8] = {1, 1, 0, -1, -1, -1, 0, 1};
     const int dj[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-    for (int j = 1; j < iGrid.height - 1; ++j) {
+    for (int j = 1; j < iLayout.runCount - 1; ++j) {
         for (int i = 1; i < width - 1; ++i) {
             const Point& centre = iGrid.pointList[std::size_t(j) * width + i];
             if (FL_isEmpty(centre))
@@ -207,8 +221,8 @@ void FL_getNormalArray(std::vector<Vector3T<double>>* oNormals, const PointCloud
 // The cell grid over every indexPitch-th point of every indexPitch-th run of the base. The
 // box spans the points that can be filed (non-empty, finite). Null, with oTooLarge set, when
 // it would need more than flMaxClusterCells cells.
-std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, double iFindLengthMax,
-                                                  int iIndexPitch, bool* oTooLarge)
+std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, const ScanGridLayout& iLayout,
+                                                  double iFindLengthMax, int iIndexPitch, bool* oTooLarge)
 {
     *oTooLarge = false;
     const int cellCount = FL_cellCount(iBase);
@@ -234,6 +248,7 @@ std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, d
     cluster->indexPitch = iIndexPitch;
     cluster->width = iBase.width;
     cluster->height = iBase.height;
+    cluster->runLength = iLayout.runLength;
     std::int64_t total = 1;
     for (int a = 0; a < 3; ++a) {
         cluster->min[a] = double(low[a]);
@@ -257,22 +272,19 @@ std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, d
         cluster->cells[c].index = c;
 
     const int* number = cluster->number;
-    for (std::int64_t j = 0; j < iBase.height; j += iIndexPitch) {
-        for (std::int64_t i = 0; i < iBase.width; i += iIndexPitch) {
-            const int index = int(j * iBase.width + i);
-            const Point& point = iBase.pointList[index];
-            if (FL_isEmpty(point) || !point.position.isFinite())
-                continue;
-            int cell[3];
-            for (int a = 0; a < 3; ++a) {
-                const double offset = (double(point.position[a]) - cluster->min[a]) / cluster->cellSize(a);
-                // A point on the maximum face belongs to the last cell of its axis.
-                cell[a] = int(std::max(0.0, std::min(double(number[a] - 1), offset)));
-            }
-            cluster->cells[(std::size_t(cell[2]) * number[1] + cell[1]) * number[0] + cell[0]].pointIndices.push_back(
-                index);
+    FL_forEachSampledCell(iLayout, iIndexPitch, [&](int iIndex) {
+        const Point& point = iBase.pointList[iIndex];
+        if (FL_isEmpty(point) || !point.position.isFinite())
+            return;
+        int cell[3];
+        for (int a = 0; a < 3; ++a) {
+            const double offset = (double(point.position[a]) - cluster->min[a]) / cluster->cellSize(a);
+            // A point on the maximum face belongs to the last cell of its axis.
+            cell[a] = int(std::max(0.0, std::min(double(number[a] - 1), offset)));
         }
-    }
+        cluster->cells[(std::size_t(cell[2]) * number[1] + cell[1]) * number[0] + cell[0]].pointIndices.push_back(
+            iIndex);
+    });
     return cluster;
 }
 
@@ -417,20 +429,22 @@ void BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLen
     }
 
     std::cout << "calculate normal array..." << std::endl;
+    const ScanGridLayout baseLayout = getScanGridLayout(baseGrid);
     std::vector<Vector3T<double>> baseNormals;
-    FL_getNormalArray(&baseNormals, baseGrid);
+    FL_getNormalArray(&baseNormals, baseGrid, baseLayout);
     const std::vector<Vector3T<double>> targetNormals;
 
     const std::string baseFileName = baseData->getFilePath();
     const bool reuse = flVC && flBaseFileName == baseFileName && !(flTolerance > tolerance) &&
                        flVC->findLengthMax == findLengthMax && flVC->indexPitch == indexPitch &&
-                       flVC->width == baseGrid.width && flVC->height == baseGrid.height;
+                       flVC->width == baseGrid.width && flVC->height == baseGrid.height &&
+                       flVC->runLength == baseLayout.runLength;
     if (!reuse) {
         flVC.reset();
         flBaseFileName.clear();
         std::cout << "make VoxelCluster..." << std::endl;
         bool tooLarge = false;
-        flVC = FL_makeVoxelCluster(baseGrid, findLengthMax, indexPitch, &tooLarge);
+        flVC = FL_makeVoxelCluster(baseGrid, baseLayout, findLengthMax, indexPitch, &tooLarge);
         if (!flVC) {
             std::cout << "Bad Condition: too many VoxelCluster cells" << std::endl;
             return;
@@ -491,47 +505,44 @@ void BestFit::makePair(const PointCloudData& target, const PointCloudData& base,
     const int* number = cluster.number;
     // The grid holds the base's stored coordinates; queries are brought into them.
     const FLInverseTransform toBase(baseMatrix);
-    for (std::int64_t j = 0; j < target.height; j += indexPitch) {
-        for (std::int64_t i = 0; i < target.width; i += indexPitch) {
-            const int t = int(j * target.width + i);
-            const Point& point = target.pointList[t];
-            if (FL_isEmpty(point))
+    const ScanGridLayout targetLayout = getScanGridLayout(target);
+    FL_forEachSampledCell(targetLayout, indexPitch, [&](int t) {
+        const Point& point = target.pointList[t];
+        if (FL_isEmpty(point))
+            return;
+        const Vector3T<double> q = targetMatrix.transform(FL_widen(point.position));
+        int cell[3];
+        if (!FL_findCell(cluster, toBase.map(q), cell))
+            return;
+        double best = double(findLengthMax);
+        int chosen = -1;
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int x = cell[0] + dx;
+            if (x < 0 || x >= number[0])
                 continue;
-            const Vector3T<double> q = targetMatrix.transform(FL_widen(point.position));
-            int cell[3];
-            if (!FL_findCell(cluster, toBase.map(q), cell))
-                continue;
-            double best = double(findLengthMax);
-            int chosen = -1;
-            for (int dx = -1; dx <= 1; ++dx) {
-                const int x = cell[0] + dx;
-                if (x < 0 || x >= number[0])
+            for (int dy = -1; dy <= 1; ++dy) {
+                const int y = cell[1] + dy;
+                if (y < 0 || y >= number[1])
                     continue;
-                for (int dy = -1; dy <= 1; ++dy) {
-                    const int y = cell[1] + dy;
-                    if (y < 0 || y >= number[1])
+                for (int dz = -1; dz <= 1; ++dz) {
+                    const int z = cell[2] + dz;
+                    if (z < 0 || z >= number[2])
                         continue;
-                    for (int dz = -1; dz <= 1; ++dz) {
-                        const int z = cell[2] + dz;
-                        if (z < 0 || z >= number[2])
-                            continue;
-                        const VoxelClusterCell& found = cluster.cells[(std::size_t(z) * number[1] + y) * number[0] + x];
-                        for (int b : found.pointIndices) {
-                            const Vector3T<double> d =
-                                baseMatrix.transform(FL_widen(base.pointList[b].position)) - q;
-                            const double distance = std::sqrt(d.dot(d));
-                            if (distance < best) {
-                                best = distance;
-                                chosen = b;
-                            }
+                    const VoxelClusterCell& found = cluster.cells[(std::size_t(z) * number[1] + y) * number[0] + x];
+                    for (int b : found.pointIndices) {
+                        const Vector3T<double> d = baseMatrix.transform(FL_widen(base.pointList[b].position)) - q;
+                        const double distance = std::sqrt(d.dot(d));
+                        if (distance < best) {
+                            best = distance;
+                            chosen = b;
                         }
                     }
                 }
             }
-            if (chosen >= 0 && !FL_isEmpty(base.pointList[chosen]))
-                flPointPairs.push_back({chosen, t});
         }
-    }
+        if (chosen >= 0 && !FL_isEmpty(base.pointList[chosen]))
+            flPointPairs.push_back({chosen, t});
+    });
 }
 
 Matrix4x4T<double> BestFit::getTransformMatrix(const PointCloudData& target, const PointCloudData& base,
