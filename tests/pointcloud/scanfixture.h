@@ -55,7 +55,8 @@ inline std::string text(const Scan& iScan, Format iFormat)
     out.precision(9);
     const int cells = iScan.columns * iScan.rows;
     if (iFormat == Format::PTX)
-        out << iScan.columns << "\n" << iScan.rows << "\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n";
+        out << iScan.columns << "\n"
+            << iScan.rows << "\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n";
     else
         out << "# .PCD v.7 - Point Cloud Data file format\nVERSION .7\nFIELDS x y z rgb\nSIZE 4 4 4 4\n"
                "TYPE F F F F\nCOUNT 1 1 1 1\nWIDTH "
