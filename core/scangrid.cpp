@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -14,9 +15,13 @@ bool FL_isUsable(const Point& iPoint)
     return iPoint.isValid() && iPoint.position.isFinite();
 }
 
-double FL_squaredDistance(const Point& iA, const Point& iB)
+// An empty partner counts as far: next to a cell with a return, grid neighbours mostly have
+// one too, while the other order's partner may lie across the sky line.
+double FL_squaredDistance(const Point& iFrom, const Point& iTo)
 {
-    const Vector3T<double> d = Vector3T<double>(iA.position) - Vector3T<double>(iB.position);
+    if (!FL_isUsable(iTo))
+        return std::numeric_limits<double>::infinity();
+    const Vector3T<double> d = Vector3T<double>(iTo.position) - Vector3T<double>(iFrom.position);
     return d.dot(d);
 }
 
@@ -55,10 +60,10 @@ ScanGridLayout getScanGridLayout(int iWidth, int iHeight, const std::vector<Poin
     int columnVotes = 0;
     for (std::size_t t = 0; t + 2 < iProbePoints.size(); t += 3) {
         const Point& cell = iProbePoints[t];
-        if (!FL_isUsable(cell) || !FL_isUsable(iProbePoints[t + 1]) || !FL_isUsable(iProbePoints[t + 2]))
+        if (!FL_isUsable(cell))
             continue;
-        const double acrossWidth = FL_squaredDistance(iProbePoints[t + 1], cell);
-        const double acrossHeight = FL_squaredDistance(iProbePoints[t + 2], cell);
+        const double acrossWidth = FL_squaredDistance(cell, iProbePoints[t + 1]);
+        const double acrossHeight = FL_squaredDistance(cell, iProbePoints[t + 2]);
         if (acrossHeight < acrossWidth)
             ++columnVotes;
         else if (acrossWidth < acrossHeight)

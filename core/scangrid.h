@@ -28,9 +28,10 @@ struct ScanGridLayout
 std::vector<unsigned> getScanGridProbeCells(int iWidth, int iHeight);
 
 // The layout of a width x height matrix from the points at getScanGridProbeCells, in that order.
-// Each triple of non-empty, finite points votes for the order whose run neighbour lies nearer;
-// runs of width cells (the file order of row-major formats) unless the other order wins the
-// vote, so that grids that give no evidence (flat, empty, too small) keep the file order.
+// Each triple whose cell k has a point votes for the order whose run neighbour lies nearer, an
+// empty partner counting as farthest; runs of width cells (the file order of row-major
+// formats) unless the other order wins the vote, so that grids that give no evidence (flat,
+// empty) keep the file order.
 ScanGridLayout getScanGridLayout(int iWidth, int iHeight, const std::vector<Point>& iProbePoints);
 
 // The same for a matrix held whole.

@@ -82,16 +82,6 @@ int FL_cellCount(const PointCloudData& iGrid)
     return FL_hasGrid(iGrid) ? iGrid.width * iGrid.height : 0;
 }
 
-// Calls iVisit with every iPitch-th cell of every iPitch-th run of the grid in its scan order,
-// so that the sample is spread evenly over the scanner's rows and columns.
-template <typename F>
-void FL_forEachSampledCell(const ScanGridLayout& iLayout, int iPitch, F iVisit)
-{
-    for (std::int64_t run = 0; run < iLayout.runCount; run += iPitch)
-        for (std::int64_t position = 0; position < iLayout.runLength; position += iPitch)
-            iVisit(int(run * iLayout.runLength + position));
-}
-
 // The upper 3x3 applied to a direction.
 Vector3T<double> FL_rotate(const Matrix4x4T<double>& iMatrix, const Vector3T<double>& iVector)
 {
@@ -272,19 +262,22 @@ std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, c
         cluster->cells[c].index = c;
 
     const int* number = cluster->number;
-    FL_forEachSampledCell(iLayout, iIndexPitch, [&](int iIndex) {
-        const Point& point = iBase.pointList[iIndex];
-        if (FL_isEmpty(point) || !point.position.isFinite())
-            return;
-        int cell[3];
-        for (int a = 0; a < 3; ++a) {
-            const double offset = (double(point.position[a]) - cluster->min[a]) / cluster->cellSize(a);
-            // A point on the maximum face belongs to the last cell of its axis.
-            cell[a] = int(std::max(0.0, std::min(double(number[a] - 1), offset)));
+    for (std::int64_t j = 0; j < iLayout.runCount; j += iIndexPitch) {
+        for (std::int64_t i = 0; i < iLayout.runLength; i += iIndexPitch) {
+            const int index = int(j * iLayout.runLength + i);
+            const Point& point = iBase.pointList[index];
+            if (FL_isEmpty(point) || !point.position.isFinite())
+                continue;
+            int cell[3];
+            for (int a = 0; a < 3; ++a) {
+                const double offset = (double(point.position[a]) - cluster->min[a]) / cluster->cellSize(a);
+                // A point on the maximum face belongs to the last cell of its axis.
+                cell[a] = int(std::max(0.0, std::min(double(number[a] - 1), offset)));
+            }
+            cluster->cells[(std::size_t(cell[2]) * number[1] + cell[1]) * number[0] + cell[0]].pointIndices.push_back(
+                index);
         }
-        cluster->cells[(std::size_t(cell[2]) * number[1] + cell[1]) * number[0] + cell[0]].pointIndices.push_back(
-            iIndex);
-    });
+    }
     return cluster;
 }
 
@@ -506,43 +499,47 @@ void BestFit::makePair(const PointCloudData& target, const PointCloudData& base,
     // The grid holds the base's stored coordinates; queries are brought into them.
     const FLInverseTransform toBase(baseMatrix);
     const ScanGridLayout targetLayout = getScanGridLayout(target);
-    FL_forEachSampledCell(targetLayout, indexPitch, [&](int t) {
-        const Point& point = target.pointList[t];
-        if (FL_isEmpty(point))
-            return;
-        const Vector3T<double> q = targetMatrix.transform(FL_widen(point.position));
-        int cell[3];
-        if (!FL_findCell(cluster, toBase.map(q), cell))
-            return;
-        double best = double(findLengthMax);
-        int chosen = -1;
-        for (int dx = -1; dx <= 1; ++dx) {
-            const int x = cell[0] + dx;
-            if (x < 0 || x >= number[0])
+    for (std::int64_t j = 0; j < targetLayout.runCount; j += indexPitch) {
+        for (std::int64_t i = 0; i < targetLayout.runLength; i += indexPitch) {
+            const int t = int(j * targetLayout.runLength + i);
+            const Point& point = target.pointList[t];
+            if (FL_isEmpty(point))
                 continue;
-            for (int dy = -1; dy <= 1; ++dy) {
-                const int y = cell[1] + dy;
-                if (y < 0 || y >= number[1])
+            const Vector3T<double> q = targetMatrix.transform(FL_widen(point.position));
+            int cell[3];
+            if (!FL_findCell(cluster, toBase.map(q), cell))
+                continue;
+            double best = double(findLengthMax);
+            int chosen = -1;
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int x = cell[0] + dx;
+                if (x < 0 || x >= number[0])
                     continue;
-                for (int dz = -1; dz <= 1; ++dz) {
-                    const int z = cell[2] + dz;
-                    if (z < 0 || z >= number[2])
+                for (int dy = -1; dy <= 1; ++dy) {
+                    const int y = cell[1] + dy;
+                    if (y < 0 || y >= number[1])
                         continue;
-                    const VoxelClusterCell& found = cluster.cells[(std::size_t(z) * number[1] + y) * number[0] + x];
-                    for (int b : found.pointIndices) {
-                        const Vector3T<double> d = baseMatrix.transform(FL_widen(base.pointList[b].position)) - q;
-                        const double distance = std::sqrt(d.dot(d));
-                        if (distance < best) {
-                            best = distance;
-                            chosen = b;
+                    for (int dz = -1; dz <= 1; ++dz) {
+                        const int z = cell[2] + dz;
+                        if (z < 0 || z >= number[2])
+                            continue;
+                        const VoxelClusterCell& found = cluster.cells[(std::size_t(z) * number[1] + y) * number[0] + x];
+                        for (int b : found.pointIndices) {
+                            const Vector3T<double> d =
+                                baseMatrix.transform(FL_widen(base.pointList[b].position)) - q;
+                            const double distance = std::sqrt(d.dot(d));
+                            if (distance < best) {
+                                best = distance;
+                                chosen = b;
+                            }
                         }
                     }
                 }
             }
+            if (chosen >= 0 && !FL_isEmpty(base.pointList[chosen]))
+                flPointPairs.push_back({chosen, t});
         }
-        if (chosen >= 0 && !FL_isEmpty(base.pointList[chosen]))
-            flPointPairs.push_back({chosen, t});
-    });
+    }
 }
 
 Matrix4x4T<double> BestFit::getTransformMatrix(const PointCloudData& target, const PointCloudData& base,

@@ -1,88 +1,42 @@
 // Telling the scan order of a point matrix from its points.
 #include "scangrid.h"
 
+#include "../pointcloud/scanfixture.h"
+
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <functional>
-
-namespace {
-
-// A scanner's grid over a sphere of 2 m, 0.02 rad between columns and between rows, listed
-// column after column (as PTX) or row after row (as PCD); iEmpty marks cells without a return,
-// and ranges get up to iNoise metres of noise.
-PointCloudData makeScan(int iWidth, int iHeight, bool iColumnMajor,
-                        const std::function<bool(int, int)>& iEmpty = nullptr, double iNoise = 0.0)
-{
-    PointCloudData data;
-    data.width = iWidth;
-    data.height = iHeight;
-    for (int k = 0; k < iWidth * iHeight; ++k) {
-        const int column = iColumnMajor ? k / iHeight : k % iWidth;
-        const int row = iColumnMajor ? k % iHeight : k / iWidth;
-        const double azimuth = 0.02 * column, elevation = 0.02 * row - 0.01 * iHeight;
-        const double range = 2.0 + iNoise * std::sin(12345.678 * k);
-        Point point;
-        point.position = Vector3T<float>(float(range * std::cos(elevation) * std::cos(azimuth)),
-                                         float(range * std::cos(elevation) * std::sin(azimuth)),
-                                         float(range * std::sin(elevation)));
-        if (iEmpty && iEmpty(column, row))
-            point.flag = Point::Deleted;
-        data.pointList.push_back(point);
-    }
-    return data;
-}
-
-} // namespace
+using scanfixture::Format;
+using scanfixture::Scan;
 
 TEST(ScanGridLayout, RunsFollowTheOrderInWhichTheScanListsItsCells)
 {
-    // Open sky above most of the scan, and one return in ten lost.
-    const auto sky = [](int iColumn, int iRow) {
-        return (iRow > 30 && iColumn < 250) || (iColumn * 7 + iRow * 3) % 10 == 0;
-    };
-    for (bool columnMajor : {true, false}) {
-        SCOPED_TRACE(columnMajor);
-        // Tiny, wide, tall, nearly square (the wrong run neighbour is only a diagonal one),
-        // noisy, and mostly empty.
-        for (const PointCloudData& scan :
-             {makeScan(3, 2, columnMajor), makeScan(7, 3, columnMajor), makeScan(3, 7, columnMajor),
-              makeScan(300, 120, columnMajor), makeScan(121, 120, columnMajor, nullptr, 0.005),
-              makeScan(300, 120, columnMajor, sky)}) {
-            const ScanGridLayout layout = getScanGridLayout(scan);
-            EXPECT_EQ(layout.runLength, columnMajor ? scan.height : scan.width) << scan.width << "x" << scan.height;
-            EXPECT_EQ(layout.runCount, columnMajor ? scan.width : scan.height) << scan.width << "x" << scan.height;
+    testutil::TempDir dir;
+    // Tiny, wide, tall, nearly square (the other order's run neighbour is then only a diagonal
+    // one), and open to the sky above 20 degrees, where most cells are empty.
+    for (const Scan& scan : {Scan{3, 2, {}}, Scan{7, 3, {}}, Scan{6, 8, {}}, Scan{121, 120, {}},
+                             Scan{300, 120, {0.5, 0.0, 0.0}, -20.0}})
+        for (Format format : {Format::PTX, Format::PCD}) {
+            PointCloudData data;
+            ASSERT_TRUE(scanfixture::read(&data, dir.file("scan"), scan, format));
+            const ScanGridLayout layout = getScanGridLayout(data);
+            EXPECT_EQ(layout.runLength, format == Format::PTX ? scan.rows : scan.columns) << scan.columns;
+            EXPECT_EQ(layout.runCount, format == Format::PTX ? scan.columns : scan.rows) << scan.columns;
         }
-    }
-    // No evidence either way: every cell empty, every point in one place, a matrix shorter
-    // than its size says. The file order stands.
-    PointCloudData empty = makeScan(7, 3, true, [](int, int) { return true; });
-    PointCloudData flat = makeScan(7, 3, true);
-    for (Point& point : flat.pointList)
-        point.position = Vector3T<float>(1.0f, 2.0f, 3.0f);
-    PointCloudData shortened = makeScan(7, 3, true);
+    // No evidence either way, a matrix shorter than its size, square grids and single runs:
+    // the file order, and nothing is probed where both orders give the same neighbours.
+    PointCloudData empty, shortened;
+    ASSERT_TRUE(scanfixture::read(&empty, dir.file("empty"), Scan{7, 3, {}, -90.0}, Format::PTX));
+    ASSERT_TRUE(scanfixture::read(&shortened, dir.file("short"), Scan{7, 3, {}}, Format::PTX));
     shortened.pointList.pop_back();
-    for (const PointCloudData& scan : {empty, flat, shortened})
-        EXPECT_EQ(getScanGridLayout(scan).runLength, 7);
-}
-
-TEST(ScanGridLayout, ProbesOnlyWhereTheOrdersDiffer)
-{
-    // Square grids and single runs have the same neighbours in either order.
-    for (const auto& size : {std::make_pair(5, 5), std::make_pair(6, 1), std::make_pair(1, 6), std::make_pair(0, 4),
-                             std::make_pair(-3, 4)}) {
-        EXPECT_TRUE(getScanGridProbeCells(size.first, size.second).empty()) << size.first << "x" << size.second;
-        const ScanGridLayout layout = getScanGridLayout(makeScan(std::max(size.first, 0), size.second, true));
-        EXPECT_EQ(layout.runLength, std::max(size.first, 0));
-    }
-    // A large grid is probed at a bounded number of cells, each triple k, k + W, k + H inside.
+    EXPECT_EQ(getScanGridLayout(empty).runLength, 7);
+    EXPECT_EQ(getScanGridLayout(shortened).runLength, 7);
+    for (int size : {5, 1})
+        EXPECT_TRUE(getScanGridProbeCells(5, size).empty() && getScanGridProbeCells(size, 5).empty());
+    // A large grid is probed at a bounded number of cells, each triple k, k + W, k + H inside;
+    // cell numbers past 32 bits cannot be read by index.
     const std::vector<unsigned> cells = getScanGridProbeCells(1580, 632);
     ASSERT_EQ(cells.size(), 3u * 2048u);
-    for (std::size_t t = 0; t < cells.size(); t += 3) {
-        EXPECT_LT(cells[t + 1], 1580u * 632u);
-        EXPECT_EQ(cells[t + 1] - cells[t], 1580u);
-        EXPECT_EQ(cells[t + 2] - cells[t], 632u);
-    }
-    // Cell numbers past 32 bits cannot be read by index.
+    for (std::size_t t = 0; t < cells.size(); t += 3)
+        EXPECT_TRUE(cells[t + 1] < 1580u * 632u && cells[t + 1] == cells[t] + 1580u && cells[t + 2] == cells[t] + 632u);
     EXPECT_TRUE(getScanGridProbeCells(65536, 65537).empty());
 }
