@@ -3,7 +3,6 @@
 
 #include "pointclouddata.h"
 
-#include <cstdint>
 #include <vector>
 
 // How the cells of a scan matrix follow one another. A matrix is stored as runCount runs of
@@ -19,8 +18,6 @@ struct ScanGridLayout
 {
     int runLength = 0;
     int runCount = 0;
-
-    std::uint64_t cellCount() const { return std::uint64_t(runLength) * std::uint64_t(runCount); }
 };
 
 // The cells whose points getScanGridLayout compares: triples k, k + width, k + height for cells
