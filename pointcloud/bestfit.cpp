@@ -2,6 +2,7 @@
 
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
+#include "scangrid.h"
 
 #include <QElapsedTimer>
 
@@ -39,6 +40,7 @@ struct VoxelCluster
     int indexPitch = 1;
     int width = 0;
     int height = 0;
+    int runLength = 0;
 
     // A flat axis has one cell; it takes the search length as its size, so that a query off
     // the plane still finds that cell.
@@ -161,17 +163,19 @@ Matrix4x4T<double> FL_makeTransformMatrix(const SimplexPoint<6>& iParameter)
 }
 
 // Per cell, the normalised sum of the eight normalised cross products of the vectors to its
-// grid neighbours, in float; (0, 0, 0) on the border, next to an empty cell, and wherever the
-// neighbourhood gives no finite direction.
-void FL_getNormalArray(std::vector<Vector3T<double>>* oNormals, const PointCloudData& iGrid)
+// scan-grid neighbours, in float; (0, 0, 0) on the border, next to an empty cell, and wherever
+// the neighbourhood gives no finite direction. Its sign depends on the cell order; only its
+// line counts.
+void FL_getNormalArray(std::vector<Vector3T<double>>* oNormals, const PointCloudData& iGrid,
+                       const ScanGridLayout& iLayout)
 {
     oNormals->assign(static_cast<std::size_t>(FL_cellCount(iGrid)), Vector3T<double>());
-    if (!FL_hasGrid(iGrid) || iGrid.width < 3 || iGrid.height < 3)
+    if (!FL_hasGrid(iGrid) || iLayout.runLength < 3 || iLayout.runCount < 3)
         return;
-    const int width = iGrid.width;
+    const int width = iLayout.runLength;
     const int di[8] = {1, 1, 0, -1, -1, -1, 0, 1};
     const int dj[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-    for (int j = 1; j < iGrid.height - 1; ++j) {
+    for (int j = 1; j < iLayout.runCount - 1; ++j) {
         for (int i = 1; i < width - 1; ++i) {
             const Point& centre = iGrid.pointList[std::size_t(j) * width + i];
             if (FL_isEmpty(centre))
@@ -207,8 +211,8 @@ void FL_getNormalArray(std::vector<Vector3T<double>>* oNormals, const PointCloud
 // The cell grid over every indexPitch-th point of every indexPitch-th run of the base. The
 // box spans the points that can be filed (non-empty, finite). Null, with oTooLarge set, when
 // it would need more than flMaxClusterCells cells.
-std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, double iFindLengthMax,
-                                                  int iIndexPitch, bool* oTooLarge)
+std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, const ScanGridLayout& iLayout,
+                                                  double iFindLengthMax, int iIndexPitch, bool* oTooLarge)
 {
     *oTooLarge = false;
     const int cellCount = FL_cellCount(iBase);
@@ -234,6 +238,7 @@ std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, d
     cluster->indexPitch = iIndexPitch;
     cluster->width = iBase.width;
     cluster->height = iBase.height;
+    cluster->runLength = iLayout.runLength;
     std::int64_t total = 1;
     for (int a = 0; a < 3; ++a) {
         cluster->min[a] = double(low[a]);
@@ -257,9 +262,9 @@ std::unique_ptr<VoxelCluster> FL_makeVoxelCluster(const PointCloudData& iBase, d
         cluster->cells[c].index = c;
 
     const int* number = cluster->number;
-    for (std::int64_t j = 0; j < iBase.height; j += iIndexPitch) {
-        for (std::int64_t i = 0; i < iBase.width; i += iIndexPitch) {
-            const int index = int(j * iBase.width + i);
+    for (std::int64_t j = 0; j < iLayout.runCount; j += iIndexPitch) {
+        for (std::int64_t i = 0; i < iLayout.runLength; i += iIndexPitch) {
+            const int index = int(j * iLayout.runLength + i);
             const Point& point = iBase.pointList[index];
             if (FL_isEmpty(point) || !point.position.isFinite())
                 continue;
@@ -417,20 +422,22 @@ void BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLen
     }
 
     std::cout << "calculate normal array..." << std::endl;
+    const ScanGridLayout baseLayout = getScanGridLayout(baseGrid);
     std::vector<Vector3T<double>> baseNormals;
-    FL_getNormalArray(&baseNormals, baseGrid);
+    FL_getNormalArray(&baseNormals, baseGrid, baseLayout);
     const std::vector<Vector3T<double>> targetNormals;
 
     const std::string baseFileName = baseData->getFilePath();
     const bool reuse = flVC && flBaseFileName == baseFileName && !(flTolerance > tolerance) &&
                        flVC->findLengthMax == findLengthMax && flVC->indexPitch == indexPitch &&
-                       flVC->width == baseGrid.width && flVC->height == baseGrid.height;
+                       flVC->width == baseGrid.width && flVC->height == baseGrid.height &&
+                       flVC->runLength == baseLayout.runLength;
     if (!reuse) {
         flVC.reset();
         flBaseFileName.clear();
         std::cout << "make VoxelCluster..." << std::endl;
         bool tooLarge = false;
-        flVC = FL_makeVoxelCluster(baseGrid, findLengthMax, indexPitch, &tooLarge);
+        flVC = FL_makeVoxelCluster(baseGrid, baseLayout, findLengthMax, indexPitch, &tooLarge);
         if (!flVC) {
             std::cout << "Bad Condition: too many VoxelCluster cells" << std::endl;
             return;
@@ -491,9 +498,10 @@ void BestFit::makePair(const PointCloudData& target, const PointCloudData& base,
     const int* number = cluster.number;
     // The grid holds the base's stored coordinates; queries are brought into them.
     const FLInverseTransform toBase(baseMatrix);
-    for (std::int64_t j = 0; j < target.height; j += indexPitch) {
-        for (std::int64_t i = 0; i < target.width; i += indexPitch) {
-            const int t = int(j * target.width + i);
+    const ScanGridLayout targetLayout = getScanGridLayout(target);
+    for (std::int64_t j = 0; j < targetLayout.runCount; j += indexPitch) {
+        for (std::int64_t i = 0; i < targetLayout.runLength; i += indexPitch) {
+            const int t = int(j * targetLayout.runLength + i);
             const Point& point = target.pointList[t];
             if (FL_isEmpty(point))
                 continue;

@@ -9,6 +9,7 @@
 #include "octreeblockload.h"
 #include "octreedepth.h"
 #include "pointblockoperation.h"
+#include "scangrid.h"
 
 
 #include <algorithm>
@@ -142,9 +143,10 @@ void FL_handOutOwnPoints(const std::vector<PointIndexBlock*>& iBlocks, const std
     }
 }
 
-// The scan-grid neighbours of cell k that can span triangles with it: S = k + W (next run),
-// T = k + W + 1 and R = k + 1 (the last two not at the end of a run). Absent ones are
-// UINT64_MAX. Computed in 64 bits so that no neighbour of a large matrix wraps round.
+// The scan-grid neighbours of cell k that can span triangles with it, L being the run length
+// of the matrix's scan order: S = k + L (next run), T = k + L + 1 and R = k + 1 (the last two
+// not at the end of a run). Absent ones are UINT64_MAX. Computed in 64 bits so that no
+// neighbour of a large matrix wraps round.
 struct FL_Corners
 {
     std::uint64_t s = UINT64_MAX;
@@ -152,28 +154,28 @@ struct FL_Corners
     std::uint64_t r = UINT64_MAX;
 };
 
-FL_Corners FL_corners(unsigned iCell, std::uint64_t iWidth)
+FL_Corners FL_corners(unsigned iCell, std::uint64_t iRunLength)
 {
     FL_Corners corners;
-    const std::uint64_t q = iCell / iWidth;
-    const std::uint64_t r = iCell % iWidth;
-    corners.s = (q + 1) * iWidth + r;
-    if (r + 1 < iWidth) {
-        corners.t = (q + 1) * iWidth + r + 1;
-        corners.r = q * iWidth + r + 1;
+    const std::uint64_t q = iCell / iRunLength;
+    const std::uint64_t r = iCell % iRunLength;
+    corners.s = (q + 1) * iRunLength + r;
+    if (r + 1 < iRunLength) {
+        corners.t = (q + 1) * iRunLength + r + 1;
+        corners.r = q * iRunLength + r + 1;
     }
     return corners;
 }
 
 // Cells outside the block that its own cells need as corners, ascending; only cells of the
 // matrix (below iCellCount).
-std::vector<unsigned> FL_neighbourCells(const std::vector<unsigned>& iOwn, std::uint64_t iWidth,
+std::vector<unsigned> FL_neighbourCells(const std::vector<unsigned>& iOwn, std::uint64_t iRunLength,
                                         std::uint64_t iCellCount)
 {
     const std::unordered_set<unsigned> own(iOwn.begin(), iOwn.end());
     std::vector<unsigned> cells;
     for (unsigned cell : iOwn) {
-        const FL_Corners corners = FL_corners(cell, iWidth);
+        const FL_Corners corners = FL_corners(cell, iRunLength);
         for (std::uint64_t corner : {corners.s, corners.t, corners.r})
             if (corner < iCellCount && own.count(unsigned(corner)) == 0)
                 cells.push_back(unsigned(corner));
@@ -186,9 +188,9 @@ std::vector<unsigned> FL_neighbourCells(const std::vector<unsigned>& iOwn, std::
 // Triangles (k, S, T) and (k, T, R) of every own cell k over the vertex list own ++ neighbour
 // points, with a corner that is marked deleted leaving its triangle out; then three edges per
 // triangle. The block's own and neighbour points must be complete.
-void FL_buildMesh(PointIndexBlock* ioBlock, std::uint64_t iWidth)
+void FL_buildMesh(PointIndexBlock* ioBlock, std::uint64_t iRunLength)
 {
-    if (iWidth == 0)
+    if (iRunLength == 0)
         return;
     const std::size_t ownCount = ioBlock->indices.size();
     std::unordered_map<unsigned, unsigned> firstPosition;
@@ -213,7 +215,7 @@ void FL_buildMesh(PointIndexBlock* ioBlock, std::uint64_t iWidth)
         return (flag & Point::Deleted) != 0;
     };
     for (unsigned i = 0; i < ownCount; ++i) {
-        const FL_Corners corners = FL_corners(ioBlock->indices[i], iWidth);
+        const FL_Corners corners = FL_corners(ioBlock->indices[i], iRunLength);
         unsigned s = 0;
         unsigned t = 0;
         unsigned r = 0;
@@ -320,7 +322,7 @@ bool FL_readVoxels(const std::string& iFilePath, const PointBody&, VoxelBlockPoo
 // The points lie in the leaf blocks themselves and are read without interruption. Leaves that
 // cannot be read are marked; the others are installed.
 bool FL_loadLeaves(const std::string& iFilePath, PointBody* ioBody, std::mutex& iStateLock, LeafMarks* ioFailed,
-                   int, int, const NodeList& iNodes, bool volatile*, bool, std::string& iErrorMessage)
+                   int, int, int*, const NodeList& iNodes, bool volatile*, bool, std::string& iErrorMessage)
 {
     const NodeList missing = missingLeaves(ioBody->getLeafBlockPool(), *ioFailed, iNodes);
     if (missing.empty())
@@ -463,10 +465,11 @@ bool FL_readVoxels(const std::string& iFilePath, const MatrixBody&, VoxelBlockPo
 // is marked and left out; a failed neighbour read hands over nothing of the mesh step, so that
 // the next mesh load tries it again; a stopped load hands over nothing but the marks.
 // The caller holds the load lock: the body's blocks and the marks change only here (and with
-// the body), so they can be read without the state lock.
+// the body), so they can be read without the state lock. *ioRunLength is the run length of the
+// matrix's scan order, 0 until the first mesh load tells it from a few cells of the file.
 bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex& iStateLock, LeafMarks* ioFailed,
-                   int iWidth, int iHeight, const NodeList& iNodes, bool volatile* iStop, bool iMesh,
-                   std::string& iErrorMessage)
+                   int iWidth, int iHeight, int* ioRunLength, const NodeList& iNodes, bool volatile* iStop,
+                   bool iMesh, std::string& iErrorMessage)
 {
     if (!iMesh && FL_stopped(iStop))
         return false;
@@ -558,9 +561,20 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
         return failed.empty();
     }
 
+    // The scan order, needed before the neighbours can be named; a failed read counts as a
+    // failed neighbour read.
+    bool neighboursRead = true;
+    if (*ioRunLength == 0) {
+        const std::vector<unsigned> probe = getScanGridProbeCells(iWidth, iHeight);
+        std::vector<Point> probePoints;
+        neighboursRead = probe.empty() || loadZRPCDFile_Matrix(iFilePath, &probePoints, probe, iErrorMessage);
+        if (neighboursRead)
+            *ioRunLength = getScanGridLayout(iWidth, iHeight, probePoints).runLength;
+    }
+
     // Neighbour cells of the blocks without a mesh, read in one go.
-    const std::uint64_t width = std::uint64_t(std::max(iWidth, 0));
-    const std::uint64_t cellCount = width * std::uint64_t(std::max(iHeight, 0));
+    const std::uint64_t runLength = neighboursRead ? std::uint64_t(*ioRunLength) : 0;
+    const std::uint64_t cellCount = std::uint64_t(std::max(iWidth, 0)) * std::uint64_t(std::max(iHeight, 0));
     std::vector<PointIndexBlock*> meshBlocks;
     std::vector<std::vector<unsigned>> neighbourCells;
     std::vector<unsigned> request;
@@ -568,13 +582,13 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
         if (block->meshBuilt != 0)
             continue;
         meshBlocks.push_back(block);
-        neighbourCells.push_back(width != 0 ? FL_neighbourCells(block->indices, width, cellCount)
-                                            : std::vector<unsigned>());
+        neighbourCells.push_back(runLength != 0 ? FL_neighbourCells(block->indices, runLength, cellCount)
+                                                : std::vector<unsigned>());
         request.insert(request.end(), neighbourCells.back().begin(), neighbourCells.back().end());
     }
     std::vector<Point> neighbourPoints;
-    const bool neighboursRead =
-        request.empty() || loadZRPCDFile_Matrix(iFilePath, &neighbourPoints, request, iErrorMessage);
+    neighboursRead = neighboursRead && (request.empty() || loadZRPCDFile_Matrix(iFilePath, &neighbourPoints,
+                                                                                 request, iErrorMessage));
     if (neighboursRead)
         FL_printMatrixRead(meshBlocks.size(), "AroundPointList", neighbourPoints);
 
@@ -595,7 +609,7 @@ bool FL_loadLeaves(const std::string& iFilePath, MatrixBody* ioBody, std::mutex&
         initWithPoints(&block->neighbourPoints, share);
         if (block->points.flags.size() == block->indices.size() &&
             block->neighbourPoints.flags.size() == block->neighbourIndices.size())
-            FL_buildMesh(block, width);
+            FL_buildMesh(block, runLength);
         block->meshBuilt = 1;
     }
     return failed.empty();
@@ -955,6 +969,7 @@ typename PointCloudSVOImp<C, L>::Body* PointCloudSVOImp<C, L>::setBody(Body* iBo
         mBody = iBody;
         ++mBodyGeneration;
         mFailedLeaves.clear();
+        mRunLength = 0;
         mDrawVoxelNodeList.clear();
         mDrawLeafNodeList.clear();
         if (iInfo != nullptr) {
@@ -1150,7 +1165,7 @@ bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNod
     bool result = false;
     if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
         return result;
-    return FL_loadLeaves(mFilePath, mBody, mMutex, &mFailedLeaves, mWidth, mHeight, nodes, nullptr, true,
+    return FL_loadLeaves(mFilePath, mBody, mMutex, &mFailedLeaves, mWidth, mHeight, &mRunLength, nodes, nullptr, true,
                          iErrorMessage);
 }
 
@@ -1164,7 +1179,7 @@ bool PointCloudSVOImp<C, L>::loadSVO_Points(const std::vector<const void*>& iNod
     bool result = false;
     if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
         return result;
-    return FL_loadLeaves(mFilePath, mBody, mMutex, &mFailedLeaves, mWidth, mHeight, nodes, iStop, false,
+    return FL_loadLeaves(mFilePath, mBody, mMutex, &mFailedLeaves, mWidth, mHeight, &mRunLength, nodes, iStop, false,
                          iErrorMessage);
 }
 #endif

@@ -139,6 +139,9 @@ private:
     int mPointNumber = 0;
     int mWidth = 0;
     int mHeight = 0;
+    // Cells of one run of the matrix's scan order, told from the file by the first mesh load
+    // and kept with the body; 0 until then. Guarded by the load lock.
+    int mRunLength = 0;
     Body* mBody = nullptr;
     NodeList mDrawVoxelNodeList;
     NodeList mDrawLeafNodeList;

@@ -7,6 +7,7 @@
 #include "fileoperation_svo.h"
 #include "fileoperation_svob.h"
 #include "fileoperation_zrpcd.h"
+#include "scanfixture.h"
 #include "svobuilder.h"
 #include "testutil.h"
 
@@ -802,6 +803,42 @@ TEST_F(MatrixImpTest, StoppedPointLoadChangesNothingAndWholeLoadsCountAsRead)
         EXPECT_EQ(block.meshBuilt, 1);
         EXPECT_FALSE(block.triangles.empty());
     }
+}
+
+// A PTX scan lists its cells column after column (cell c H + r), which the file does not record:
+// every triangle joins cells next to each other on the scanner's grid, and every 2 x 2 patch
+// of non-empty cells is covered. Open to the sky above 10 degrees: the other order's partner
+// of every cell with a return is empty.
+TEST_F(MatrixImpTest, MeshOfAPtxScanJoinsScannerGridNeighbours)
+{
+    const int width = 40, height = 16;
+    PointCloudData grid;
+    ASSERT_TRUE(scanfixture::read(&grid, mDir.file("room.ptx"), {width, height, {0.5, 0.2, 0.0}, 10.0},
+                                  scanfixture::Format::PTX));
+    ASSERT_LT(grid.validPointNumber, grid.pointList.size());
+    MatrixImp imp(writeGrid(grid, "room.zrpmd"));
+    std::string error;
+    ASSERT_TRUE(imp.loadSVO(error)) << error;
+    imp.updateDrawNode_FullLeaf();
+    ASSERT_TRUE(imp.loadSVO_Points(imp.getDrawLeafNodeKeyList(), error)) << error;
+
+    std::size_t triangles = 0, farJoins = 0;
+    for (const PointIndexBlock& block : loadedBlocks<MatrixKind>(imp)) {
+        U cells = block.indices;
+        cells.insert(cells.end(), block.neighbourIndices.begin(), block.neighbourIndices.end());
+        for (std::size_t v = 0; v < block.triangles.size(); ++v) {
+            const int a = int(cells[block.triangles[v]]), b = int(cells[block.triangles[v - v % 3 + (v + 1) % 3]]);
+            farJoins += std::abs(a / height - b / height) > 1 || std::abs(a % height - b % height) > 1 ? 1 : 0;
+        }
+        triangles += block.triangles.size() / 3;
+    }
+    EXPECT_EQ(farJoins, 0u);
+    const auto valid = [&](int k) { return grid.pointList[k].isValid(); };
+    std::size_t patches = 0;
+    for (int k = 0; k + height + 1 < width * height; ++k)
+        if (k % height + 1 < height && valid(k) && valid(k + height + 1))
+            patches += (valid(k + height) ? 1 : 0) + (valid(k + 1) ? 1 : 0);
+    EXPECT_EQ(triangles, patches);
 }
 
 // The file was replaced under a loaded octree by one with a smaller matrix: the neighbour read
