@@ -7,6 +7,7 @@
 #include "memoryguard.h"
 #include "numberformat.h"
 #include "pointcloudimpoperation.h"
+#include "scangrid.h"
 #include "stagedfile.h"
 #include "stringdivider.h"
 #include "svobuilder.h"
@@ -30,6 +31,9 @@ class FileReaderInterface
 public:
     virtual bool initPCData(PointCloudData* iData, const std::string& iFilePath) = 0;
     virtual bool isNULL() const { return false; }
+    // How the cells read follow one another. A point-matrix file does not record it: there it
+    // is told from the points.
+    virtual ScanGridLayout getLayout(const PointCloudData& iData) const { return getScanGridLayout(iData); }
 };
 
 class FileWriterInterface
@@ -58,6 +62,8 @@ public:
         FL_print("PTX File Loading...");
         return initByPTXFile(iData, iFilePath);
     }
+    // Column after column.
+    ScanGridLayout getLayout(const PointCloudData& iData) const override { return {iData.height, iData.width}; }
 };
 
 class JPGISFileReader : public FileReaderInterface
@@ -68,6 +74,8 @@ public:
         FL_print("JPGIS File Loading...");
         return initByJPGISFile(iData, iFilePath);
     }
+    // Row after row.
+    ScanGridLayout getLayout(const PointCloudData& iData) const override { return {iData.width, iData.height}; }
 };
 
 class PCDFileReader : public FileReaderInterface
@@ -78,6 +86,8 @@ public:
         FL_print("PCD File Loading...");
         return initByPCDFile(iData, iFilePath);
     }
+    // Row after row.
+    ScanGridLayout getLayout(const PointCloudData& iData) const override { return {iData.width, iData.height}; }
 };
 
 class NULLFileReader : public FileReaderInterface
@@ -183,28 +193,30 @@ FileWriterInterface* FL_getWriter(const std::string& iSuffix)
     return &nullFileWriter;
 }
 
-// Keeps every p-th column and row of a column-major matrix. A dimension of at least one cell
-// keeps at least one, so an unorganised cloud (height 1) is thinned, not emptied.
-void FL_sampling(PointCloudData* ioData, int iPitch)
+// Keeps every p-th cell of every p-th run, in the matrix's own cell order, so that the thinned
+// matrix is still a scan grid of that order. A dimension of at least one cell keeps at least
+// one, so an unorganised cloud (height 1) is thinned, not emptied.
+void FL_sampling(PointCloudData* ioData, const ScanGridLayout& iLayout, int iPitch)
 {
-    const int width = ioData->width;
-    const int height = ioData->height;
-    const int newWidth = width >= 1 ? std::max(1, width / iPitch) : 0;
-    const int newHeight = height >= 1 ? std::max(1, height / iPitch) : 0;
+    const int runLength = iLayout.runLength;
+    const int runCount = iLayout.runCount;
+    const int newLength = runLength >= 1 ? std::max(1, runLength / iPitch) : 0;
+    const int newCount = runCount >= 1 ? std::max(1, runCount / iPitch) : 0;
     std::vector<Point> cells;
-    cells.reserve(size_t(newWidth) * size_t(newHeight));
+    cells.reserve(size_t(newLength) * size_t(newCount));
     unsigned valid = 0;
-    for (int i = 0; i < newWidth; ++i) {
-        for (int j = 0; j < newHeight; ++j) {
-            const size_t old = size_t(i) * size_t(iPitch) * size_t(height) + size_t(j) * size_t(iPitch);
+    for (int i = 0; i < newCount; ++i) {
+        for (int j = 0; j < newLength; ++j) {
+            const size_t old = size_t(i) * size_t(iPitch) * size_t(runLength) + size_t(j) * size_t(iPitch);
             const Point& cell = old < ioData->pointList.size() ? ioData->pointList[old] : Point{Color(), {}, Point::Deleted};
             cells.push_back(cell);
             if (cell.isValid())
                 ++valid;
         }
     }
-    ioData->width = newWidth;
-    ioData->height = newHeight;
+    const bool byColumns = runLength == ioData->height && runLength != ioData->width;
+    ioData->width = byColumns ? newCount : newLength;
+    ioData->height = byColumns ? newLength : newCount;
     ioData->validPointNumber = valid;
     ioData->pointList.swap(cells);
 }
@@ -259,7 +271,7 @@ int main(int argc, char* argv[])
     if (samplingPitch >= 2) {
         FL_print("Start: sampling...");
         if (!memoryguard::run([&] {
-                FL_sampling(&data, samplingPitch);
+                FL_sampling(&data, reader->getLayout(data), samplingPitch);
                 return true;
             })) {
             FL_print("Error: Point Cloud Data Sampling.");

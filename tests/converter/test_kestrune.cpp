@@ -759,6 +759,35 @@ TEST_F(KestruneTest, PitchTwoOnAPCDOfHeightOneKeepsItsPoints)
     expectSameMatrix(data, 3, 1, kept);
 }
 
+TEST_F(KestruneTest, PitchTwoOnARowMajorGridKeepsEveryOtherRowAndColumn)
+{
+    // A 6 x 4 PCD grid, row after row; cell (column c, row r) at (c, r, 0).
+    std::vector<std::string> lines;
+    std::vector<Point> kept;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 6; ++c) {
+            lines.push_back(std::to_string(c) + " " + std::to_string(r) + " 0 " + pcdColor(c, r, 0));
+            if (r % 2 == 0 && c % 2 == 0)
+                kept.push_back(makePoint(float(c), float(r), 0, Color(c, r, 0)));
+        }
+    write("grid.pcd", pcdText("WIDTH 6", "HEIGHT 4", lines));
+    ASSERT_EQ(run({"grid.pcd", "out.zrpmd", "4", "2"}).status, 1);
+    PointCloudData data;
+    IndexSystem matrix;
+    ASSERT_TRUE(loadMatrixFile("out.zrpmd", &data, &matrix));
+    // Still row after row: (0,0) (2,0) (4,0), then (0,2) (2,2) (4,2).
+    expectSameMatrix(data, 3, 2, kept);
+
+    // A point-matrix file keeps no order: it is told from the points.
+    ASSERT_EQ(run({"grid.pcd", "whole.zrpmd", "4", "1"}).status, 1);
+    ASSERT_EQ(std::rename(path("whole.zrpmd").c_str(), path("whole.zrpcd").c_str()), 0);
+    ASSERT_EQ(run({"whole.zrpcd", "again.zrpmd", "4", "2"}).status, 1);
+    PointCloudData again;
+    IndexSystem againMatrix;
+    ASSERT_TRUE(loadMatrixFile("again.zrpmd", &again, &againMatrix));
+    expectSameMatrix(again, 3, 2, kept);
+}
+
 // ---------------------------------------------------------------------------
 // Point-matrix files as input, round trips, determinism
 // ---------------------------------------------------------------------------
