@@ -7,9 +7,11 @@
 #include "clipbox.h"
 #include "deleter.h"
 #include "drawfunction.h"
+#include "octreedepth.h"
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
 #include "pointcloudmanagerform.h"
+#include "pointcloudsvoimp.h"
 #include "shotfixture.h"
 #include "testutil.h"
 
@@ -1217,5 +1219,88 @@ TEST(PointCloudManagerFile, AFailedLeafReadIsReportedOnceUntilTheDataIsReloaded)
         EXPECT_EQ(reports(), 0) << name;
         octree->clearPointData();
         EXPECT_EQ(reports(), 1) << name;
+    }
+}
+
+namespace {
+
+// A wall of iSide x iSide points, ten units wide, facing the camera of lookAtFirstShot.
+PointCloudData makeWall(int iSide)
+{
+    PointCloudData data;
+    data.width = iSide;
+    data.height = iSide;
+    for (int c = 0; c < iSide; ++c)
+        for (int r = 0; r < iSide; ++r) {
+            Point point;
+            point.position = Vector3T<float>(10.0f * c / iSide, 0.3f * std::sin(0.2f * (c + r)), 10.0f * r / iSide);
+            point.color = Color(static_cast<unsigned char>(c), static_cast<unsigned char>(r), 128, 255);
+            data.pointList.push_back(point);
+        }
+    data.validPointNumber = static_cast<unsigned>(data.pointList.size());
+    return data;
+}
+
+// Node indices of an octree's draw lists: voxel nodes, then -1, then leaf nodes.
+std::vector<int> drawListIndices(PointCloudSVOInterface* iOctree)
+{
+    std::vector<int> indices;
+    for (const void* key : iOctree->getDrawVoxelNodeKeyList())
+        indices.push_back(int(static_cast<const SparseVoxelOctreeNode*>(key)->getIndex()));
+    indices.push_back(-1);
+    for (const void* key : iOctree->getDrawLeafNodeKeyList())
+        indices.push_back(int(static_cast<const SparseVoxelOctreeNode*>(key)->getIndex()));
+    return indices;
+}
+
+} // namespace
+
+// A shot whose wanted depth lies more than two layers below what a frame loads by itself, left
+// alone: the scene runs the level-of-detail step once, and again only when a background load
+// ends. With and without delay it ends up drawing the nodes and leaf points that the level of
+// detail asks for, not the nodes of the synchronous depth as single points.
+TEST(PointCloudManagerFile, ALargeShotLeftAloneReachesTheDetailItsLevelOfDetailAsksFor)
+{
+    testutil::TempDir dir;
+    const std::string path = dir.file("wall.zrpcd");
+    ASSERT_TRUE(shotfixture::writeZRPCD(path, makeWall(160)));
+    for (const bool delay : {false, true}) {
+        SCOPED_TRACE(delay ? "delayed" : "in the frame");
+        PointCloudManager manager;
+        std::string error;
+        {
+            CoutCapture quiet;
+            ASSERT_TRUE(manager.generateFromBinaryFile_SVO(path, error)) << error;
+        }
+        Camera camera;
+        ASSERT_TRUE(lookAtFirstShot(manager, &camera));
+        const PointCloud& shot = *manager.getData(0);
+        const int depth = calculateDrawingOcTreeDepth(shot.getBoundingBox().getCenter(), shot.getBoundingBox().getSize(),
+                                                      camera, 4, camera.getFarPlanePixelSize());
+        // What the level of detail asks for, and what the nodes of one frame alone would give.
+        const auto listsAtDepth = [&](int iDepth) {
+            PointCloudSVOImp<ColorBlock, PointBlock> reference(path);
+            std::string referenceError;
+            EXPECT_TRUE(reference.loadSVO_Base(referenceError) && reference.loadSVO_Nodes(iDepth, referenceError));
+            reference.updateDrawNode(shot.getMatrix(), camera, 4, camera.getFarPlanePixelSize());
+            return drawListIndices(&reference);
+        };
+        const std::vector<int> wanted = listsAtDepth(depth);
+        ASSERT_NE(wanted, listsAtDepth(std::min(depth - 2, 6))) << "the cloud needs no loader round";
+
+        bool stepAsked = true;
+        QObject::connect(&manager, &PointCloudManager::finishedDataLoading, [&] { stepAsked = true; });
+        for (int i = 0; i < 400; ++i) {
+            if (stepAsked) {
+                stepAsked = false;
+                manager.updateDrawData(4, 0, delay, camera, ClipBox());
+            }
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        PointCloudSVOInterface* octree = shot.getPointCloud()->getSVOInterface();
+        EXPECT_EQ(drawListIndices(octree), wanted);
+        EXPECT_TRUE(octree->isLoadedDrawLeafData());
+        manager.stopDataLoading();
     }
 }
