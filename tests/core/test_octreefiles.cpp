@@ -164,6 +164,20 @@ std::string replaced(std::string iBytes, const std::string& iFrom, const std::st
     return iBytes;
 }
 
+// The file with its tree at iTree damaged in each way that no writer produces: the layer sizes
+// (1, 3, 3) no longer matching the seven nodes, and a box that is not finite.
+std::vector<std::pair<std::string, std::string>> damagedTrees(const std::string& iBytes, size_t iTree)
+{
+    std::string noLayers = withWord(iBytes, iTree + 28, 0);
+    noLayers.erase(iTree + 32, 12);
+    return {{"no layers", noLayers},
+            {"empty last layer", withWord(iBytes, iTree + 40, 0)},
+            {"layers short of the nodes", withWord(iBytes, iTree + 40, 2)},
+            {"two roots", withWord(withWord(iBytes, iTree + 32, 2), iTree + 36, 2)},
+            {"centre not a number", withWord(iBytes, iTree + 4, 0x7FC00000u)},
+            {"size infinite", withWord(iBytes, iTree + 20, 0x7F800000u)}};
+}
+
 std::string headerBytes(const std::string& iText)
 {
     std::string bytes;
@@ -591,6 +605,27 @@ TEST_F(PointFileTest, InconsistentIndicesFail)
     EXPECT_TRUE(leaves.getEntries().empty());
 }
 
+// Every load that reads the tree refuses it, so that the viewer's staged loads refuse what the
+// editor's whole load refuses.
+TEST_F(PointFileTest, TreesThatDoNotMatchTheirNodesAreRefused)
+{
+    const std::string path = mDir.file("damaged.zrpcd");
+    for (const auto& damage : damagedTrees(mBytes, 62)) {
+        SCOPED_TRACE(damage.first);
+        testutil::writeFile(path, damage.second);
+        SVOBFileOperator op(path);
+        SVOSystem<ColorBlock, PointBlock> s;
+        SparseVoxelOctree base;
+        SparseVoxelOctree tree;
+        int number = 0;
+        EXPECT_FALSE(op.load(&number, &s.getOctree(), &s.getVoxelBlockPool(), &s.getLeafBlockPool()));
+        EXPECT_FALSE(op.load_Base(&number, &base));
+        EXPECT_FALSE(op.load_Tree(&tree));
+        EXPECT_EQ(op.getErrorMessage(), "File is broken: " + path);
+        EXPECT_TRUE(base.getLayerSizeList().empty() && tree.getLayerSizeList().empty());
+    }
+}
+
 // A leaf block lying more than 4 GiB into the file, in a sparse file.
 TEST(OctreePointLargeFileTest, PartialLeafLoadSeeksBeyondFourGiB)
 {
@@ -866,6 +901,29 @@ TEST_F(MatrixFileTest, HugeAndNegativeCountsFail)
 }
 
 // The octree sections of a sparse file lie behind a 5 GiB point matrix.
+TEST_F(MatrixFileTest, TreesThatDoNotMatchTheirNodesAreRefused)
+{
+    const std::string path = mDir.file("damaged.zrpmd");
+    const size_t tree = 4 + kMatrixHeader.size() + 12 + 20 * mMatrix.pointList.size();
+    for (const auto& damage : damagedTrees(mBytes, tree)) {
+        SCOPED_TRACE(damage.first);
+        testutil::writeFile(path, damage.second);
+        const std::string broken = "File is broken: " + path;
+        for (int loader = 0; loader < 3; ++loader) {
+            SVOSystem<ColorBlock, PointIndexBlock> s;
+            PointCloudData matrix;
+            int width = 0, height = 0, valid = 0;
+            std::string error;
+            const bool ok = loader == 0 ? loadZRPCDFile(path, &matrix, &s.getOctree(), &s.getVoxelBlockPool(),
+                                                        &s.getLeafBlockPool(), error)
+                            : loader == 1 ? loadZRPCDFile_Base(path, &width, &height, &valid, &s.getOctree(), error)
+                                          : loadZRPCDFile_Tree(path, &s.getOctree(), error);
+            EXPECT_FALSE(ok) << loader;
+            EXPECT_EQ(error, broken) << loader;
+        }
+    }
+}
+
 TEST(OctreeMatrixLargeFileTest, PartialLoadsBehindALargeMatrix)
 {
     TempDir dir;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -101,6 +103,30 @@ TEST_F(ShotFiles, ImportRefusesOtherKindsAndBrokenFiles)
     CoutCapture capture;
     EXPECT_EQ(PointCloud::generateFromBinaryFile_SVO(mDir.file("scan.zrpmd"), error), nullptr);
     EXPECT_EQ(capture.text().find("Name: "), std::string::npos);
+}
+
+// A file whose layer sizes fall short of its nodes would open with its last nodes dropped, and
+// one whose box is not finite would give the shot that box: both are refused as broken.
+TEST_F(ShotFiles, ImportRefusesTreesThatDoNotMatchTheirNodes)
+{
+    for (const std::string& name : {"scan.zrpcd", "grid.zrpmd"}) {
+        const std::string bytes = testutil::readFile(mDir.file(name));
+        const std::size_t tree = shotfixture::treeOffset(bytes, name == "grid.zrpmd");
+        const std::uint32_t layers = shotfixture::wordAt(bytes, tree + 28);
+        ASSERT_TRUE(layers >= 1 && tree + 32 + 4 * layers <= bytes.size());
+        std::string shortLayers = bytes;
+        --shortLayers[tree + 32 + 4 * (layers - 1)];
+        std::string notFinite = bytes;
+        const float infinite = std::numeric_limits<float>::infinity();
+        std::memcpy(&notFinite[tree + 16], &infinite, 4);
+        for (const std::string& damaged : {shortLayers, notFinite}) {
+            const std::string path = mDir.file("damaged." + name.substr(name.size() - 5));
+            testutil::writeFile(path, damaged);
+            std::string error;
+            EXPECT_EQ(PointCloud::generateFromBinaryFile_SVO(path, error), nullptr) << name;
+            EXPECT_EQ(error, "File is broken: " + path);
+        }
+    }
 }
 
 TEST_F(ShotFiles, ObjectFileRoundTripAndReattachingData)

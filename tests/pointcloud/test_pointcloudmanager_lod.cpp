@@ -10,6 +10,7 @@
 #include "octreedepth.h"
 #include "pointcloud.h"
 #include "pointcloudinterface.h"
+#include "pointcloudloader.h"
 #include "pointcloudmanagerform.h"
 #include "pointcloudsvoimp.h"
 #include "shotfixture.h"
@@ -1216,6 +1217,52 @@ TEST(PointCloudManagerFile, AFailedLeafReadIsReportedOnceUntilTheDataIsReloaded)
         EXPECT_EQ(reports(), 1) << name;
         EXPECT_FALSE(octree->getDrawLeafNodeKeyList().empty()) << name;
         EXPECT_TRUE(octree->isLoadedDrawLeafData()) << name;
+        EXPECT_EQ(reports(), 0) << name;
+        octree->clearPointData();
+        EXPECT_EQ(reports(), 1) << name;
+    }
+}
+
+// The same for voxel blocks, which the loader reads at its voxel level: here every voxel entry's
+// occupied count disagrees with its bits, while the nodes and leaves still read.
+TEST(PointCloudManagerFile, AFailedVoxelReadIsReportedOnceUntilTheDataIsReloaded)
+{
+    for (const std::string name : {"scan.zrpcd", "scan.zrpmd"}) {
+        testutil::TempDir dir;
+        const std::string path = dir.file(name);
+        const PointCloudData data = shotfixture::makeData();
+        const bool matrix = name == "scan.zrpmd";
+        ASSERT_TRUE(matrix ? shotfixture::writeZRPMD(path, data) : shotfixture::writeZRPCD(path, data));
+        std::string bytes = testutil::readFile(path);
+        const std::size_t tree = shotfixture::treeOffset(bytes, matrix);
+        const std::size_t nodes = tree + 32 + 4 * shotfixture::wordAt(bytes, tree + 28);
+        const std::size_t voxels = nodes + 4 + 40 * shotfixture::wordAt(bytes, nodes);
+        // Resolution 2: 8 + 1 bytes per voxel entry.
+        for (std::uint32_t i = 0; i < shotfixture::wordAt(bytes, voxels); ++i)
+            bytes[voxels + 4 + 9 * i + 4] = 9;
+        testutil::writeFile(path, bytes);
+
+        PointCloudManager manager;
+        std::string error;
+        {
+            CoutCapture quiet;
+            ASSERT_TRUE(manager.generateFromBinaryFile_SVO(path, error)) << error;
+        }
+        Camera camera;
+        ASSERT_TRUE(lookAtFirstShot(manager, &camera));
+        PointCloudSVOInterface* octree = manager.getData(0)->getPointCloud()->getSVOInterface();
+        PointCloudLoader loader;
+        const auto reports = [&] {
+            // The draw lists as a frame that loads nothing leaves them.
+            manager.updateDrawData(4, 2, false, camera, ClipBox());
+            CoutCapture out;
+            for (int frame = 0; frame < 10; ++frame)
+                loader.loadData_VoxelLevel({manager.getData(0)}, false);
+            const std::vector<std::string> lines = out.lines();
+            return std::count(lines.begin(), lines.end(), "File is broken: " + path);
+        };
+        EXPECT_EQ(reports(), 1) << name;
+        EXPECT_TRUE(octree->isLoadedDrawVoxelData()) << name;
         EXPECT_EQ(reports(), 0) << name;
         octree->clearPointData();
         EXPECT_EQ(reports(), 1) << name;
