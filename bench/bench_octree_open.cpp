@@ -117,23 +117,20 @@ double FL_timeEditor(const std::string& iProgram, const std::string& iPath)
 
 int main(int argc, char* argv[])
 {
-    const std::string programs = argc > 1 ? argv[1] : "bin";
-    const int columns = argc > 2 ? std::atoi(argv[2]) : 5000;
-    const int rows = argc > 3 ? std::atoi(argv[3]) : 4000;
-    char folder[] = "/tmp/octree-open-bench-XXXXXX";
-    if (!mkdtemp(folder))
+    const benchscan::Setup setup = benchscan::makeSetup(argc, argv, "octree-open-bench", "bin", 5000, 4000);
+    if (setup.folder.empty())
         return 1;
-    const std::string input = benchscan::makePTX(std::string(folder) + "/scan.ptx", columns, rows);
-    const std::string path = std::string(folder) + "/scan.zrpcd";
-    const benchscan::Run conversion = benchscan::runConverter(programs + "/Kestrune", input, path);
+    const std::string input = setup.folder + "/scan.ptx";
+    const std::string path = setup.folder + "/scan.zrpcd";
+    const benchscan::Run conversion = benchscan::runConverter(setup.program + "/Kestrune", input, path);
     std::remove(input.c_str());
     struct stat info = {};
     if (conversion.status != 1 || stat(path.c_str(), &info) != 0) {
         std::cout << "conversion failed" << std::endl;
         return 1;
     }
-    const long long cells = static_cast<long long>(columns) * rows;
-    std::printf("scan: %d x %d cells; Kestrune wrote %.0f MiB of .zrpcd in %.2f s\n", columns, rows,
+    const long long cells = static_cast<long long>(setup.columns) * setup.rows;
+    std::printf("scan: %d x %d cells; Kestrune wrote %.0f MiB of .zrpcd in %.2f s\n", setup.columns, setup.rows,
                 info.st_size / 1048576.0, conversion.seconds);
 
     int failures = 0;
@@ -159,7 +156,7 @@ int main(int argc, char* argv[])
         ++failures;
 
     if (std::getenv("DISPLAY") != nullptr) {
-        const double editor = FL_timeEditor(programs + "/Brenmoor", path);
+        const double editor = FL_timeEditor(setup.program + "/Brenmoor", path);
         std::printf("Brenmoor until it holds the cloud: %.2f s (%.2f x the conversion)\n", editor,
                     editor / conversion.seconds);
     } else {
@@ -167,6 +164,6 @@ int main(int argc, char* argv[])
     }
 
     std::remove(path.c_str());
-    rmdir(folder);
+    rmdir(setup.folder.c_str());
     return failures == 0 ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
@@ -36,6 +37,31 @@ inline std::string makePTX(const std::string& iPath, int iColumns, int iRows)
         }
     }
     return iPath;
+}
+
+// A benchmark's command line, [program] [columns] [rows], and a new folder under /tmp named after
+// it that holds the scan as scan.ptx (folder empty when it cannot be made).
+struct Setup
+{
+    std::string program;
+    int columns = 0;
+    int rows = 0;
+    std::string folder;
+};
+
+inline Setup makeSetup(int argc, char* argv[], const std::string& iName, const char* iProgram, int iColumns,
+                       int iRows)
+{
+    Setup setup;
+    setup.program = argc > 1 ? argv[1] : iProgram;
+    setup.columns = argc > 2 ? std::atoi(argv[2]) : iColumns;
+    setup.rows = argc > 3 ? std::atoi(argv[3]) : iRows;
+    std::string folder = "/tmp/" + iName + "-XXXXXX";
+    if (mkdtemp(&folder[0]) == nullptr)
+        return setup;
+    makePTX(folder + "/scan.ptx", setup.columns, setup.rows);
+    setup.folder = folder;
+    return setup;
 }
 
 struct Run

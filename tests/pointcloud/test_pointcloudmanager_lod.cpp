@@ -1148,6 +1148,14 @@ bool lookAtFirstShot(const PointCloudManager& iManager, Camera* oCamera)
     return true;
 }
 
+// Imports the file as the manager's first shot and points the camera at it.
+bool importAndLook(PointCloudManager* ioManager, const std::string& iPath, Camera* oCamera)
+{
+    std::string error;
+    CoutCapture quiet;
+    return ioManager->generateFromBinaryFile_SVO(iPath, error) && lookAtFirstShot(*ioManager, oCamera);
+}
+
 } // namespace
 
 TEST(PointCloudManagerFile, ImportedScanIsDrawnAfterTheLevelOfDetailStep)
@@ -1243,13 +1251,8 @@ TEST(PointCloudManagerFile, AFailedVoxelReadIsReportedOnceUntilTheDataIsReloaded
         testutil::writeFile(path, bytes);
 
         PointCloudManager manager;
-        std::string error;
-        {
-            CoutCapture quiet;
-            ASSERT_TRUE(manager.generateFromBinaryFile_SVO(path, error)) << error;
-        }
         Camera camera;
-        ASSERT_TRUE(lookAtFirstShot(manager, &camera));
+        ASSERT_TRUE(importAndLook(&manager, path, &camera));
         PointCloudSVOInterface* octree = manager.getData(0)->getPointCloud()->getSVOInterface();
         PointCloudLoader loader;
         const auto reports = [&] {
@@ -1277,14 +1280,15 @@ PointCloudData makeWall(int iSide)
     PointCloudData data;
     data.width = iSide;
     data.height = iSide;
-    for (int c = 0; c < iSide; ++c)
-        for (int r = 0; r < iSide; ++r) {
-            Point point;
-            point.position = Vector3T<float>(10.0f * c / iSide, 0.3f * std::sin(0.2f * (c + r)), 10.0f * r / iSide);
-            point.color = Color(static_cast<unsigned char>(c), static_cast<unsigned char>(r), 128, 255);
-            data.pointList.push_back(point);
-        }
+    data.pointList.resize(std::size_t(iSide) * std::size_t(iSide));
     data.validPointNumber = static_cast<unsigned>(data.pointList.size());
+    // Cell c x side + r: column c, row r.
+    for (std::size_t i = 0; i < data.pointList.size(); ++i) {
+        const float c = float(i / std::size_t(iSide));
+        const float r = float(i % std::size_t(iSide));
+        data.pointList[i].position = Vector3T<float>(10.0f * c / iSide, 0.3f * std::sin(0.2f * (c + r)), 10.0f * r / iSide);
+        data.pointList[i].color = Color(static_cast<unsigned char>(c), static_cast<unsigned char>(r), 128, 255);
+    }
     return data;
 }
 
@@ -1314,13 +1318,8 @@ TEST(PointCloudManagerFile, ALargeShotLeftAloneReachesTheDetailItsLevelOfDetailA
     for (const bool delay : {false, true}) {
         SCOPED_TRACE(delay ? "delayed" : "in the frame");
         PointCloudManager manager;
-        std::string error;
-        {
-            CoutCapture quiet;
-            ASSERT_TRUE(manager.generateFromBinaryFile_SVO(path, error)) << error;
-        }
         Camera camera;
-        ASSERT_TRUE(lookAtFirstShot(manager, &camera));
+        ASSERT_TRUE(importAndLook(&manager, path, &camera));
         const PointCloud& shot = *manager.getData(0);
         const int depth = calculateDrawingOcTreeDepth(shot.getBoundingBox().getCenter(), shot.getBoundingBox().getSize(),
                                                       camera, 4, camera.getFarPlanePixelSize());
