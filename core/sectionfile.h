@@ -65,7 +65,8 @@ Vector3T<double> toVector(const std::string& iText);
 
 // The binary octree files open the same way: "Cannot open file for reading: " and the path when
 // the file cannot be opened, "File is broken: " and the path when the header cannot be read, and
-// checkHeader's printed line alone for a header of another file kind.
+// checkHeader's printed line alone for a header of another file kind. The file's size is taken
+// here, once, and every count of the load is checked against it.
 bool openBinaryFile(rawio::InputFile& ioStream, const std::string& iFilePath, const std::string& iFileID,
                     const std::string& iVersion, const std::string& iDataID, std::string& iErrorMessage);
 // Sets "File is broken: " and the path; returns false.
