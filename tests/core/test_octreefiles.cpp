@@ -606,7 +606,7 @@ TEST_F(PointFileTest, InconsistentIndicesFail)
 }
 
 // Every load that reads the tree refuses it, so that the viewer's staged loads refuse what the
-// editor's whole load refuses.
+// editor's whole load refuses (the point-matrix file shares the check: see the import tests).
 TEST_F(PointFileTest, TreesThatDoNotMatchTheirNodesAreRefused)
 {
     const std::string path = mDir.file("damaged.zrpcd");
@@ -901,29 +901,6 @@ TEST_F(MatrixFileTest, HugeAndNegativeCountsFail)
 }
 
 // The octree sections of a sparse file lie behind a 5 GiB point matrix.
-TEST_F(MatrixFileTest, TreesThatDoNotMatchTheirNodesAreRefused)
-{
-    const std::string path = mDir.file("damaged.zrpmd");
-    const size_t tree = 4 + kMatrixHeader.size() + 12 + 20 * mMatrix.pointList.size();
-    for (const auto& damage : damagedTrees(mBytes, tree)) {
-        SCOPED_TRACE(damage.first);
-        testutil::writeFile(path, damage.second);
-        const std::string broken = "File is broken: " + path;
-        for (int loader = 0; loader < 3; ++loader) {
-            SVOSystem<ColorBlock, PointIndexBlock> s;
-            PointCloudData matrix;
-            int width = 0, height = 0, valid = 0;
-            std::string error;
-            const bool ok = loader == 0 ? loadZRPCDFile(path, &matrix, &s.getOctree(), &s.getVoxelBlockPool(),
-                                                        &s.getLeafBlockPool(), error)
-                            : loader == 1 ? loadZRPCDFile_Base(path, &width, &height, &valid, &s.getOctree(), error)
-                                          : loadZRPCDFile_Tree(path, &s.getOctree(), error);
-            EXPECT_FALSE(ok) << loader;
-            EXPECT_EQ(error, broken) << loader;
-        }
-    }
-}
-
 TEST(OctreeMatrixLargeFileTest, PartialLoadsBehindALargeMatrix)
 {
     TempDir dir;

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -112,15 +110,12 @@ TEST_F(ShotFiles, ImportRefusesTreesThatDoNotMatchTheirNodes)
     for (const std::string& name : {"scan.zrpcd", "grid.zrpmd"}) {
         const std::string bytes = testutil::readFile(mDir.file(name));
         const std::size_t tree = shotfixture::treeOffset(bytes, name == "grid.zrpmd");
-        const std::uint32_t layers = shotfixture::wordAt(bytes, tree + 28);
-        ASSERT_TRUE(layers >= 1 && tree + 32 + 4 * layers <= bytes.size());
         std::string shortLayers = bytes;
-        --shortLayers[tree + 32 + 4 * (layers - 1)];
+        --shortLayers.at(tree + 28 + 4 * shotfixture::wordAt(bytes, tree + 28)); // the last layer
         std::string notFinite = bytes;
-        const float infinite = std::numeric_limits<float>::infinity();
-        std::memcpy(&notFinite[tree + 16], &infinite, 4);
+        notFinite.replace(tree + 16, 4, "\0\0\x80\x7f", 4); // size y infinite
         for (const std::string& damaged : {shortLayers, notFinite}) {
-            const std::string path = mDir.file("damaged." + name.substr(name.size() - 5));
+            const std::string path = mDir.file("damaged" + name.substr(name.find('.')));
             testutil::writeFile(path, damaged);
             std::string error;
             EXPECT_EQ(PointCloud::generateFromBinaryFile_SVO(path, error), nullptr) << name;
