@@ -6,13 +6,13 @@
 #include <algorithm>
 
 template <typename T>
-bool BinaryFileOperator::read(std::ifstream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices)
+bool BinaryFileOperator::read(std::istream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices)
 {
     return read<T>(iStream, oOut, iIndices, nullptr);
 }
 
 template <typename T>
-bool BinaryFileOperator::read(std::ifstream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices,
+bool BinaryFileOperator::read(std::istream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices,
                               bool volatile* iStop)
 {
     if (oOut.empty())
@@ -38,8 +38,8 @@ bool BinaryFileOperator::read(std::ifstream& iStream, std::vector<T>& oOut, cons
     return true;
 }
 
-template bool BinaryFileOperator::read<Point>(std::ifstream&, std::vector<Point>&, const std::vector<unsigned>&);
-template bool BinaryFileOperator::read<Point>(std::ifstream&, std::vector<Point>&, const std::vector<unsigned>&,
+template bool BinaryFileOperator::read<Point>(std::istream&, std::vector<Point>&, const std::vector<unsigned>&);
+template bool BinaryFileOperator::read<Point>(std::istream&, std::vector<Point>&, const std::vector<unsigned>&,
                                               bool volatile*);
-template bool BinaryFileOperator::read<Triangle>(std::ifstream&, std::vector<Triangle>&,
+template bool BinaryFileOperator::read<Triangle>(std::istream&, std::vector<Triangle>&,
                                                  const std::vector<unsigned>&);

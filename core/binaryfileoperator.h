@@ -1,7 +1,7 @@
 #ifndef CORE_BINARYFILEOPERATOR_H
 #define CORE_BINARYFILEOPERATOR_H
 
-#include <fstream>
+#include <istream>
 #include <vector>
 
 // Reads fixed-size raw records (Point, Triangle) at listed record numbers.
@@ -12,11 +12,11 @@ public:
     // for k below the shorter of the two lists. Records not read keep their values.
     // Returns false when a record could not be read whole.
     template <typename T>
-    static bool read(std::ifstream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices);
+    static bool read(std::istream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices);
 
     // The same, returning at once (true) when a non-null stop flag is set before a record.
     template <typename T>
-    static bool read(std::ifstream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices,
+    static bool read(std::istream& iStream, std::vector<T>& oOut, const std::vector<unsigned>& iIndices,
                      bool volatile* iStop);
 };
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool FL_readMatrixHeader(std::ifstream& iStream, std::int32_t* oWidth, std::int32_t* oHeight, std::uint32_t* oValid,
+bool FL_readMatrixHeader(std::istream& iStream, std::int32_t* oWidth, std::int32_t* oHeight, std::uint32_t* oValid,
                          std::uint64_t* oCells)
 {
     if (!rawio::readValue(iStream, oWidth) || !rawio::readValue(iStream, oHeight) ||
@@ -20,7 +20,7 @@ bool FL_readMatrixHeader(std::ifstream& iStream, std::int32_t* oWidth, std::int3
     return rawio::fits(iStream, *oCells, sizeof(Point));
 }
 
-bool FL_skipCells(std::ifstream& iStream, std::uint64_t iCells)
+bool FL_skipCells(std::istream& iStream, std::uint64_t iCells)
 {
     iStream.seekg(static_cast<std::streamoff>(iCells * sizeof(Point)), std::ios::cur);
     return static_cast<bool>(iStream);
@@ -42,7 +42,7 @@ bool writePointCloudData(std::ofstream& iStream, const PointCloudData& iData)
            rawio::writeValue(iStream, valid) && rawio::writeVector(iStream, iData.pointList);
 }
 
-bool loadPointCloudData(std::ifstream& iStream, PointCloudData* oData)
+bool loadPointCloudData(std::istream& iStream, PointCloudData* oData)
 {
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -57,7 +57,7 @@ bool loadPointCloudData(std::ifstream& iStream, PointCloudData* oData)
     return rawio::readRaw(iStream, oData->pointList.data(), cells * sizeof(Point));
 }
 
-bool readPointCloudData(std::ifstream& iStream)
+bool readPointCloudData(std::istream& iStream)
 {
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -66,7 +66,7 @@ bool readPointCloudData(std::ifstream& iStream)
     return FL_readMatrixHeader(iStream, &width, &height, &valid, &cells) && FL_skipCells(iStream, cells);
 }
 
-bool loadPointCloudMatrixInfo(std::ifstream& iStream, int* oWidth, int* oHeight, int* oValidNumber)
+bool loadPointCloudMatrixInfo(std::istream& iStream, int* oWidth, int* oHeight, int* oValidNumber)
 {
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -80,7 +80,7 @@ bool loadPointCloudMatrixInfo(std::ifstream& iStream, int* oWidth, int* oHeight,
     return FL_skipCells(iStream, cells);
 }
 
-bool loadPointData(std::ifstream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices,
+bool loadPointData(std::istream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices,
                    bool volatile* iStop)
 {
     std::int32_t width = 0;
@@ -96,7 +96,7 @@ bool loadPointData(std::ifstream& iStream, std::vector<Point>* oOut, const std::
     return BinaryFileOperator::read<Point>(iStream, *oOut, iIndices, iStop);
 }
 
-bool loadPointData(std::ifstream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices)
+bool loadPointData(std::istream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices)
 {
     return loadPointData(iStream, oOut, iIndices, nullptr);
 }

@@ -14,18 +14,18 @@
 bool writePointCloudData(std::ofstream& iStream, const PointCloudData& iData);
 
 // Reads the record whole; cells beyond width x height are dropped.
-bool loadPointCloudData(std::ifstream& iStream, PointCloudData* oData);
+bool loadPointCloudData(std::istream& iStream, PointCloudData* oData);
 
 // Skips one record.
-bool readPointCloudData(std::ifstream& iStream);
+bool readPointCloudData(std::istream& iStream);
 
 // Reads the three numbers and skips the cells.
-bool loadPointCloudMatrixInfo(std::ifstream& iStream, int* oWidth, int* oHeight, int* oValidNumber);
+bool loadPointCloudMatrixInfo(std::istream& iStream, int* oWidth, int* oHeight, int* oValidNumber);
 
 // Reads the cells at the listed indices into oOut, sized to the index count.
 // Indices outside the matrix fail the read.
-bool loadPointData(std::ifstream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices);
-bool loadPointData(std::ifstream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices,
+bool loadPointData(std::istream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices);
+bool loadPointData(std::istream& iStream, std::vector<Point>* oOut, const std::vector<unsigned>& iIndices,
                    bool volatile* iStop);
 
 #endif

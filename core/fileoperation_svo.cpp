@@ -465,13 +465,16 @@ struct FL_Tree
     std::vector<int> layers;
 };
 
+// The box becomes the shot's box and every octree has its root layer, so a box that is not
+// finite or a tree without layers is refused, also where the layers are only skipped.
 bool FL_readTree(std::istream& iStream, FL_Tree* oTree, bool iKeepLayers)
 {
     std::uint32_t layerCount = 0;
     if (!rawio::readValue(iStream, &oTree->center) || !rawio::readValue(iStream, &oTree->size) ||
         !rawio::readValue(iStream, &oTree->resolution) || !rawio::readValue(iStream, &layerCount))
         return false;
-    if (oTree->resolution < 0 || oTree->resolution > kMaxVoxelResolution || !rawio::fits(iStream, layerCount, 4))
+    if (!oTree->center.isFinite() || !oTree->size.isFinite() || oTree->resolution < 0 ||
+        oTree->resolution > kMaxVoxelResolution || layerCount == 0 || !rawio::fits(iStream, layerCount, 4))
         return false;
     if (!iKeepLayers) {
         iStream.seekg(static_cast<std::streamoff>(std::uint64_t(layerCount) * 4), std::ios::cur);
@@ -487,6 +490,22 @@ bool FL_readTree(std::istream& iStream, FL_Tree* oTree, bool iKeepLayers)
         oTree->layers[i] = static_cast<int>(layers[i]);
     }
     return true;
+}
+
+// The layers as a build leaves them: one root, no empty layer, and as many nodes in all as the
+// node section holds. Partial node loads read only as many records as the layers add up to, so
+// layers that fall short would silently drop the nodes behind them.
+bool FL_layersMatch(const std::vector<int>& iLayers, std::uint32_t iNodeCount)
+{
+    if (iLayers.empty() || iLayers[0] != 1)
+        return false;
+    std::uint64_t sum = 0;
+    for (int layer : iLayers) {
+        if (layer <= 0)
+            return false;
+        sum += std::uint64_t(layer);
+    }
+    return sum == iNodeCount;
 }
 
 // Reads records [iBegin, iEnd) of a node section of iNodeCount records into new nodes,
@@ -522,7 +541,13 @@ bool FL_readNodes(std::istream& iStream, std::uint64_t iBegin, std::uint64_t iEn
 bool loadTree(std::istream& iStream, SparseVoxelOctree* oOctree)
 {
     FL_Tree tree;
-    if (!FL_readTree(iStream, &tree, true))
+    std::uint32_t nodeCount = 0;
+    if (!FL_readTree(iStream, &tree, true) || !rawio::readValue(iStream, &nodeCount) ||
+        !FL_layersMatch(tree.layers, nodeCount))
+        return false;
+    // The node count is read again by whoever reads the node section.
+    iStream.seekg(-4, std::ios::cur);
+    if (!iStream)
         return false;
     oOctree->setBoundingBox(BoundingBox(Vector3T<double>(tree.center), Vector3T<double>(tree.size)));
     oOctree->setVoxelResolution(tree.resolution);

@@ -78,8 +78,10 @@ unsigned getSeekSize<ElementIndexBlock>();
 // Whole loaders (the target is empty)
 // ---------------------------------------------------------------------------
 
-// Root box, resolution and layer sizes; refuses a resolution outside 0..kMaxVoxelResolution
-// and layer sizes that do not fit an int. Loaded depth and nodes are not touched.
+// Root box, resolution and layer sizes. Refuses a box that is not finite, a resolution outside
+// 0..kMaxVoxelResolution, and layer sizes that are not one root and non-empty layers adding up to
+// the node count at the start of the node section, which follows (the stream is left before
+// it). Every octree file load checks its tree here. Loaded depth and nodes are not touched.
 bool loadTree(std::istream& iStream, SparseVoxelOctree* oOctree);
 // Every node record. The nodes are appended only when the whole section was read and each
 // record is sound on its own (index = position, children inside the list and after the node).

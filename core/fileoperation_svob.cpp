@@ -47,7 +47,7 @@ bool SVOBFileOperator::broken()
     return sectionfile::broken(mFilePath, mErrorMessage);
 }
 
-bool SVOBFileOperator::begin(std::ifstream& iStream, std::uint32_t* oPointNumber)
+bool SVOBFileOperator::begin(rawio::InputFile& iStream, std::uint32_t* oPointNumber)
 {
     if (!sectionfile::openBinaryFile(iStream, mFilePath, flFileID, flVersion, flDataID, mErrorMessage))
         return false;
@@ -57,7 +57,7 @@ bool SVOBFileOperator::begin(std::ifstream& iStream, std::uint32_t* oPointNumber
 bool SVOBFileOperator::load(int* oPointNumber, SparseVoxelOctree* oOctree, VoxelBlockPool<ColorBlock>* oVoxelPool,
                             LeafBlockPool<PointBlock>* oLeafPool)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     std::uint32_t pointNumber = 0;
     if (!begin(in, &pointNumber))
         return false;
@@ -73,7 +73,7 @@ bool SVOBFileOperator::load(int* oPointNumber, SparseVoxelOctree* oOctree, Voxel
 
 bool SVOBFileOperator::load_Base(int* oPointNumber, SparseVoxelOctree* oOctree)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     std::uint32_t pointNumber = 0;
     if (!begin(in, &pointNumber))
         return false;
@@ -85,7 +85,7 @@ bool SVOBFileOperator::load_Base(int* oPointNumber, SparseVoxelOctree* oOctree)
 
 bool SVOBFileOperator::load_Tree(SparseVoxelOctree* oOctree)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     std::uint32_t pointNumber = 0;
     if (!begin(in, &pointNumber))
         return false;
@@ -105,7 +105,7 @@ bool SVOBFileOperator::load_Node(SparseVoxelOctree* ioOctree, int iDepth)
 bool SVOBFileOperator::load_Node(const std::vector<int>& iLayers, std::uint64_t iPresent, int iDepth,
                                  SVONodeList* oNodes)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     std::uint32_t pointNumber = 0;
     if (!begin(in, &pointNumber))
         return false;
@@ -115,7 +115,7 @@ bool SVOBFileOperator::load_Node(const std::vector<int>& iLayers, std::uint64_t 
 bool SVOBFileOperator::load_Voxel(VoxelBlockPool<ColorBlock>* ioPool,
                                   const std::vector<const SparseVoxelOctreeNode*>& iNodes, int iVoxelCount)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     std::uint32_t pointNumber = 0;
     if (!begin(in, &pointNumber))
         return false;
@@ -125,7 +125,7 @@ bool SVOBFileOperator::load_Voxel(VoxelBlockPool<ColorBlock>* ioPool,
 bool SVOBFileOperator::load_Leaf(LeafBlockPool<PointBlock>* ioPool,
                                  const std::vector<const SparseVoxelOctreeNode*>& iNodes, int iVoxelCount)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     std::uint32_t pointNumber = 0;
     if (!begin(in, &pointNumber))
         return false;

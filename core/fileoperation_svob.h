@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace rawio {
+class InputFile;
+}
+
 // The octree point file (.zrpcd): header, point number, then the tree, node, voxel and leaf
 // sections with PointBlock leaves. Every call opens the file anew and closes it on return.
 //
@@ -51,7 +55,7 @@ public:
 
 private:
     // Opens the file, checks the header and reads the point number.
-    bool begin(std::ifstream& iStream, std::uint32_t* oPointNumber);
+    bool begin(rawio::InputFile& iStream, std::uint32_t* oPointNumber);
     bool broken();
 
     std::string mFilePath;

@@ -14,7 +14,7 @@ const std::string flFileID = "QuillmarshPointCloudData";
 const std::string flVersion = "0.0";
 const std::string flDataID_ZRPCD = "PCM/PC<ColorBlock,PointIndexBlock>";
 
-bool FL_begin(std::ifstream& iStream, const std::string& iFilePath, std::string& iErrorMessage)
+bool FL_begin(rawio::InputFile& iStream, const std::string& iFilePath, std::string& iErrorMessage)
 {
     return sectionfile::openBinaryFile(iStream, iFilePath, flFileID, flVersion, flDataID_ZRPCD, iErrorMessage);
 }
@@ -49,7 +49,7 @@ bool loadZRPCDFile(const std::string& iFilePath, PointCloudData* oData, SparseVo
                    VoxelBlockPool<ColorBlock>* oVoxelPool, LeafBlockPool<PointIndexBlock>* oLeafPool,
                    std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     int voxelCount = 0;
@@ -65,7 +65,7 @@ bool loadZRPCDFile(const std::string& iFilePath, PointCloudData* oData, SparseVo
 
 bool loadZRPCDFile_Matrix(const std::string& iFilePath, PointCloudData* oData, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     return loadPointCloudData(in, oData) || sectionfile::broken(iFilePath, iErrorMessage);
@@ -74,7 +74,7 @@ bool loadZRPCDFile_Matrix(const std::string& iFilePath, PointCloudData* oData, s
 bool loadZRPCDFile_MatrixInfo(const std::string& iFilePath, int* oWidth, int* oHeight, int* oValidNumber,
                               std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     int width = 0;
@@ -91,7 +91,7 @@ bool loadZRPCDFile_MatrixInfo(const std::string& iFilePath, int* oWidth, int* oH
 bool loadZRPCDFile_Base(const std::string& iFilePath, int* oWidth, int* oHeight, int* oValidNumber,
                         SparseVoxelOctree* oOctree, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     int width = 0;
@@ -107,7 +107,7 @@ bool loadZRPCDFile_Base(const std::string& iFilePath, int* oWidth, int* oHeight,
 
 bool loadZRPCDFile_Tree(const std::string& iFilePath, SparseVoxelOctree* oOctree, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     return (readPointCloudData(in) && loadTree(in, oOctree)) || sectionfile::broken(iFilePath, iErrorMessage);
@@ -128,7 +128,7 @@ bool loadZRPCDFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctr
 bool loadZRPCDFile_Nodes(const std::string& iFilePath, const std::vector<int>& iLayers, std::uint64_t iPresent,
                          int iDepth, SVONodeList* oNodes, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     return (readPointCloudData(in) && readTree(in) && loadNode(in, iLayers, iPresent, iDepth, oNodes)) ||
@@ -141,7 +141,7 @@ bool loadZRPCDFile_VoxelAndPoints(const std::string& iFilePath, VoxelBlockPool<C
                                   const std::vector<const SparseVoxelOctreeNode*>& iLeafNodes, int iVoxelCount,
                                   std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     int width = 0;
@@ -157,7 +157,7 @@ bool loadZRPCDFile_VoxelAndPoints(const std::string& iFilePath, VoxelBlockPool<C
 bool loadZRPCDFile_Matrix(const std::string& iFilePath, std::vector<Point>* oOut,
                           const std::vector<unsigned>& iIndices, bool volatile* iStop, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     return loadPointData(in, oOut, iIndices, iStop) || sectionfile::broken(iFilePath, iErrorMessage);

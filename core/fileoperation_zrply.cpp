@@ -29,7 +29,7 @@ void FL_progress(const char* iLine)
     std::cout << iLine << std::endl;
 }
 
-bool FL_begin(std::ifstream& iStream, const std::string& iFilePath, std::string& iErrorMessage)
+bool FL_begin(rawio::InputFile& iStream, const std::string& iFilePath, std::string& iErrorMessage)
 {
     return sectionfile::openBinaryFile(iStream, iFilePath, flFileID, flVersion, flDataID, iErrorMessage);
 }
@@ -181,7 +181,7 @@ bool loadZRPLYFile(const std::string& iFilePath, PolygonData* oData, SparseVoxel
                    VoxelBlockPool<ColorBlock>* oVoxelPool, LeafBlockPool<ElementIndexBlock>* oLeafPool,
                    std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     PolygonData data;
@@ -200,7 +200,7 @@ bool loadZRPLYFile(const std::string& iFilePath, PolygonData* oData, SparseVoxel
 
 bool loadZRPLYFile_PolygonData(const std::string& iFilePath, PolygonData* oData, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     PolygonData data;
@@ -216,7 +216,7 @@ bool loadZRPLYFile_PolygonData(const std::string& iFilePath, PolygonData* oData,
 
 bool loadZRPLYFile_Tree(const std::string& iFilePath, SparseVoxelOctree* oOctree, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     std::uint32_t triangles = 0;
@@ -227,7 +227,7 @@ bool loadZRPLYFile_Tree(const std::string& iFilePath, SparseVoxelOctree* oOctree
 bool loadZRPLYFile_Nodes(const std::string& iFilePath, SparseVoxelOctree* ioOctree, int iDepth,
                          std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     std::uint32_t triangles = 0;
@@ -241,7 +241,7 @@ bool loadZRPLYFile_Voxels(const std::string& iFilePath, VoxelBlockPool<ColorBloc
                           LeafBlockPool<ElementIndexBlock>*, const std::vector<const SparseVoxelOctreeNode*>& iNodes,
                           int iVoxelCount, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     std::uint32_t triangles = 0;
@@ -255,7 +255,7 @@ bool loadZRPLYFile_Leafs(const std::string& iFilePath, VoxelBlockPool<ColorBlock
                          const std::vector<const SparseVoxelOctreeNode*>& iNodes, int iVoxelCount,
                          std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     std::uint32_t triangles = 0;
@@ -269,7 +269,7 @@ bool loadZRPLYFile_Leafs(const std::string& iFilePath, VoxelBlockPool<ColorBlock
 bool loadZRPLYFile_PolygonData(const std::string& iFilePath, std::vector<TriangleData>* oOut,
                                const std::vector<unsigned int>& iTriangleIndices, std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
 
@@ -332,7 +332,7 @@ bool loadZRPLYFile_PolygonData(const std::string& iFilePath, std::vector<Triangl
 bool loadZRPLYFile_PolygonInfo(const std::string& iFilePath, int* oTriangleNumber, int* oVertexNumber,
                                std::string& iErrorMessage)
 {
-    std::ifstream in;
+    rawio::InputFile in;
     if (!FL_begin(in, iFilePath, iErrorMessage))
         return false;
     std::uint32_t triangles = 0;

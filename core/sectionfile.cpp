@@ -2,6 +2,7 @@
 
 #include "fileoperation_svo.h"
 #include "numberformat.h"
+#include "rawio.h"
 
 #include <iostream>
 
@@ -157,10 +158,10 @@ Vector3T<double> toVector(const std::string& iText)
     return vector;
 }
 
-bool openBinaryFile(std::ifstream& ioStream, const std::string& iFilePath, const std::string& iFileID,
+bool openBinaryFile(rawio::InputFile& ioStream, const std::string& iFilePath, const std::string& iFileID,
                     const std::string& iVersion, const std::string& iDataID, std::string& iErrorMessage)
 {
-    ioStream.open(iFilePath, std::ios::binary);
+    ioStream.open(iFilePath);
     if (!ioStream.is_open()) {
         iErrorMessage = "Cannot open file for reading: " + iFilePath;
         return false;

@@ -9,6 +9,10 @@
 #include <initializer_list>
 #include <string>
 
+namespace rawio {
+class InputFile;
+}
+
 // What every section text file reader and writer does the same way: the version line on
 // standard output, the first line "<data name> <version>", "* <key>" headers each followed by
 // value lines, and the failure texts. Messages that the GUI translates are passed in already
@@ -61,8 +65,9 @@ Vector3T<double> toVector(const std::string& iText);
 
 // The binary octree files open the same way: "Cannot open file for reading: " and the path when
 // the file cannot be opened, "File is broken: " and the path when the header cannot be read, and
-// checkHeader's printed line alone for a header of another file kind.
-bool openBinaryFile(std::ifstream& ioStream, const std::string& iFilePath, const std::string& iFileID,
+// checkHeader's printed line alone for a header of another file kind. The file's size is taken
+// here, once, and every count of the load is checked against it.
+bool openBinaryFile(rawio::InputFile& ioStream, const std::string& iFilePath, const std::string& iFileID,
                     const std::string& iVersion, const std::string& iDataID, std::string& iErrorMessage);
 // Sets "File is broken: " and the path; returns false.
 bool broken(const std::string& iFilePath, std::string& iErrorMessage);

@@ -191,11 +191,30 @@ void PointCloudManager::updateDrawData(int iPointSize, int iTargetLevel, bool iD
     }
 
     const float pixelSize = iCamera.getFarPlanePixelSize();
-    for (std::size_t i = 0; i < count; ++i)
-        if (octrees[i] != nullptr)
-            octrees[i]->updateDrawNode(shots[i]->getMatrix(), iCamera, iPointSize, pixelSize);
-
+    const auto chooseDrawNodes = [&]() {
+        for (std::size_t i = 0; i < count; ++i)
+            if (octrees[i] != nullptr)
+                octrees[i]->updateDrawNode(shots[i]->getMatrix(), iCamera, iPointSize, pixelSize);
+    };
+    const auto treeDepths = [&]() {
+        std::vector<int> held(count, -1);
+        for (std::size_t i = 0; i < count; ++i)
+            if (octrees[i] != nullptr)
+                held[i] = octrees[i]->getTreeDepth();
+        return held;
+    };
+    chooseDrawNodes();
+    // Without delay the loader reads missing node layers here, in the frame, after the draw
+    // lists were chosen over the layers held before. The lists are then chosen again over the
+    // new layers and their points loaded too; else the view would keep the coarse lists (the
+    // nodes of the synchronous depth as single points) until something asked for a new step.
+    const bool synchronous = !iDelayLoad && iTargetLevel <= 1;
+    const std::vector<int> heldDepths = synchronous ? treeDepths() : std::vector<int>();
     flDrawLevel = mLoader->loadData(shots, depths, iTargetLevel, iDelayLoad);
+    if (synchronous && treeDepths() != heldDepths) {
+        chooseDrawNodes();
+        flDrawLevel = mLoader->loadData(shots, depths, iTargetLevel, iDelayLoad);
+    }
     mDeleter->start(QThread::InheritPriority);
 }
 

@@ -794,6 +794,8 @@ bool PointCloudSVOImp<C, L>::getPointCloudData(PointCloudData* oData) const
 #endif
 }
 
+// A node without a voxel entry has nothing to load and a voxel block whose read failed is not
+// read again: both count as loaded, as for the leaves below.
 template <typename C, typename L>
 bool PointCloudSVOImp<C, L>::isLoadedDrawVoxelData() const
 {
@@ -803,13 +805,8 @@ bool PointCloudSVOImp<C, L>::isLoadedDrawVoxelData() const
     if (mBody == nullptr)
         return false;
     const VoxelBlockPool<C>& pool = mBody->getVoxelBlockPool();
-    for (const NodeList* list : {&mDrawVoxelNodeList, &mDrawLeafNodeList})
-        for (const SparseVoxelOctreeNode* node : *list) {
-            const VoxelInfo<C>* entry = pool.getEntry(node->getVoxelInfoIndex());
-            if (entry == nullptr || entry->getBlock() == nullptr)
-                return false;
-        }
-    return true;
+    return missingVoxels(pool, mDrawVoxelNodeList, &mFailedVoxels).empty() &&
+           missingVoxels(pool, mDrawLeafNodeList, &mFailedVoxels).empty();
 }
 
 // A leaf without a leaf entry has nothing to load and a leaf whose read failed is not read
@@ -969,6 +966,7 @@ typename PointCloudSVOImp<C, L>::Body* PointCloudSVOImp<C, L>::setBody(Body* iBo
         mBody = iBody;
         ++mBodyGeneration;
         mFailedLeaves.clear();
+        mFailedVoxels.clear();
         mRunLength = 0;
         mDrawVoxelNodeList.clear();
         mDrawLeafNodeList.clear();
@@ -1143,18 +1141,21 @@ bool PointCloudSVOImp<C, L>::loadSVO_Voxels(const std::vector<const void*>& iNod
     bool result = false;
     if (!beginBlockLoad(iNodeKeyList, &loadLock, &nodes, &result, iErrorMessage))
         return result;
-    // Block loads and body changes wait for the load lock, so the body and its pools can be
-    // read here without the state lock; only changes to them need it.
-    const NodeList missing = missingVoxels(mBody->getVoxelBlockPool(), nodes);
+    // Block loads and body changes wait for the load lock, so the body, its pools and the marks
+    // can be read here without the state lock; only changes to them need it.
+    const NodeList missing = missingVoxels(mBody->getVoxelBlockPool(), nodes, &mFailedVoxels);
     if (missing.empty())
         return true;
     const int resolution = mBody->getOctree().getVoxelResolution();
     VoxelBlockPool<C> staged;
-    if (!FL_readVoxels(mFilePath, *mBody, &staged, missing, resolution * resolution * resolution, iErrorMessage))
-        return false;
+    const std::vector<int> failed = readVoxelBlocks(
+        missing, &staged, iErrorMessage, [&](const NodeList& iNodes, VoxelBlockPool<C>* oPool, std::string& oMessage) {
+            return FL_readVoxels(mFilePath, *mBody, oPool, iNodes, resolution * resolution * resolution, oMessage);
+        });
     std::lock_guard<std::mutex> lock(mMutex);
     install(&mBody->getVoxelBlockPool(), &staged);
-    return true;
+    mFailedVoxels.insert(failed.begin(), failed.end());
+    return failed.empty();
 }
 
 template <typename C, typename L>

@@ -23,7 +23,7 @@
 // loader thread loads node layers, voxel blocks and leaf blocks of the same object. Two locks
 // keep them apart:
 // - the state lock guards the body pointer, the node list, the pool entries, the block
-//   contents, the draw lists and the failed-leaf marks; it is held only for short steps, never
+//   contents, the draw lists and the failed-block marks; it is held only for short steps, never
 //   for a file read;
 // - the load lock serialises the block loads and every replacement of the body, so that a
 //   body is never freed or replaced while a block load works on it.
@@ -33,10 +33,11 @@
 // count) under the state lock, reads the node records without any lock and appends them in
 // one locked step, to the same body only: one cleared or replaced meanwhile gets nothing.
 //
-// Failed leaves. A leaf whose block or points could not be read is marked and counts as
-// loaded for isLoadedDrawLeafData, so that the loader does not read (and report) it again
-// every frame; it is drawn without points. The marks go with the body: once the data is
-// cleared or replaced and loaded again, the leaf is read again.
+// Failed blocks. A leaf whose block or points could not be read, and a voxel block that could
+// not be read, is marked and counts as loaded for isLoadedDrawLeafData and
+// isLoadedDrawVoxelData, so that the loader does not read (and report) it again every frame;
+// it is drawn without them. The marks go with the body: once the data is cleared or replaced
+// and loaded again, the block is read again.
 //
 // Node keys. Nodes are separate heap objects that only ever get appended to the node list, so
 // a key stays the address of the same node until the body is replaced or cleared; nothing
@@ -149,8 +150,10 @@ private:
     std::vector<const void*> mNodeKeys;
     // Counts body changes, so that a node load can tell whether its body is still installed.
     std::uint64_t mBodyGeneration = 0;
-    // Leaf entry numbers of the body's leaves whose read failed.
+    // Leaf entry numbers of the body's leaves, and voxel entry numbers of its voxel blocks,
+    // whose read failed.
     std::unordered_set<int> mFailedLeaves;
+    std::unordered_set<int> mFailedVoxels;
 
     mutable std::mutex mMutex; // the state lock
     std::mutex mLoadMutex;     // the load lock

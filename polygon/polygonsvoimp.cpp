@@ -415,18 +415,15 @@ bool PolygonSVOImp::loadSVO_Voxels(const std::vector<const void*>& iNodeKeyList,
     // Read without the state lock into pools of its own; the body stays, as the load lock keeps
     // it from being replaced. Each read that succeeds hands its complete blocks on.
     VoxelBlockPool<ColorBlock> staged;
-    const NodeList failed = readEach(missing, iErrorMessage, [&](const NodeList& iNodes, std::string& oMessage) {
-        VoxelBlockPool<ColorBlock> read;
-        LeafBlockPool<ElementIndexBlock> unusedLeaves;
-        if (!loadZRPLYFile_Voxels(filePath, &read, &unusedLeaves, iNodes, voxelCount, oMessage))
-            return false;
-        install(&staged, &read);
-        return true;
-    });
+    const std::vector<int> failed = readVoxelBlocks(
+        missing, &staged, iErrorMessage,
+        [&](const NodeList& iNodes, VoxelBlockPool<ColorBlock>* oPool, std::string& oMessage) {
+            LeafBlockPool<ElementIndexBlock> unusedLeaves;
+            return loadZRPLYFile_Voxels(filePath, oPool, &unusedLeaves, iNodes, voxelCount, oMessage);
+        });
     std::lock_guard<std::mutex> state(mMutex);
     install(&mBody->getVoxelBlockPool(), &staged);
-    for (const SparseVoxelOctreeNode* node : failed)
-        mFailedVoxels.insert(node->getVoxelInfoIndex());
+    mFailedVoxels.insert(failed.begin(), failed.end());
     return failed.empty();
 }
 

@@ -1,4 +1,5 @@
 #include "fileoperation_svo.h"
+#include "rawio.h"
 #include "sectionfile.h"
 
 #include "testutil.h"
@@ -212,13 +213,13 @@ TEST(SectionFile, BinaryFilesOpenOnlyWithTheirHeader)
         std::ofstream out(path, std::ios::binary);
         ASSERT_TRUE(writeHeader(out, "FileID", "0.0", "Data"));
     }
-    std::ifstream in;
+    rawio::InputFile in;
     EXPECT_TRUE(sectionfile::openBinaryFile(in, path, "FileID", "0.0", "Data", message));
     EXPECT_EQ(message, "");
 
     {
         CoutCapture capture;
-        std::ifstream other;
+        rawio::InputFile other;
         EXPECT_FALSE(sectionfile::openBinaryFile(other, path, "FileID", "0.1", "Data", message));
         EXPECT_EQ(capture.text(), "Error Version: 0.0\n");
         EXPECT_EQ(message, "");
@@ -229,11 +230,11 @@ TEST(SectionFile, BinaryFilesOpenOnlyWithTheirHeader)
     testutil::appendRaw(&bytes, std::uint32_t(40));
     bytes += "FileID";
     testutil::writeFile(path, bytes);
-    std::ifstream shortFile;
+    rawio::InputFile shortFile;
     EXPECT_FALSE(sectionfile::openBinaryFile(shortFile, path, "FileID", "0.0", "Data", message));
     EXPECT_EQ(message, "File is broken: " + path);
 
-    std::ifstream missing;
+    rawio::InputFile missing;
     EXPECT_FALSE(sectionfile::openBinaryFile(missing, dir.file("absent.bin"), "FileID", "0.0", "Data", message));
     EXPECT_EQ(message, "Cannot open file for reading: " + dir.file("absent.bin"));
 }

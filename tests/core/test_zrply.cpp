@@ -185,7 +185,8 @@ std::vector<NamedLoader> allLoaders(size_t iMeshEnd, size_t iInfoEnd, size_t iTr
              SparseVoxelOctree octree;
              return loadZRPLYFile_Tree(p, &octree, e);
          },
-         iTreeEnd},
+         // The layers are checked against the node count that follows them.
+         iTreeEnd + 4},
         {"nodes",
          [](const std::string& p, std::string& e) {
              // The root only, by layer sizes given here.

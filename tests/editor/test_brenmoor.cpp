@@ -38,7 +38,9 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <sys/resource.h>
@@ -282,6 +284,16 @@ TEST(BrenmoorWindow, FilesItCannotOpenAreNamedWithTheReason)
     window.open(dir.file("missing.zrpcd"));
     EXPECT_EQ(window.statusBar()->currentMessage().toStdString(),
               "Cannot open: " + dir.file("missing.zrpcd") + " Cannot open file for reading: " + dir.file("missing.zrpcd"));
+    // A centre that is not finite, refused as the viewer refuses it.
+    const std::string damaged = dir.file("damaged.zrpcd");
+    ASSERT_TRUE(convertSample(damaged));
+    std::string bytes = testutil::readFile(damaged);
+    const float notANumber = std::numeric_limits<float>::quiet_NaN();
+    std::memcpy(&bytes[62], &notANumber, 4);
+    testutil::writeFile(damaged, bytes);
+    window.open(damaged);
+    EXPECT_EQ(window.statusBar()->currentMessage().toStdString(),
+              "Cannot open: " + damaged + " File is broken: " + damaged);
     EXPECT_EQ(window.windowTitle(), title);
 }
 

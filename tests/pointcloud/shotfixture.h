@@ -7,6 +7,8 @@
 #include "sparsevoxeloctree.h"
 #include "svobuilder.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 // A 3 x 2 scan matrix with one deleted cell far away, written by the converter's octree
@@ -58,6 +60,22 @@ inline bool writeZRPMD(const std::string& iPath, const PointCloudData& iData)
                                  2))
         return false;
     return exportZRPCDFile(iPath, iData, system.getOctree(), system.getVoxelBlockPool(), system.getLeafBlockPool());
+}
+
+// The 32-bit word at iOffset of a file's bytes.
+inline std::uint32_t wordAt(const std::string& iBytes, std::size_t iOffset)
+{
+    std::uint32_t word = 0;
+    if (iOffset + 4 <= iBytes.size())
+        std::memcpy(&word, &iBytes[iOffset], 4);
+    return word;
+}
+
+// Offset of the tree section in a file of makeData written by writeZRPCD (behind the header and
+// the point number) or writeZRPMD (behind the header and the 3 x 2 point matrix).
+inline std::size_t treeOffset(const std::string& iBytes, bool iMatrix)
+{
+    return 4 + wordAt(iBytes, 0) + (iMatrix ? 12 + 6 * 20 : 4);
 }
 
 } // namespace shotfixture

@@ -103,6 +103,27 @@ TEST_F(ShotFiles, ImportRefusesOtherKindsAndBrokenFiles)
     EXPECT_EQ(capture.text().find("Name: "), std::string::npos);
 }
 
+// A file whose layer sizes fall short of its nodes would open with its last nodes dropped, and
+// one whose box is not finite would give the shot that box: both are refused as broken.
+TEST_F(ShotFiles, ImportRefusesTreesThatDoNotMatchTheirNodes)
+{
+    for (const std::string& name : {"scan.zrpcd", "grid.zrpmd"}) {
+        const std::string bytes = testutil::readFile(mDir.file(name));
+        const std::size_t tree = shotfixture::treeOffset(bytes, name == "grid.zrpmd");
+        std::string shortLayers = bytes;
+        --shortLayers.at(tree + 28 + 4 * shotfixture::wordAt(bytes, tree + 28)); // the last layer
+        std::string notFinite = bytes;
+        notFinite.replace(tree + 16, 4, "\0\0\x80\x7f", 4); // size y infinite
+        for (const std::string& damaged : {shortLayers, notFinite}) {
+            const std::string path = mDir.file("damaged" + name.substr(name.find('.')));
+            testutil::writeFile(path, damaged);
+            std::string error;
+            EXPECT_EQ(PointCloud::generateFromBinaryFile_SVO(path, error), nullptr) << name;
+            EXPECT_EQ(error, "File is broken: " + path);
+        }
+    }
+}
+
 TEST_F(ShotFiles, ObjectFileRoundTripAndReattachingData)
 {
     std::string error;
