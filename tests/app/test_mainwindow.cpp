@@ -150,14 +150,13 @@ TEST_F(MainWindowTest, TitleAndProjectActionsFollowTheProject)
     EXPECT_TRUE(QFile::exists(folder.path() + "/Site A.bgp"));
 
     // Edit runs the editor, the stand-in beside this test, on the file in the project.
-    testutil::TempDir record;
-    qputenv("BRENMOOR_STANDIN_RECORD", QByteArray::fromStdString(record.file("record")));
+    qputenv("BRENMOOR_STANDIN_RECORD", folder.filePath("record").toUtf8());
     const std::string file = folder.path().toStdString() + "/PointClouds/a.zrpcd";
     std::string error;
     ASSERT_TRUE(shotfixture::writeZRPCD(file, shotfixture::makeData()));
     ASSERT_TRUE(getPointCloudManager()->generateFromBinaryFile_SVO(file, error)) << error;
     QTest::mouseClick(mWindow->findChild<QPushButton*>("pushButtonEdit"), Qt::LeftButton);
-    EXPECT_EQ(testutil::readFile(record.file("record")), "1\t" + file + "\n");
+    EXPECT_EQ(testutil::readFile(folder.filePath("record").toStdString()), "1\t" + file + "\n");
     qunsetenv("BRENMOOR_STANDIN_RECORD");
     getPointCloudManager()->clearObject();
 

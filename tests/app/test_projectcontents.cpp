@@ -204,22 +204,6 @@ TEST_F(ProjectContentsTest, EverythingComesBackAfterSaveAndOpen)
     EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "Shot_1.shot", "matrix.zrpmd", "scan.zrpcd"}));
 }
 
-// A converter killed while writing leaves only its staged file, never a cut file at the
-// destination: the import fails and removes the staged file.
-TEST_F(ProjectContentsTest, ConverterKilledWhileWritingLeavesNoFile)
-{
-    const std::string converter = mDir.file("Kestrune");
-    writeFile(converter, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").part\"\nkill -9 $$\n");
-    ASSERT_EQ(chmod(converter.c_str(), 0700), 0);
-    ProjectOperator::setConverterFolderPath(mDir.path());
-    writeFile(source("scan.ptx"), ptxText());
-    CoutCapture quiet;
-    std::string message;
-    EXPECT_FALSE(mProject.importPointCloud(source("scan.ptx"), message));
-    EXPECT_EQ(message, "Unknown File Format...");
-    EXPECT_EQ(names(points()), std::set<std::string>());
-}
-
 TEST_F(ProjectContentsTest, ImportRefusals)
 {
     writeFile(source("scan.ptx"), ptxText());
@@ -241,6 +225,15 @@ TEST_F(ProjectContentsTest, ImportRefusals)
     EXPECT_FALSE(mProject.importPointCloud(source("broken.zrpcd"), message));
     EXPECT_EQ(message, "File is exist yet...");
     EXPECT_TRUE(mProject.save(message)) << message;
+    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "scan.zrpcd"}));
+
+    // A converter killed while writing leaves only its staged file, which the import removes.
+    const std::string killed = mDir.file("Kestrune");
+    writeFile(killed, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").part\"\nkill -9 $$\n");
+    ASSERT_EQ(chmod(killed.c_str(), 0700), 0);
+    ProjectOperator::setConverterFolderPath(mDir.path());
+    EXPECT_FALSE(mProject.importPointCloud(source("bad.ptx"), message));
+    EXPECT_EQ(message, "Unknown File Format...");
     EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "scan.zrpcd"}));
 
     ProjectOperator::setConverterFolderPath(mDir.file("nowhere"));

@@ -15,7 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <dirent.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -33,7 +33,6 @@ using IndexSystem = SVOSystem<ColorBlock, PointIndexBlock>;
 using Names = std::vector<std::string>;
 
 using RunResult = testutil::ProcessResult;
-using testutil::ProcessLimits;
 
 std::string programPath()
 {
@@ -290,12 +289,8 @@ protected:
     Names files() const
     {
         Names names;
-        if (DIR* folder = opendir(mDir.path().c_str())) {
-            while (const dirent* entry = readdir(folder))
-                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                    names.push_back(entry->d_name);
-            closedir(folder);
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(mDir.path()))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -304,7 +299,7 @@ protected:
         struct stat st;
         return lstat(path(iName).c_str(), &st) == 0;
     }
-    RunResult run(const std::vector<std::string>& iArgs, const ProcessLimits& iLimits = ProcessLimits()) const
+    RunResult run(const std::vector<std::string>& iArgs, const testutil::ProcessLimits& iLimits = {}) const
     {
         return testutil::runProgram(programPath(), iArgs, mDir.path(), iLimits);
     }
@@ -771,21 +766,17 @@ TEST_F(KestruneTest, PitchTwoOnARowMajorGridKeepsEveryOtherRowAndColumn)
                 kept.push_back(makePoint(float(c), float(r), 0, Color(c, r, 0)));
         }
     write("grid.pcd", pcdText("WIDTH 6", "HEIGHT 4", lines));
-    ASSERT_EQ(run({"grid.pcd", "out.zrpmd", "4", "2"}).status, 1);
-    PointCloudData data;
-    IndexSystem matrix;
-    ASSERT_TRUE(loadMatrixFile("out.zrpmd", &data, &matrix));
-    // Still row after row: (0,0) (2,0) (4,0), then (0,2) (2,2) (4,2).
-    expectSameMatrix(data, 3, 2, kept);
-
     // A point-matrix file keeps no order: it is told from the points.
     ASSERT_EQ(run({"grid.pcd", "whole.zrpmd", "4", "1"}).status, 1);
     ASSERT_EQ(std::rename(path("whole.zrpmd").c_str(), path("whole.zrpcd").c_str()), 0);
-    ASSERT_EQ(run({"whole.zrpcd", "again.zrpmd", "4", "2"}).status, 1);
-    PointCloudData again;
-    IndexSystem againMatrix;
-    ASSERT_TRUE(loadMatrixFile("again.zrpmd", &again, &againMatrix));
-    expectSameMatrix(again, 3, 2, kept);
+    for (const std::string& in : Names{"grid.pcd", "whole.zrpcd"}) {
+        ASSERT_EQ(run({in, "out.zrpmd", "4", "2"}).status, 1) << in;
+        PointCloudData data;
+        IndexSystem matrix;
+        ASSERT_TRUE(loadMatrixFile("out.zrpmd", &data, &matrix));
+        // Still row after row: (0,0) (2,0) (4,0), then (0,2) (2,2) (4,2).
+        expectSameMatrix(data, 3, 2, kept);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -982,25 +973,22 @@ TEST_F(KestruneTest, FailedWriteKeepsTheOlderOutputAndLeavesNoStagingFile)
     const Names before = files();
     for (const std::string& out : Names{"new.zrpcd", "new.zrpmd", "old.zrpcd", "old.zrpmd", "link.zrpcd"}) {
         for (long long limit : {0LL, 40LL, 300LL}) {
+            SCOPED_TRACE(out + " limit " + std::to_string(limit));
             const RunResult r = run({"grid.ptx", out, "4", "1"}, {limit});
-            ASSERT_TRUE(r.exited) << out << " limit " << limit;
-            EXPECT_EQ(r.status, 0) << out << " limit " << limit;
-            ASSERT_FALSE(r.lines.empty());
+            ASSERT_TRUE(r.exited && !r.lines.empty());
+            EXPECT_EQ(r.status, 0);
             EXPECT_EQ(r.lines.back(), "Error: Export File Writing. --> " + out);
-            EXPECT_EQ(files(), before) << out << " limit " << limit;
+            EXPECT_EQ(files(), before);
         }
     }
     EXPECT_EQ(readFile(path("old.zrpcd")), "previous contents");
     EXPECT_EQ(readFile(path("old.zrpmd")), "previous matrix");
-    struct stat st;
-    ASSERT_EQ(lstat(path("link.zrpcd").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
 // A million points fit in 60 MB of address space, their octree does not.
 TEST_F(KestruneTest, OutOfMemoryWhileBuildingEndsWithAMessageAndKeepsTheOlderOutput)
 {
-    if (!testutil::canLimitAddressSpace())
+    if (!testutil::kCanLimitAddressSpace)
         GTEST_SKIP() << "no address space limit under a sanitizer";
     std::vector<std::string> lines;
     for (int k = 0; k < 1000000; ++k)
@@ -1010,11 +998,10 @@ TEST_F(KestruneTest, OutOfMemoryWhileBuildingEndsWithAMessageAndKeepsTheOlderOut
     write("old.zrpcd", "previous contents");
     const Names before = files();
     const RunResult r = run({"big.ptx", "old.zrpcd", "4", "1"}, {-1, 60000LL * 1024});
-    ASSERT_TRUE(r.exited);
+    ASSERT_TRUE(r.exited && r.lines.size() >= 3);
     EXPECT_EQ(r.status, 0);
-    const Names last = {"Start: export file...", "Error: out of memory", "Error: Export File Writing. --> old.zrpcd"};
-    ASSERT_GE(r.lines.size(), last.size());
-    EXPECT_EQ(Names(r.lines.end() - 3, r.lines.end()), last);
+    EXPECT_EQ(Names(r.lines.end() - 3, r.lines.end()),
+              (Names{"Start: export file...", "Error: out of memory", "Error: Export File Writing. --> old.zrpcd"}));
     EXPECT_EQ(files(), before);
     EXPECT_EQ(readFile(path("old.zrpcd")), "previous contents");
 }

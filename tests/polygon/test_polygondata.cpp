@@ -179,18 +179,16 @@ TEST(PolygonSVOImpTest, MervaneRefusesAndWritesNothing)
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
-// Under a file size or memory limit Mervane ends with a message and status 0, not by a signal;
-// the older output stays byte for byte and no staging file is left. 300,000 separate triangles
-// do not fit in 60 MB.
+// Out of disk or memory, Mervane ends with a message and status 0, not by a signal, and leaves
+// no staging file. 300,000 separate triangles do not fit in 60 MB.
 TEST(PolygonSVOImpTest, MervaneOutOfDiskOrMemoryKeepsTheOlderOutput)
 {
     TempDir dir;
     PolygonData soup;
     for (unsigned t = 0; t < 300000; ++t) {
         const float x = float(t % 1000), y = float(t / 1000);
-        for (const Vector3T<float>& corner : {Vector3T<float>(x, y, 0), Vector3T<float>(x + 0.5f, y, 0.2f),
-                                              Vector3T<float>(x, y + 0.5f, 0.1f * float(t % 7))})
-            soup.points.push_back(corner);
+        soup.points.insert(soup.points.end(), {Vector3T<float>(x, y, 0), Vector3T<float>(x + 0.5f, y, 0.2f),
+                                               Vector3T<float>(x, y + 0.5f, 0.1f * float(t % 7))});
         soup.triangles.push_back(Triangle{{3 * t, 3 * t + 1, 3 * t + 2}});
     }
     ASSERT_TRUE(PolygonFiler(dir.file("soup.stl")).exportSTLFile_Binary(soup));
@@ -201,7 +199,7 @@ TEST(PolygonSVOImpTest, MervaneOutOfDiskOrMemoryKeepsTheOlderOutput)
         {{200 * 1024, -1}, "Error: Export File Writing. --> old.zrply"},
         {{-1, 60000LL * 1024}, "Error: Polygon Data Loading. Not enough memory to read: soup.stl"}};
     for (const auto& limits : cases) {
-        if (limits.first.addressSpace >= 0 && !testutil::canLimitAddressSpace())
+        if (limits.first.addressSpace >= 0 && !testutil::kCanLimitAddressSpace)
             continue;
         const testutil::ProcessResult run =
             testutil::runProgram(testutil::programPath("Mervane"), {"soup.stl", "old.zrply"}, dir.path(), limits.first);

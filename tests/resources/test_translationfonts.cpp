@@ -3,7 +3,6 @@
 // draw it), comes out as a real glyph, not as the empty box of a missing one.
 #include <QApplication>
 #include <QFile>
-#include <QFontDatabase>
 #include <QGlyphRun>
 #include <QStringList>
 #include <QTextLayout>
@@ -14,19 +13,16 @@
 namespace {
 
 // The characters of every <translation> (numerus forms included) of a Qt translation source.
-QString FL_translatedCharacters(const QString& iPath, int* oTexts)
+QString FL_translatedCharacters(const QString& iPath)
 {
     QFile file(iPath);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << iPath.toStdString();
     QString characters;
-    *oTexts = 0;
     QXmlStreamReader xml(&file);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("translation"))
             continue;
-        const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-        *oTexts += text.isEmpty() ? 0 : 1;
-        for (const QChar c : text)
+        for (const QChar c : xml.readElementText(QXmlStreamReader::IncludeChildElements))
             if (!c.isSpace() && !c.isNonCharacter() && c.category() != QChar::Other_Control && !characters.contains(c))
                 characters += c;
     }
@@ -41,30 +37,24 @@ bool FL_draws(const QChar iCharacter)
     layout.createLine();
     layout.endLayout();
     const QList<QGlyphRun> runs = layout.glyphRuns();
-    if (runs.isEmpty())
-        return false;
+    bool drawn = !runs.isEmpty();
     for (const QGlyphRun& run : runs)
-        if (run.glyphIndexes().isEmpty() || run.glyphIndexes().contains(0))
-            return false;
-    return true;
+        drawn = drawn && !run.glyphIndexes().isEmpty() && !run.glyphIndexes().contains(0);
+    return drawn;
 }
 
 TEST(TranslationFonts, EveryTranslatedCharacterDraws)
 {
-    EXPECT_FALSE(QFontDatabase().families(QFontDatabase::Japanese).isEmpty())
-        << "No installed font supports the Japanese writing system.";
     for (const char* path : {VISTREL_TS, BRENMOOR_TS}) {
-        int texts = 0;
-        const QString characters = FL_translatedCharacters(QString::fromUtf8(path), &texts);
+        const QString characters = FL_translatedCharacters(QString::fromUtf8(path));
         // Guards against a misread file passing for one without texts.
-        EXPECT_GT(texts, 100) << path;
+        EXPECT_GT(characters.size(), 100) << path;
         QStringList missing;
         for (const QChar c : characters)
             if (!FL_draws(c))
                 missing << QString(c) + QStringLiteral(" (U+%1)").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        EXPECT_TRUE(missing.isEmpty()) << path << ": " << missing.size() << " of " << characters.size()
-                                       << " characters have no glyph in any installed font: "
-                                       << missing.mid(0, 20).join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(missing.isEmpty()) << path << ": no glyph in any installed font for "
+                                       << missing.join(QLatin1Char(' ')).toStdString();
     }
 }
 

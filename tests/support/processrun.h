@@ -33,14 +33,11 @@ struct ProcessLimits
 };
 
 // Sanitizers reserve far more address space than any limit a test would set.
-inline bool canLimitAddressSpace()
-{
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return false;
+constexpr bool kCanLimitAddressSpace = false;
 #else
-    return true;
+constexpr bool kCanLimitAddressSpace = true;
 #endif
-}
 
 // The path of a program in VISTREL_APP_DIR.
 inline std::string programPath(const std::string& iName)

@@ -30,23 +30,18 @@ inline bool hasDisplay()
     return platform != "offscreen" && platform != "minimal";
 }
 
-// A widget as the display shows it.
-inline QImage shownPixels(QWidget* iWidget)
-{
-    return QGuiApplication::primaryScreen()->grabWindow(iWidget->winId()).toImage();
-}
-
 // Makes one change and expects the view to show another picture soon after, with no mouse
 // input to the view (which would repaint it anyway). Nothing else may cover the view.
 inline void expectRepaint(QWidget* iView, const char* iChange, const std::function<void()>& iMake)
 {
+    const auto shown = [iView] { return QGuiApplication::primaryScreen()->grabWindow(iView->winId()).toImage(); };
     QTest::qWait(100); // a repaint still owed comes first
-    const QImage before = shownPixels(iView);
+    const QImage before = shown();
     iMake();
     bool repainted = false;
     for (int i = 0; i < 40 && !repainted; ++i) {
         QTest::qWait(25);
-        repainted = shownPixels(iView) != before;
+        repainted = shown() != before;
     }
     EXPECT_TRUE(repainted) << iChange;
 }
