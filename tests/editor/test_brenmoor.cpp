@@ -36,6 +36,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -393,7 +394,7 @@ TEST(BrenmoorWindow, BrowserAndSceneEntriesOpenTheEditorsDialogsAndPanels)
     EXPECT_EQ(none->text(), "Non-Support Object Type...");
 }
 
-// Panel edits of the cloud and of the manager's render settings repaint the view at once.
+// Each panel edit of the cloud and of the manager's render settings repaints the view at once.
 TEST(BrenmoorWindow, PanelEditsRepaintTheViewAtOnce)
 {
     if (!hasDisplay())
@@ -427,13 +428,34 @@ TEST(BrenmoorWindow, PanelEditsRepaintTheViewAtOnce)
 
     QWidget* manager = formOf(tree->topLevelItem(0), "PointCloudManagerForm");
     ASSERT_TRUE(manager);
-    testutil::expectRepaint(view, "point size", [manager] {
+    const auto expectRepaint = [view](const char* iChange, const std::function<void()>& iMake) {
+        testutil::expectRepaint(view, iChange, iMake);
+    };
+    const auto click = [](QWidget* iForm, const char* iBox) {
+        return [=] { formtest::clickCheckBox(formtest::child<QCheckBox>(iForm, iBox)); };
+    };
+    expectRepaint("point size", [manager] {
         formtest::typeValue(formtest::child<QSpinBox>(manager, "spinBoxPointSize"), "8");
+    });
+    expectRepaint("points hidden", click(manager, "checkBoxPointVisible"));
+    expectRepaint("points shown", click(manager, "checkBoxPointVisible"));
+    expectRepaint("contour mode", [manager] {
+        QComboBox* mode = formtest::child<QComboBox>(manager, "comboBoxPointContourColorMode");
+        mode->setFocus();
+        QTest::keyClick(mode, Qt::Key_End);
+    });
+    expectRepaint("contour range", [manager] {
+        formtest::typeValue(formtest::child<QDoubleSpinBox>(manager, "doubleSpinBoxPointContourValueMax"), "0.2");
+    });
+    expectRepaint("contour colour", [manager] {
+        formtest::answerColor(Qt::green, true);
+        QTest::mouseClick(formtest::child<QPushButton>(manager, "pushButtonPointContourColorMax"), Qt::LeftButton);
     });
     QWidget* form = formOf(tree->topLevelItem(0)->child(0), "PointCloudForm");
     ASSERT_TRUE(form);
-    testutil::expectRepaint(view, "cloud hidden", [form] {
-        formtest::clickCheckBox(formtest::child<QCheckBox>(form, "checkBoxVisible"));
+    expectRepaint("cloud moved", [form] {
+        formtest::typeValue(formtest::child<QDoubleSpinBox>(form, "doubleSpinBoxPositionX"), "0.5");
     });
+    expectRepaint("cloud hidden", click(form, "checkBoxVisible"));
     getPointCloudManager()->clearObject();
 }
