@@ -12,6 +12,7 @@
 #include "pointcloudinterface.h"
 #include "pointcloudloader.h"
 #include "pointcloudmanagerform.h"
+#include "scanfixture.h"
 #include "shotfixture.h"
 #include "testutil.h"
 
@@ -1275,17 +1276,11 @@ TEST(PointCloudManagerFile, AFailedVoxelReadIsReportedOnceUntilTheDataIsReloaded
 // detail asks for, not the nodes of the synchronous depth as single points.
 TEST(PointCloudManagerFile, ALargeShotLeftAloneReachesTheDetailItsLevelOfDetailAsksFor)
 {
-    PointCloudData wall; // 160 x 160 points ten units wide, facing the camera of lookAtFirstShot
-    wall.width = wall.height = 160;
-    wall.validPointNumber = 160 * 160;
-    wall.pointList.resize(160 * 160);
-    for (int i = 0; i < 160 * 160; ++i) {
-        const float c = float(i / 160), r = float(i % 160);
-        wall.pointList[i].position = Vector3T<float>(c / 16, 0.3f * std::sin(0.2f * (c + r)), r / 16);
-    }
     testutil::TempDir dir;
-    const std::string path = dir.file("wall.zrpcd");
-    ASSERT_TRUE(shotfixture::writeZRPCD(path, wall));
+    const std::string path = dir.file("room.zrpcd");
+    PointCloudData room;
+    ASSERT_TRUE(scanfixture::read(&room, dir.file("room.pcd"), 400, 160, {0, 0, 0}));
+    ASSERT_TRUE(shotfixture::writeZRPCD(path, room));
     for (const bool delay : {false, true}) {
         SCOPED_TRACE(delay ? "delayed" : "in the frame");
         PointCloudManager manager;
