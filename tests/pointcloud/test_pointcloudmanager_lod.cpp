@@ -1271,9 +1271,9 @@ TEST(PointCloudManagerFile, AFailedVoxelReadIsReportedOnceUntilTheDataIsReloaded
 }
 
 // A shot whose wanted depth lies more than two layers below what a frame loads by itself, left
-// alone: the scene runs the level-of-detail step once, and again only when a background load
-// ends. With and without delay it ends up drawing the nodes and leaf points that the level of
-// detail asks for, not the nodes of the synchronous depth as single points.
+// alone (the scene runs the level-of-detail step again only when a background load ends): with
+// and without delay it ends up drawing what the level of detail asks for, not the nodes of the
+// synchronous depth as single points.
 TEST(PointCloudManagerFile, ALargeShotLeftAloneReachesTheDetailItsLevelOfDetailAsksFor)
 {
     testutil::TempDir dir;
