@@ -164,20 +164,6 @@ std::string replaced(std::string iBytes, const std::string& iFrom, const std::st
     return iBytes;
 }
 
-// The file with its tree at iTree damaged in each way that no writer produces: the layer sizes
-// (1, 3, 3) no longer matching the seven nodes, and a box that is not finite.
-std::vector<std::pair<std::string, std::string>> damagedTrees(const std::string& iBytes, size_t iTree)
-{
-    std::string noLayers = withWord(iBytes, iTree + 28, 0);
-    noLayers.erase(iTree + 32, 12);
-    return {{"no layers", noLayers},
-            {"empty last layer", withWord(iBytes, iTree + 40, 0)},
-            {"layers short of the nodes", withWord(iBytes, iTree + 40, 2)},
-            {"two roots", withWord(withWord(iBytes, iTree + 32, 2), iTree + 36, 2)},
-            {"centre not a number", withWord(iBytes, iTree + 4, 0x7FC00000u)},
-            {"size infinite", withWord(iBytes, iTree + 20, 0x7F800000u)}};
-}
-
 std::string headerBytes(const std::string& iText)
 {
     std::string bytes;
@@ -605,18 +591,26 @@ TEST_F(PointFileTest, InconsistentIndicesFail)
     EXPECT_TRUE(leaves.getEntries().empty());
 }
 
-// Every load that reads the tree refuses it, so that the viewer's staged loads refuse what the
-// editor's whole load refuses (the point-matrix file shares the check: see the import tests).
+// Every tree load refuses layer sizes (1, 3, 3 here) that are not one root and non-empty layers
+// adding up to the seven nodes, and a box that is not finite, so that the viewer's staged loads
+// refuse what the editor's whole load refuses (point-matrix files: see the import tests).
 TEST_F(PointFileTest, TreesThatDoNotMatchTheirNodesAreRefused)
 {
     const std::string path = mDir.file("damaged.zrpcd");
-    for (const auto& damage : damagedTrees(mBytes, 62)) {
+    const size_t at = 62; // the tree
+    const std::pair<const char*, std::string> damages[] = {
+        {"no layers", withWord(mBytes, at + 28, 0).erase(at + 32, 12)},
+        {"empty last layer", withWord(mBytes, at + 40, 0)},
+        {"layers short of the nodes", withWord(mBytes, at + 40, 2)},
+        {"two roots", withWord(mBytes, at + 32, 2).replace(at + 36, 4, "\2\0\0\0", 4)}, // 2, 2, 3
+        {"centre not a number", withWord(mBytes, at + 4, 0x7FC00000u)},
+        {"size infinite", withWord(mBytes, at + 20, 0x7F800000u)}};
+    for (const auto& damage : damages) {
         SCOPED_TRACE(damage.first);
         testutil::writeFile(path, damage.second);
         SVOBFileOperator op(path);
         SVOSystem<ColorBlock, PointBlock> s;
-        SparseVoxelOctree base;
-        SparseVoxelOctree tree;
+        SparseVoxelOctree base, tree;
         int number = 0;
         EXPECT_FALSE(op.load(&number, &s.getOctree(), &s.getVoxelBlockPool(), &s.getLeafBlockPool()));
         EXPECT_FALSE(op.load_Base(&number, &base));

@@ -8,7 +8,6 @@
 #include "svobuilder.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 // A 3 x 2 scan matrix with one deleted cell far away, written by the converter's octree
@@ -66,8 +65,7 @@ inline bool writeZRPMD(const std::string& iPath, const PointCloudData& iData)
 inline std::uint32_t wordAt(const std::string& iBytes, std::size_t iOffset)
 {
     std::uint32_t word = 0;
-    if (iOffset + 4 <= iBytes.size())
-        std::memcpy(&word, &iBytes[iOffset], 4);
+    iBytes.copy(reinterpret_cast<char*>(&word), 4, iOffset);
     return word;
 }
 

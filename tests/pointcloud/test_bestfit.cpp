@@ -495,25 +495,19 @@ TEST_F(BestFitShots, GeoreferencedShotsRegisterAsWellAsShotsAtTheOrigin)
 TEST_F(BestFitShots, ScansInEitherCellOrderRecoverTheirMisplacement)
 {
     const double degree = std::acos(-1.0) / 180.0;
-    const Matrix4x4T<double> misplacement =
-        rigid(0, 0, 0, 0.03, -0.04, 0.0) * getRotationMatrix(V(1, 2, 5) / std::sqrt(30.0), degree);
-    for (scanfixture::Format format : {scanfixture::Format::PTX, scanfixture::Format::PCD}) {
-        const std::string tag = format == scanfixture::Format::PTX ? "ptx" : "pcd";
+    for (const std::string tag : {"ptx", "pcd"}) {
         SCOPED_TRACE(tag);
         PointCloudData baseData, targetData;
-        ASSERT_TRUE(scanfixture::read(&baseData, mDir.file("base." + tag), {300, 120, {0, 0, 0}}, format));
-        ASSERT_TRUE(scanfixture::read(&targetData, mDir.file("target." + tag), {300, 120, {1.1, 0.3, 0.1}}, format));
-        ASSERT_LT(baseData.validPointNumber, baseData.pointList.size()); // the window gives empty cells
+        ASSERT_TRUE(scanfixture::read(&baseData, mDir.file("base." + tag), 300, 120, {0, 0, 0}));
+        ASSERT_TRUE(scanfixture::read(&targetData, mDir.file("target." + tag), 300, 120, {1.1, 0.3, 0.1}));
         auto base = shot("base-" + tag + ".zrpmd", baseData);
         auto target = shot("target-" + tag + ".zrpmd", targetData);
         ASSERT_TRUE(base && target);
-        target->setMatrix(misplacement);
+        target->setMatrix(rigid(0, 0, 0, 0.03, -0.04, 0) * getRotationMatrix(V(1, 2, 5) / std::sqrt(30.0), degree));
         EXPECT_GT(numberAfter(run(*target, *base, 0.2, 30, 0.0f, 4), "check RMS..."), 0.01f);
-        // The turn left over, from the skew part of the matrix (exact for small angles).
         const Matrix4x4T<double>& error = target->getMatrix();
-        const V skew(error(2, 1) - error(1, 2), error(0, 2) - error(2, 0), error(1, 0) - error(0, 1));
         const V offset(error(0, 3), error(1, 3), error(2, 3));
-        EXPECT_LT(std::asin(std::min(1.0, std::sqrt(skew.dot(skew)) / 2.0)) / degree, 0.05);
+        EXPECT_LT(std::acos(std::min(1.0, (error(0, 0) + error(1, 1) + error(2, 2) - 1.0) / 2.0)) / degree, 0.05);
         EXPECT_LT(std::sqrt(offset.dot(offset)), 0.001);
     }
 }

@@ -103,20 +103,18 @@ TEST_F(ShotFiles, ImportRefusesOtherKindsAndBrokenFiles)
     EXPECT_EQ(capture.text().find("Name: "), std::string::npos);
 }
 
-// A file whose layer sizes fall short of its nodes would open with its last nodes dropped, and
-// one whose box is not finite would give the shot that box: both are refused as broken.
+// Layer sizes short of the nodes would open a shot with its last nodes dropped, a box that is
+// not finite would become the shot's box: both are refused as broken.
 TEST_F(ShotFiles, ImportRefusesTreesThatDoNotMatchTheirNodes)
 {
-    for (const std::string& name : {"scan.zrpcd", "grid.zrpmd"}) {
-        const std::string bytes = testutil::readFile(mDir.file(name));
+    for (const std::string name : {"scan.zrpcd", "grid.zrpmd"}) {
+        const std::string bytes = testutil::readFile(mDir.file(name)), path = mDir.file("damaged-" + name);
         const std::size_t tree = shotfixture::treeOffset(bytes, name == "grid.zrpmd");
-        std::string shortLayers = bytes;
-        --shortLayers.at(tree + 28 + 4 * shotfixture::wordAt(bytes, tree + 28)); // the last layer
-        std::string notFinite = bytes;
-        notFinite.replace(tree + 16, 4, "\0\0\x80\x7f", 4); // size y infinite
-        for (const std::string& damaged : {shortLayers, notFinite}) {
-            const std::string path = mDir.file("damaged" + name.substr(name.find('.')));
-            testutil::writeFile(path, damaged);
+        std::string damaged[2] = {bytes, bytes};
+        --damaged[0].at(tree + 28 + 4 * shotfixture::wordAt(bytes, tree + 28)); // the last layer
+        damaged[1].replace(tree + 16, 4, "\0\0\x80\x7f", 4);                    // size y infinite
+        for (const std::string& broken : damaged) {
+            testutil::writeFile(path, broken);
             std::string error;
             EXPECT_EQ(PointCloud::generateFromBinaryFile_SVO(path, error), nullptr) << name;
             EXPECT_EQ(error, "File is broken: " + path);

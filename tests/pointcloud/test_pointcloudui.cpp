@@ -466,8 +466,7 @@ TEST_F(EditDialogTest, OpenPanelsShowThePointNumberOfTheEditedFile)
     mDialog->setTarget(&mManager);
     mDialog->setFolderPath(mDir.path());
     mDialog->show();
-    // The stand-in leaves the file alone; the edit is saved here instead.
-    ASSERT_TRUE(gridshot::write(mDir.file("a.zrpcd")));
+    ASSERT_TRUE(gridshot::write(mDir.file("a.zrpcd"))); // the edit, which the stand-in leaves to us
     QTest::mouseClick(edit, Qt::LeftButton);
     EXPECT_EQ(points->text(), "441");
 }

@@ -1,6 +1,6 @@
 // Mesh files and grid triangulation: STL in the forms exporters write (ASCII with LF or CRLF
-// line ends or in upper case, binary with a "solid" header or bytes after its records),
-// malformed and truncated files, welding, the writers' round trips and JPGIS grids.
+// line ends, binary, binary with a "solid" header), malformed and truncated files, welding,
+// the writers' round trips and JPGIS grids.
 #include "polygonfiler.h"
 
 #include "jpgisfixture.h"
@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -120,8 +121,7 @@ TEST_F(PolygonFilerTest, ExportedCubesWeldToEightVerticesInEveryForm)
 {
     const auto cube = cubeFacets();
     std::string upper = asciiSTL(cube, "\r\n", "  ");
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return char(std::toupper(c)); });
     // A text whose bytes 80 to 83 read as the count 2, so that its size would also suit binary.
     std::string countInName = "solid " + std::string(74, 'x') + std::string("\x02\0\0\0", 4);
     countInName += asciiSTL(cube, "\n", " ").substr(std::string("solid part-7").size());
@@ -129,23 +129,22 @@ TEST_F(PolygonFilerTest, ExportedCubesWeldToEightVerticesInEveryForm)
     {
         const char* what;
         std::string bytes;
-        bool ascii;
     } forms[] = {
-        {"ascii LF", asciiSTL(cube, "\n", "  "), true},
-        {"ascii CRLF", asciiSTL(cube, "\r\n", "  "), true},
-        {"ascii tabs", asciiSTL(cube, "\n", "\t"), true},
-        {"ascii upper case", upper, true},
-        {"ascii with a binary size", countInName, true},
-        {"binary", binarySTL(cube, "binary STL from a scanner"), false},
-        {"binary with a solid header", binarySTL(cube, "solid exported by a CAD program"), false},
-        {"binary with trailing bytes", binarySTL(cube, "") + "trailing bytes", false},
-        {"binary with a solid header and text after it", binarySTL(cube, "solid x") + "\nendsolid x\n", false},
+        {"ascii LF", asciiSTL(cube, "\n", "  ")},
+        {"ascii CRLF", asciiSTL(cube, "\r\n", "  ")},
+        {"ascii tabs", asciiSTL(cube, "\n", "\t")},
+        {"ascii upper case", upper},
+        {"ascii with a binary size", countInName},
+        {"binary", binarySTL(cube, "binary STL from a scanner")},
+        {"binary with a solid header", binarySTL(cube, "solid exported by a CAD program")},
+        {"binary with trailing bytes", binarySTL(cube, "") + "trailing bytes"},
+        {"binary with a solid header and text after it", binarySTL(cube, "solid x") + "\nendsolid x\n"},
     };
     for (const Form& form : forms) {
         SCOPED_TRACE(form.what);
         const std::unique_ptr<PolygonData> mesh = import("cube.stl", form.bytes);
         ASSERT_TRUE(mesh);
-        EXPECT_EQ(mOutput.at(1), form.ascii ? "File is STL(ASCII)." : "File is STL(Binary).");
+        EXPECT_EQ(mOutput.at(1), form.what[0] == 'a' ? "File is STL(ASCII)." : "File is STL(Binary).");
         EXPECT_EQ(mesh->triangles.size(), 12u);
         EXPECT_EQ(mesh->points.size(), 8u);
         EXPECT_EQ(mesh->colors, std::vector<Color>(8, Color(100, 100, 0, 255)));

