@@ -103,29 +103,6 @@ NodeList missingVoxels(const VoxelBlockPool<C>& iPool, const NodeList& iNodes, c
     return missing;
 }
 
-template <typename Pool>
-void install(Pool* ioTarget, Pool* ioStaged);
-
-// Reads the voxel blocks of the listed nodes with iRead(nodes, pool, message) into pools of its
-// own, all at once or, when that fails, node by node (readEach), and moves the complete ones
-// into ioStaged. Returns the voxel entry numbers whose read failed, for marking.
-template <typename C, typename F>
-std::vector<int> readVoxelBlocks(const NodeList& iNodes, VoxelBlockPool<C>* ioStaged, std::string& ioErrorMessage,
-                                 F iRead)
-{
-    const NodeList failed = readEach(iNodes, ioErrorMessage, [&](const NodeList& iPart, std::string& oMessage) {
-        VoxelBlockPool<C> read;
-        if (!iRead(iPart, &read, oMessage))
-            return false;
-        install(ioStaged, &read);
-        return true;
-    });
-    std::vector<int> entries;
-    for (const SparseVoxelOctreeNode* node : failed)
-        entries.push_back(node->getVoxelInfoIndex());
-    return entries;
-}
-
 // Moves the complete entries that a load read into a pool of its own over to the body's pool,
 // where that pool has none yet; the rest stays with the staging pool, which frees it.
 template <typename Pool>
@@ -149,6 +126,26 @@ void install(Pool* ioTarget, Pool* ioStaged)
     // The total of a load that failed before reading it stays out.
     if (moved)
         ioTarget->setTotal(ioStaged->getTotal());
+}
+
+// Reads the voxel blocks of the listed nodes with iRead(nodes, pool, message) into pools of its
+// own, all at once or, when that fails, node by node (readEach), and moves the complete ones
+// into ioStaged. Returns the voxel entry numbers whose read failed, for marking.
+template <typename C, typename F>
+std::vector<int> readVoxelBlocks(const NodeList& iNodes, VoxelBlockPool<C>* ioStaged, std::string& ioErrorMessage,
+                                 F iRead)
+{
+    const NodeList failed = readEach(iNodes, ioErrorMessage, [&](const NodeList& iPart, std::string& oMessage) {
+        VoxelBlockPool<C> read;
+        if (!iRead(iPart, &read, oMessage))
+            return false;
+        install(ioStaged, &read);
+        return true;
+    });
+    std::vector<int> entries;
+    for (const SparseVoxelOctreeNode* node : failed)
+        entries.push_back(node->getVoxelInfoIndex());
+    return entries;
 }
 
 } // namespace octreeload

@@ -104,6 +104,20 @@ bool showActive(MainWindow* ioWindow)
     return QApplication::activeWindow() == ioWindow;
 }
 
+// Shows the window at iGeometry with the sample scan, converted to iPath, open in it.
+bool showWithSample(MainWindow* ioWindow, const std::string& iPath, const QRect& iGeometry)
+{
+    if (!convertSample(iPath))
+        return false;
+    ioWindow->setGeometry(iGeometry);
+    ioWindow->show();
+    if (!QTest::qWaitForWindowExposed(ioWindow))
+        return false;
+    testutil::CoutCapture quiet;
+    ioWindow->open(iPath);
+    return true;
+}
+
 } // namespace
 
 TEST(BrenmoorWindow, DragSelectDeleteAndSaveKeepExactlyThePointsOutside)
@@ -288,16 +302,8 @@ TEST(BrenmoorWindow, BrowserAndSceneEntriesOpenTheEditorsDialogsAndPanels)
     if (!hasDisplay())
         GTEST_SKIP() << "the window's GL view needs a display";
     testutil::TempDir dir;
-    const std::string path = dir.file("sample.zrpcd");
-    ASSERT_TRUE(convertSample(path));
     MainWindow window;
-    window.resize(800, 600);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    {
-        testutil::CoutCapture quiet;
-        window.open(path);
-    }
+    ASSERT_TRUE(showWithSample(&window, dir.file("sample.zrpcd"), QRect(0, 0, 800, 600)));
     PointCloud* cloud = getPointCloudManager()->getData(0);
     ASSERT_TRUE(cloud);
 
@@ -400,16 +406,11 @@ TEST(BrenmoorWindow, PanelEditsRepaintTheViewAtOnce)
     if (!hasDisplay())
         GTEST_SKIP() << "the window's GL view needs a display";
     testutil::TempDir dir;
-    const std::string path = dir.file("sample.zrpcd");
-    ASSERT_TRUE(convertSample(path));
     // Away from the corner where other tests' windows open on a shared display, with the panels
     // off the view, so that only the view's own drawing changes its pixels.
     MainWindow window;
-    window.setGeometry(760, 560, 500, 450);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(showWithSample(&window, dir.file("sample.zrpcd"), QRect(760, 560, 500, 450)));
     testutil::CoutCapture quiet;
-    window.open(path);
     for (QAction* action : window.findChildren<QAction*>())
         if (action->text() == "Structure..." || action->text() == "Property...")
             action->trigger();
