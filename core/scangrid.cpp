@@ -40,7 +40,8 @@ std::vector<unsigned> getScanGridProbeCells(int iWidth, int iHeight)
     // Cells k whose partner k + max(width, height) is still in the matrix.
     const std::uint64_t bases = total - std::uint64_t(std::max(iWidth, iHeight));
     const std::uint64_t count = std::min(bases, flProbeCount);
-    cells.reserve(3 * count);
+    const std::uint64_t half = std::uint64_t(std::min(iWidth, iHeight) / 2);
+    cells.reserve(4 * count);
     for (std::uint64_t i = 0; i < count; ++i) {
         // Steps of the golden ratio spread the cells over the matrix without falling in step
         // with its rows or columns.
@@ -51,18 +52,39 @@ std::vector<unsigned> getScanGridProbeCells(int iWidth, int iHeight)
         cells.push_back(unsigned(k));
         cells.push_back(unsigned(k + std::uint64_t(iWidth)));
         cells.push_back(unsigned(k + std::uint64_t(iHeight)));
+        cells.push_back(unsigned(k + half));
     }
     return cells;
 }
 
 ScanGridLayout getScanGridLayout(int iWidth, int iHeight, const std::vector<Point>& iProbePoints)
 {
+    const int shortSide = std::min(iWidth, iHeight);
+    // The walk from k to k + s is straight where k + s/2 lies off it by less than this share of
+    // its length. A right short reading puts k + s/2 at least (s/2)/s of that length off the
+    // walk, the run being about perpendicular to the step across it; half that leaves room for
+    // noise.
+    const double half = double(shortSide / 2) / double(std::max(shortSide, 1));
+    const double straightShare = 0.5 * std::min(half, 1.0 - half);
     int rowVotes = 0;
     int columnVotes = 0;
-    for (std::size_t t = 0; t + 2 < iProbePoints.size(); t += 3) {
+    for (std::size_t t = 0; t + 3 < iProbePoints.size(); t += 4) {
         const Point& cell = iProbePoints[t];
         if (!FL_isUsable(cell))
             continue;
+        const Point& shortPartner = iProbePoints[iWidth < iHeight ? t + 1 : t + 2];
+        const Point& halfway = iProbePoints[t + 3];
+        if (FL_isUsable(shortPartner) && FL_isUsable(halfway)) {
+            const Vector3T<double> from(cell.position);
+            const Vector3T<double> walk = Vector3T<double>(shortPartner.position) - from;
+            const Vector3T<double> off = Vector3T<double>(halfway.position) - from - walk * half;
+            const double length = walk.dot(walk);
+            if (length > 0.0 && off.dot(off) < straightShare * straightShare * length) {
+                // The long runs: rows where the width is the longer side.
+                ++(iWidth > iHeight ? rowVotes : columnVotes);
+                continue;
+            }
+        }
         const double acrossWidth = FL_squaredDistance(cell, iProbePoints[t + 1]);
         const double acrossHeight = FL_squaredDistance(cell, iProbePoints[t + 2]);
         if (acrossHeight < acrossWidth)

@@ -6,6 +6,7 @@
 #include "numberformat.h"
 #include "pointcloudimpoperation.h"
 #include "processrun.h"
+#include "scanfixture.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -777,6 +778,18 @@ TEST_F(KestruneTest, PitchTwoOnARowMajorGridKeepsEveryOtherRowAndColumn)
         // Still row after row: (0,0) (2,0) (4,0), then (0,2) (2,2) (4,2).
         expectSameMatrix(data, 3, 2, kept);
     }
+
+    // A 16-ring lidar, where 16 cells along a ring lie nearer than the next ring: its
+    // point-matrix file is thinned as the PCD itself.
+    PointCloudData lidar;
+    ASSERT_TRUE(scanfixture::read(&lidar, path("lidar.pcd"), scanfixture::lidar(3600, {0.5, 0.2, 0.0})));
+    ASSERT_EQ(run({"lidar.pcd", "lidar.zrpmd", "4", "1"}).status, 1);
+    ASSERT_EQ(std::rename(path("lidar.zrpmd").c_str(), path("lidar.zrpcd").c_str()), 0);
+    for (const std::string& in : Names{"lidar.pcd", "lidar.zrpcd"})
+        ASSERT_EQ(run({in, in + ".thin.zrpmd", "4", "2"}).status, 1) << in;
+    const std::string direct = readFile(path("lidar.pcd.thin.zrpmd"));
+    EXPECT_FALSE(direct.empty());
+    EXPECT_TRUE(readFile(path("lidar.zrpcd.thin.zrpmd")) == direct);
 }
 
 // ---------------------------------------------------------------------------

@@ -1279,7 +1279,7 @@ TEST(PointCloudManagerFile, ALargeShotLeftAloneReachesTheDetailItsLevelOfDetailA
     testutil::TempDir dir;
     const std::string path = dir.file("room.zrpcd");
     PointCloudData room;
-    ASSERT_TRUE(scanfixture::read(&room, dir.file("room.pcd"), 400, 160, {0, 0, 0}));
+    ASSERT_TRUE(scanfixture::read(&room, dir.file("room.pcd"), scanfixture::room(400, 160, {0, 0, 0})));
     ASSERT_TRUE(shotfixture::writeZRPCD(path, room));
     for (const bool delay : {false, true}) {
         SCOPED_TRACE(delay ? "delayed" : "in the frame");

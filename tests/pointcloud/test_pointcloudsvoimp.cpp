@@ -813,7 +813,7 @@ TEST_F(MatrixImpTest, MeshOfAPtxScanJoinsScannerGridNeighbours)
 {
     const int width = 40, height = 16;
     PointCloudData grid;
-    ASSERT_TRUE(scanfixture::read(&grid, mDir.file("room.ptx"), width, height, {0.5, 0.2, 0.0}, 10.0));
+    ASSERT_TRUE(scanfixture::read(&grid, mDir.file("room.ptx"), scanfixture::room(width, height, {0.5, 0.2, 0.0}, 10.0)));
     MatrixImp imp(writeGrid(grid, "room.zrpmd"));
     std::string error;
     ASSERT_TRUE(imp.loadSVO(error)) << error;
