@@ -805,37 +805,49 @@ TEST_F(MatrixImpTest, StoppedPointLoadChangesNothingAndWholeLoadsCountAsRead)
     }
 }
 
-// A PTX scan lists its cells column after column (cell c H + r), which the file does not record:
-// every triangle joins cells next to each other on the scanner's grid, and every 2 x 2 patch
-// of non-empty cells is covered. Open to the sky above 10 degrees: the other order's partner
-// of every cell with a return is empty.
-TEST_F(MatrixImpTest, MeshOfAPtxScanJoinsScannerGridNeighbours)
+// A PTX scan lists its cells column after column (cell c H + r), a PCD row after row (cell
+// r W + c), and the files do not record which: every triangle joins cells next to each other on
+// the scanner's grid, and every 2 x 2 patch of non-empty cells is covered. The room scan is open
+// to the sky above 10 degrees (the other order's partner of every cell with a return is empty);
+// along the lidar's rings 16 cells lie nearer than the next ring.
+TEST_F(MatrixImpTest, MeshOfAScanJoinsScannerGridNeighbours)
 {
-    const int width = 40, height = 16;
-    PointCloudData grid;
-    ASSERT_TRUE(scanfixture::read(&grid, mDir.file("room.ptx"), scanfixture::room(width, height, {0.5, 0.2, 0.0}, 10.0)));
-    MatrixImp imp(writeGrid(grid, "room.zrpmd"));
-    std::string error;
-    ASSERT_TRUE(imp.loadSVO(error)) << error;
-    imp.updateDrawNode_FullLeaf();
-    ASSERT_TRUE(imp.loadSVO_Points(imp.getDrawLeafNodeKeyList(), error)) << error;
+    const struct
+    {
+        const char* file;
+        scanfixture::Scan scan;
+    } scans[] = {{"room.ptx", scanfixture::room(40, 16, {0.5, 0.2, 0.0}, 10.0)},
+                 {"lidar.pcd", scanfixture::lidar(3600, {0.5, 0.2, 0.0})}};
+    for (const auto& scan : scans) {
+        SCOPED_TRACE(scan.file);
+        PointCloudData grid;
+        ASSERT_TRUE(scanfixture::read(&grid, mDir.file(scan.file), scan.scan));
+        MatrixImp imp(writeGrid(grid, std::string(scan.file) + ".zrpmd"));
+        std::string error;
+        ASSERT_TRUE(imp.loadSVO(error)) << error;
+        imp.updateDrawNode_FullLeaf();
+        ASSERT_TRUE(imp.loadSVO_Points(imp.getDrawLeafNodeKeyList(), error)) << error;
 
-    std::size_t triangles = 0, farJoins = 0, patches = 0;
-    for (const PointIndexBlock& block : loadedBlocks<MatrixKind>(imp)) {
-        U cells = block.indices;
-        cells.insert(cells.end(), block.neighbourIndices.begin(), block.neighbourIndices.end());
-        for (std::size_t v = 0; v < block.triangles.size(); ++v) {
-            const int a = int(cells[block.triangles[v]]), b = int(cells[block.triangles[v - v % 3 + (v + 1) % 3]]);
-            farJoins += std::abs(a / height - b / height) > 1 || std::abs(a % height - b % height) > 1 ? 1 : 0;
+        // Cells k and k + 1 on a run of the scanner's grid, k + run on the next run.
+        const int run = std::string(scan.file).find(".ptx") != std::string::npos ? grid.height : grid.width;
+        const int cellCount = grid.width * grid.height;
+        std::size_t triangles = 0, farJoins = 0, patches = 0;
+        for (const PointIndexBlock& block : loadedBlocks<MatrixKind>(imp)) {
+            U cells = block.indices;
+            cells.insert(cells.end(), block.neighbourIndices.begin(), block.neighbourIndices.end());
+            for (std::size_t v = 0; v < block.triangles.size(); ++v) {
+                const int a = int(cells[block.triangles[v]]), b = int(cells[block.triangles[v - v % 3 + (v + 1) % 3]]);
+                farJoins += std::abs(a / run - b / run) > 1 || std::abs(a % run - b % run) > 1 ? 1 : 0;
+            }
+            triangles += block.triangles.size() / 3;
         }
-        triangles += block.triangles.size() / 3;
+        EXPECT_EQ(farJoins, 0u);
+        const auto valid = [&](int k) { return grid.pointList[k].isValid(); };
+        for (int k = 0; k + run + 1 < cellCount; ++k)
+            if (k % run + 1 < run && valid(k) && valid(k + run + 1))
+                patches += (valid(k + run) ? 1 : 0) + (valid(k + 1) ? 1 : 0);
+        EXPECT_EQ(triangles, patches);
     }
-    EXPECT_EQ(farJoins, 0u);
-    const auto valid = [&](int k) { return grid.pointList[k].isValid(); };
-    for (int k = 0; k + height + 1 < width * height; ++k)
-        if (k % height + 1 < height && valid(k) && valid(k + height + 1))
-            patches += (valid(k + height) ? 1 : 0) + (valid(k + 1) ? 1 : 0);
-    EXPECT_EQ(triangles, patches);
 }
 
 // The file was replaced under a loaded octree by one with a smaller matrix: the neighbour read
