@@ -114,7 +114,9 @@ std::vector<FLSection> FL_communicationSections(bool iWithCameraPathRendering)
 // Opens the staged list of a folder for writing.
 bool FL_createList(AsciiFileOperator& iStream, const std::string& iFolderPath, std::string& iErrorMessage)
 {
-    if (!iStream.openFile(FL_stagedPath(iFolderPath, flFolderManagerFileName), false)) {
+    const std::string stagedPath = FL_stagedPath(iFolderPath, flFolderManagerFileName);
+    if (!stagedfile::create(stagedPath, iFolderPath + "/" + flFolderManagerFileName) ||
+        !iStream.openFile(stagedPath, false)) {
         iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + iFolderPath + "/" +
                         flFolderManagerFileName;
         return false;
@@ -132,10 +134,14 @@ bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath,
     bool written = true;
     for (const FLSection& section : iSections) {
         std::string message;
+        const std::string filePath = iFolderPath + "/" + section.fileName;
         const std::string stagedPath = FL_stagedPath(iFolderPath, section.fileName);
-        if (!section.exportFile(stagedPath, message) && written) {
+        const bool created = stagedfile::create(stagedPath, filePath);
+        if (!created)
+            message = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath;
+        if ((!created || !section.exportFile(stagedPath, message)) && written) {
             written = false;
-            stagedfile::replacePath(message, stagedPath, iFolderPath + "/" + section.fileName);
+            stagedfile::replacePath(message, stagedPath, filePath);
             iErrorMessage = message;
         }
     }
@@ -183,10 +189,9 @@ bool FL_finishSections(AsciiFileOperator& iStream, bool iSectionsWritten, const 
 bool ProjectOperator::saveProjectFile(const std::string& iFilePath, std::string& iErrorMessage)
 {
     const QFileInfo fileInfo(QString::fromStdString(iFilePath));
-    const std::string stagedPath =
-        FL_stagedPath(fileInfo.path().toStdString(), fileInfo.fileName().toStdString());
+    const std::string stagedPath = stagedfile::getStagedPath(iFilePath);
     AsciiFileOperator stream;
-    if (!stream.openFile(stagedPath, false)) {
+    if (!stagedfile::create(stagedPath, iFilePath) || !stream.openFile(stagedPath, false)) {
         iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFilePath;
         return false;
     }

@@ -54,11 +54,18 @@ bool FL_checkImport(const ProjectOperator& iProject, const std::string& iFilePat
 
 // Runs a converter and waits for it; its verdict is the file it leaves. The converters write
 // beside the destination and rename the whole file over it, so one that died while writing
-// leaves no file there, only its staged file, which is of no use and goes here.
+// leaves no file there, only its staged file, which is of no use and goes here. The staged
+// file carries its writer's process id: another program's write to the same place is left alone.
 void FL_runConverter(const QString& iProgram, const QStringList& iArguments, const std::string& iDestination)
 {
-    QProcess::execute(iProgram, iArguments);
-    stagedfile::discard(stagedfile::getStagedPath(iDestination), iDestination);
+    QProcess converter;
+    converter.setProcessChannelMode(QProcess::ForwardedChannels);
+    converter.start(iProgram, iArguments);
+    if (!converter.waitForStarted(-1))
+        return;
+    const pid_t processId = static_cast<pid_t>(converter.processId());
+    converter.waitForFinished(-1);
+    stagedfile::discard(stagedfile::getStagedPath(iDestination, processId), iDestination);
 }
 
 } // namespace

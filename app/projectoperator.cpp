@@ -326,7 +326,7 @@ bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTem
         if (stagedPath != filePath)
             staged.emplace_back(stagedPath, filePath);
         std::string message;
-        if (!iExport(i, stagedPath, message)) {
+        if (!stagedfile::create(stagedPath, filePath) || !iExport(i, stagedPath, message)) {
             removeStaged();
             stagedfile::replacePath(message, stagedPath, filePath);
             iErrorMessage = message.empty()

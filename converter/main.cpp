@@ -110,7 +110,17 @@ bool FL_buildAndWrite(const PointCloudData& iData, const std::string& iFilePath,
     if (!createSparseVoxelOctree<ColorBlock, L>(&system.getOctree(), &system.getVoxelBlockPool(),
                                                 &system.getLeafBlockPool(), iData, iVoxelResolution))
         return false;
-    return stagedfile::write(iFilePath, [&](const std::string& iPath) { return iWrite(iPath, system); });
+    std::string message;
+    std::string reason;
+    if (stagedfile::write(
+            iFilePath, [&](const std::string& iPath) { return iWrite(iPath, system); }, message, reason))
+        return true;
+    if (!message.empty())
+        FL_print(message);
+    // Why the system refused, so that a full disk is told from a missing folder.
+    if (!reason.empty())
+        FL_print("Error: " + reason);
+    return false;
 }
 
 class ZRPMDFileWriter : public FileWriterInterface
@@ -226,6 +236,7 @@ void FL_sampling(PointCloudData* ioData, const ScanGridLayout& iLayout, int iPit
 int main(int argc, char* argv[])
 {
     stagedfile::ignoreFileSizeSignal();
+    stagedfile::removeOnSignals();
     if (argc != 5) {
         FL_print("Argument Error...");
         FL_print("arg1: Imported File Name, arg2: Exportd File Name, arg3: Voxel Resolution (1, 2, 3, ...), "

@@ -22,15 +22,22 @@ bool savePointCloudDataAsSVOB(const PointCloudData& iData, const std::string& iF
     }
 
     std::string writerMessage;
-    const bool written = stagedfile::write(iFilePath, [&](const std::string& iStagedPath) {
-        SVOBFileOperator writer(iStagedPath);
-        if (writer.save(pointNumber, system.getOctree(), system.getVoxelBlockPool(), system.getLeafBlockPool()))
-            return true;
-        writerMessage = writer.getErrorMessage();
-        stagedfile::replacePath(writerMessage, iStagedPath, iFilePath);
-        return false;
-    });
+    std::string stagingMessage;
+    std::string reason;
+    const bool written = stagedfile::write(
+        iFilePath,
+        [&](const std::string& iStagedPath) {
+            SVOBFileOperator writer(iStagedPath);
+            if (writer.save(pointNumber, system.getOctree(), system.getVoxelBlockPool(), system.getLeafBlockPool()))
+                return true;
+            writerMessage = writer.getErrorMessage();
+            stagedfile::replacePath(writerMessage, iStagedPath, iFilePath);
+            return false;
+        },
+        stagingMessage, reason);
     if (!written)
-        iErrorMessage = writerMessage.empty() ? "Cannot write file: " + iFilePath : writerMessage;
+        iErrorMessage = !writerMessage.empty()    ? writerMessage
+                        : !stagingMessage.empty() ? stagingMessage
+                                                  : "Cannot write file: " + iFilePath;
     return written;
 }

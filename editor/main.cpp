@@ -6,6 +6,7 @@
 int main(int argc, char** argv)
 {
     stagedfile::ignoreFileSizeSignal();
+    stagedfile::removeOnSignals();
     QApplication application(argc, argv);
     installTranslation("Brenmoor_Japanese.qm");
     MainWindow window;

@@ -32,6 +32,7 @@ bool FL_endsWith(const std::string& iText, const std::string& iEnd)
 int main(int argc, char* argv[])
 {
     stagedfile::ignoreFileSizeSignal();
+    stagedfile::removeOnSignals();
     if (argc != 3) {
         FL_print("Argument Error...");
         FL_print("arg1: Imported File Name (.stl, .xml), arg2: Exported File Name (.zrply)");
@@ -69,10 +70,19 @@ int main(int argc, char* argv[])
     FL_print("Start: export file...");
     // Written beside the destination and moved there whole: a failed write leaves no part of a
     // file that would later load as garbage.
-    if (!stagedfile::write(exportFilePath, [&](const std::string& iPath) {
-            return exportZRPLYFile(iPath, *data, system.getOctree(), system.getVoxelBlockPool(),
-                                   system.getLeafBlockPool());
-        })) {
+    std::string message;
+    std::string reason;
+    if (!stagedfile::write(
+            exportFilePath,
+            [&](const std::string& iPath) {
+                return exportZRPLYFile(iPath, *data, system.getOctree(), system.getVoxelBlockPool(),
+                                       system.getLeafBlockPool());
+            },
+            message, reason)) {
+        if (!message.empty())
+            FL_print(message);
+        if (!reason.empty())
+            FL_print("Error: " + reason);
         FL_print("Error: Export File Writing. --> " + exportFilePath);
         return 0;
     }

@@ -227,14 +227,16 @@ TEST_F(ProjectContentsTest, ImportRefusals)
     EXPECT_TRUE(mProject.save(message)) << message;
     EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "scan.zrpcd"}));
 
-    // A converter killed while writing leaves only its staged file, which the import removes.
+    // A converter killed while writing leaves only its staged file, which the import removes;
+    // another writer's staged file for the same place stays.
     const std::string killed = mDir.file("Kestrune");
-    writeFile(killed, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").part\"\nkill -9 $$\n");
+    writeFile(killed, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").$$.part\"\nkill -9 $$\n");
     ASSERT_EQ(chmod(killed.c_str(), 0700), 0);
+    writeFile(points() + "/.bad.zrpcd.0.part", "other");
     ProjectOperator::setConverterFolderPath(mDir.path());
     EXPECT_FALSE(mProject.importPointCloud(source("bad.ptx"), message));
     EXPECT_EQ(message, "Unknown File Format...");
-    EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "scan.zrpcd"}));
+    EXPECT_EQ(names(points()), (std::set<std::string>{".bad.zrpcd.0.part", "Shot_0.shot", "scan.zrpcd"}));
 
     ProjectOperator::setConverterFolderPath(mDir.file("nowhere"));
     EXPECT_FALSE(mProject.importPointCloud(source("other.ptx"), message));

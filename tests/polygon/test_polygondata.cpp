@@ -206,6 +206,9 @@ TEST(PolygonSVOImpTest, MervaneOutOfDiskOrMemoryKeepsTheOlderOutput)
         ASSERT_TRUE(run.exited && !run.lines.empty()) << limits.second;
         EXPECT_EQ(run.status, 0) << limits.second;
         EXPECT_EQ(run.lines.back(), limits.second);
+        if (limits.first.fileSize >= 0) {
+            EXPECT_EQ(run.lines[run.lines.size() - 2], "Error: File too large");
+        }
         EXPECT_EQ(testutil::readFile(dir.file("old.zrply")), "previous");
         EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), before);
     }

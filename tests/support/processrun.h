@@ -2,12 +2,16 @@
 #define TESTS_SUPPORT_PROCESSRUN_H
 
 // A program of the application folder run as a child process with its standard output
-// collected, optionally under a file size or address space limit (ulimit -f, ulimit -v).
+// collected, optionally under a file size or address space limit (ulimit -f, ulimit -v), as
+// another user, or held at a chosen point.
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
+#include <grp.h>
 #include <string>
+#include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +26,7 @@ struct ProcessResult
 {
     bool exited = false; // false: killed by a signal (a sanitizer abort, a crash) or not started
     int status = -1;     // WEXITSTATUS
+    int signal = 0;      // WTERMSIG when killed by a signal
     std::vector<std::string> lines;
 };
 
@@ -30,6 +35,7 @@ struct ProcessLimits
 {
     long long fileSize = -1;
     long long addressSpace = -1;
+    bool asNobody = false; // started by root: runs as user and group 65534
 };
 
 // Sanitizers reserve far more address space than any limit a test would set.
@@ -64,10 +70,24 @@ inline std::vector<std::string> childEnvironment()
     return env;
 }
 
+// Lets a child traced by runProgram make one system call at a time until iPath exists; it stays
+// stopped there. False when it ended first.
+inline bool stopWhenExists(pid_t iPid, const std::string& iPath)
+{
+    int wstatus = 0;
+    while (access(iPath.c_str(), F_OK) != 0)
+        if (ptrace(PTRACE_SYSCALL, iPid, nullptr, nullptr) != 0 || waitpid(iPid, &wstatus, 0) != iPid ||
+            !WIFSTOPPED(wstatus))
+            return false;
+    return true;
+}
+
 // Runs iProgram in iWorkDir. The child starts with the default action of SIGXFSZ (death), so a
-// program that writes past the file size limit survives only by ignoring the signal itself.
+// program that writes past the file size limit survives only by ignoring the signal itself. With
+// iHeld the child is traced and stopped at its start while iHeld(its id) runs, and goes on after.
 inline ProcessResult runProgram(const std::string& iProgram, const std::vector<std::string>& iArgs,
-                                const std::string& iWorkDir, const ProcessLimits& iLimits = ProcessLimits())
+                                const std::string& iWorkDir, const ProcessLimits& iLimits = ProcessLimits(),
+                                const std::function<void(pid_t)>& iHeld = nullptr)
 {
     ProcessResult run;
     std::vector<char*> argv;
@@ -96,7 +116,8 @@ inline ProcessResult runProgram(const std::string& iProgram, const std::vector<s
         close(fds[1]);
         if (chdir(iWorkDir.c_str()) != 0)
             _exit(120);
-        signal(SIGXFSZ, SIG_DFL);
+        for (int signal : {SIGXFSZ, SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, SIG_DFL);
         const std::pair<int, long long> limits[] = {{RLIMIT_FSIZE, iLimits.fileSize},
                                                     {RLIMIT_AS, iLimits.addressSpace}};
         for (const auto& limit : limits) {
@@ -104,10 +125,20 @@ inline ProcessResult runProgram(const std::string& iProgram, const std::vector<s
             if (limit.second >= 0 && setrlimit(limit.first, &value) != 0)
                 _exit(122);
         }
+        if (iLimits.asNobody && getuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(123);
+        if (iHeld && ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            _exit(124);
         execve(iProgram.c_str(), argv.data(), envp.data());
         _exit(121);
     }
     close(fds[1]);
+    int wstatus = 0;
+    if (iHeld && waitpid(pid, &wstatus, 0) == pid && WIFSTOPPED(wstatus)) {
+        iHeld(pid);
+        ptrace(PTRACE_DETACH, pid, nullptr, nullptr);
+    }
     std::string out;
     char buffer[4096];
     for (;;) {
@@ -118,11 +149,11 @@ inline ProcessResult runProgram(const std::string& iProgram, const std::vector<s
             break;
     }
     close(fds[0]);
-    int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
     }
     run.exited = WIFEXITED(wstatus);
     run.status = run.exited ? WEXITSTATUS(wstatus) : -1;
+    run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     std::size_t begin = 0;
     while (begin < out.size()) {
         std::size_t end = out.find('\n', begin);
