@@ -6,6 +6,7 @@
 #include "measuremanager.h"
 #include "pointcloudmanager.h"
 #include "polygonmanager.h"
+#include "referencepoint.h"
 #include "stagedfile.h"
 #include "stringdivider.h"
 
@@ -158,6 +159,8 @@ bool ProjectOperator::close(std::string& iErrorMessage)
     getCameraPathManager()->clearObject();
     getMeasureManager()->clearObject();
     getCommentManager()->clearObject();
+    // The marker under the cursor points into the closed project's shots.
+    getReferencePointManager()->disablePreviewPoint();
     setProjectState(false);
     return true;
 }
