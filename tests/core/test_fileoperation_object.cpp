@@ -282,21 +282,6 @@ TEST(ObjectFile, EachMissingSectionHeaderIsNamed)
     }
 }
 
-TEST(ObjectFile, DataFileNamesOutsideTheFolderAreRefused)
-{
-    TempDir dir;
-    for (const std::string& name : {std::string(), std::string("."), std::string(".."), std::string("../x.zrpcd"),
-                                    std::string("/tmp/x.zrpcd"), std::string("a\0b.zrpcd", 9)}) {
-        SCOPED_TRACE(name);
-        std::vector<std::string> lines = sampleLines();
-        lines[14] = name;
-        const LoadResult r = loadText(dir, joinLines(lines));
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.error, "DataFilePath must name a file in the folder of the object file: " + dir.file("object.shot"));
-        expectSameInfo(r.info, untouchedInfo());
-    }
-}
-
 TEST(ObjectFile, FailedWritesAreReported)
 {
     TempDir dir;
