@@ -6,6 +6,8 @@
 #include "measuremanager.h"
 #include "pointcloudmanager.h"
 #include "polygonmanager.h"
+#include "referencepoint.h"
+#include "sectionfile.h"
 #include "stagedfile.h"
 #include "stringdivider.h"
 
@@ -41,15 +43,6 @@ QString FL_toQString(const std::string& iText)
     return QString::fromStdString(iText);
 }
 
-// The name becomes a file name in the project folder and line 3 of the project file: nothing
-// that leaves the folder or breaks the line.
-bool FL_isSafeName(const std::string& iName)
-{
-    return iName != "." && iName != ".." && iName.find('/') == std::string::npos &&
-           iName.find('\n') == std::string::npos && iName.find('\r') == std::string::npos &&
-           iName.find('\0') == std::string::npos;
-}
-
 } // namespace
 
 ProjectOperator::ProjectOperator(QObject* iParent) : QObject(iParent), mProjectState(false)
@@ -80,7 +73,7 @@ bool ProjectOperator::checkNewProject(const std::string& iProjectFolderPath, con
         iErrorMessage = tr("Name is empty...").toStdString();
         return false;
     }
-    if (!FL_isSafeName(iProjectName)) {
+    if (!sectionfile::isPlainFileName(iProjectName)) {
         iErrorMessage = tr("Name must not contain \"/\" or a line break, nor be \".\" or \"..\".").toStdString();
         return false;
     }
@@ -158,6 +151,8 @@ bool ProjectOperator::close(std::string& iErrorMessage)
     getCameraPathManager()->clearObject();
     getMeasureManager()->clearObject();
     getCommentManager()->clearObject();
+    // The marker under the cursor points into the closed project's shots.
+    getReferencePointManager()->disablePreviewPoint();
     setProjectState(false);
     return true;
 }
@@ -231,7 +226,7 @@ bool ProjectOperator::setProjectName(const std::string& iProjectName, std::strin
         iErrorMessage = tr("Name is empty...").toStdString();
         return false;
     }
-    if (!FL_isSafeName(iProjectName)) {
+    if (!sectionfile::isPlainFileName(iProjectName)) {
         iErrorMessage = tr("Name must not contain \"/\" or a line break, nor be \".\" or \"..\".").toStdString();
         return false;
     }

@@ -263,6 +263,8 @@ void CameraPathDialog::clickedPathList()
     mManager->setSelectedALL(false);
     if (CameraPath* path = flPathInfo.getPath())
         path->enableState(Object3D::Selected);
+    // The press changed the current row, and so the button, before this made the path current.
+    updatePathListButtons();
 }
 
 void CameraPathDialog::clickedButtonCreateNewPath()

@@ -102,6 +102,12 @@ bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string
     if (!(line = readSection("DataFilePath")))
         return false;
     info.dataFilePath = *line;
+    // The data file lies beside the object file; a name from elsewhere must not lead the
+    // loads, and the editor's writes, out of the project.
+    if (!sectionfile::isPlainFileName(info.dataFilePath)) {
+        iErrorMessage = "DataFilePath must name a file in the folder of the object file: " + iFilePath;
+        return false;
+    }
 
     if (oInfo)
         *oInfo = info;

@@ -38,8 +38,10 @@ bool saveObjectFile(const ObjectInfo& iInfo, const std::string& iFilePath, std::
                     ObjectFileForm iForm = ObjectFileForm::WithVisible);
 
 // Reads an object file of the given form into *oInfo; WithoutVisible leaves oInfo->visible as
-// it was. On failure returns false with the message of the failed step and leaves *oInfo as it
-// was; progress and header faults go to standard output.
+// it was. A data file name that is not a plain file name (sectionfile::isPlainFileName) is
+// refused with a message that names the object file. On failure returns false with the
+// message of the failed step and leaves *oInfo as it was; progress and header faults go to
+// standard output.
 bool loadObjectFile(ObjectInfo* oInfo, const std::string& iFilePath, std::string& iErrorMessage,
                     ObjectFileForm iForm = ObjectFileForm::WithVisible);
 

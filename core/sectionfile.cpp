@@ -140,6 +140,12 @@ std::string toLine(std::string iText)
     return iText;
 }
 
+bool isPlainFileName(const std::string& iName)
+{
+    static const std::string forbidden("/\n\r\0", 4);
+    return !iName.empty() && iName != "." && iName != ".." && iName.find_first_of(forbidden) == std::string::npos;
+}
+
 Vector3T<double> toVector(const std::string& iText)
 {
     Vector3T<double> vector;

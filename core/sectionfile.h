@@ -58,6 +58,11 @@ bool readVector(AsciiFileOperator& iStream, const std::string& iKey, Vector3T<do
 // every line after it, so breaks become blanks.
 std::string toLine(std::string iText);
 
+// A file name that a value line gives for a file in the folder of its own file (a project
+// name, the data file of an object file): not empty, not "." or "..", and without "/", a line
+// break or a zero byte, so that it neither leads out of the folder nor breaks its line.
+bool isPlainFileName(const std::string& iName);
+
 // Three blank-separated doubles at full precision (a point at georeferenced coordinates must
 // read back exactly, which the float rounding of AsciiFileOperator::toMyVector3D would not
 // allow); missing words read as 0.

@@ -78,6 +78,9 @@ void setAttitudeTable(QTableView* iTable, QStandardItemModel** ioModel, const Ma
     if (!*ioModel) {
         *ioModel = new QStandardItemModel(3, 3, iTable);
         iTable->setModel(*ioModel);
+        // As tall as its header and three rows: the panels' layouts gave it room for two.
+        iTable->setFixedHeight(2 * iTable->frameWidth() + iTable->horizontalHeader()->sizeHint().height() +
+                               3 * iTable->verticalHeader()->defaultSectionSize());
     }
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c)

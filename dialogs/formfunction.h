@@ -34,7 +34,8 @@ void setPointTable(QTableView* iTable, const std::vector<Vector3T<double>>& iPoi
 void setPositionComponent(Object3D* iTarget, int iAxis, double iValue);
 
 // Shows the rotation part of the matrix in the table, through one model made on first use
-// (into *ioModel, owned by the table) and refilled afterwards.
+// (into *ioModel, owned by the table) and refilled afterwards. The table is made as tall as
+// its three rows.
 void setAttitudeTable(QTableView* iTable, QStandardItemModel** ioModel, const Matrix4x4T<double>& iMatrix);
 
 // While iFollow, the receiver's slot runs on each changedValue() and changedStructure() of the

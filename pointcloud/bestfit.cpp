@@ -4,7 +4,9 @@
 #include "pointcloudinterface.h"
 #include "scangrid.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QString>
 
 #include <climits>
 #include <cmath>
@@ -52,6 +54,31 @@ struct VoxelCluster
 
 // Refused beyond this many cells: each cell costs some 32 bytes before it holds a point.
 const std::int64_t flMaxClusterCells = std::int64_t(1) << 24;
+
+// What the user is told when a run stops at a "Bad Condition"; %1 is a shot's name.
+const char* const flBadParameter = QT_TRANSLATE_NOOP("BestFit", "The best fit parameters are out of range.");
+const char* const flNoPointData = QT_TRANSLATE_NOOP("BestFit", "This shot has no point data: %1");
+const char* const flNoPointMatrix =
+    QT_TRANSLATE_NOOP("BestFit", "This shot has no point matrix: %1\n"
+                                 "Best fit registers only shots imported from point-matrix files (.zrpmd), which "
+                                 "Kestrune writes when its output file is named .zrpmd.");
+const char* const flTooManyCells =
+    QT_TRANSLATE_NOOP("BestFit", "Find Length Max is too small for the size of the base shot: raise it.");
+const char* const flNoPointPairs =
+    QT_TRANSLATE_NOOP("BestFit", "No target point lies within Find Length Max of a base point: place the target "
+                                 "nearer to the base or raise Find Length Max.");
+
+// Prints the condition and gives the user's text; returns false.
+bool FL_badCondition(const char* iCondition, const char* iText, const std::string& iShotName,
+                     std::string& iErrorMessage)
+{
+    std::cout << "Bad Condition: " << iCondition << std::endl;
+    QString text = QCoreApplication::translate("BestFit", iText);
+    if (text.contains("%1"))
+        text = text.arg(QString::fromStdString(iShotName));
+    iErrorMessage = text.toStdString();
+    return false;
+}
 
 std::unique_ptr<VoxelCluster> flVC;
 std::string flBaseFileName;
@@ -370,8 +397,8 @@ private:
 
 } // namespace
 
-void BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLengthMax, int loopMax, float tolerance,
-                      int indexPitch)
+bool BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLengthMax, int loopMax, float tolerance,
+                      int indexPitch, std::string& iErrorMessage)
 {
     std::cout << "*** BestFit Parameter ***" << std::endl;
     std::cout << "Base: " << base.getName() << std::endl;
@@ -383,43 +410,29 @@ void BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLen
 
     // Pairs of an earlier run index other grids.
     flPointPairs.clear();
-    if (indexPitch < 1) {
-        std::cout << "Bad Condition: indexPitch < 1" << std::endl;
-        return;
-    }
-    if (loopMax < 1) {
-        std::cout << "Bad Condition: loopMax < 1" << std::endl;
-        return;
-    }
-    if (!(findLengthMax > 0.0)) {
-        std::cout << "Bad Condition: findLengthMax <= 0" << std::endl;
-        return;
-    }
+    if (indexPitch < 1)
+        return FL_badCondition("indexPitch < 1", flBadParameter, "", iErrorMessage);
+    if (loopMax < 1)
+        return FL_badCondition("loopMax < 1", flBadParameter, "", iErrorMessage);
+    if (!(findLengthMax > 0.0))
+        return FL_badCondition("findLengthMax <= 0", flBadParameter, "", iErrorMessage);
 
     std::cout << "collect points..." << std::endl;
     PointCloudInterface* baseData = base.getPointCloud();
     PointCloudSVOInterface* svoib = baseData != nullptr ? baseData->getSVOInterface() : nullptr;
-    if (svoib == nullptr) {
-        std::cout << "Bad Condition: svoib == NULL" << std::endl;
-        return;
-    }
+    if (svoib == nullptr)
+        return FL_badCondition("svoib == NULL", flNoPointData, base.getName(), iErrorMessage);
     PointCloudInterface* targetData = target.getPointCloud();
     PointCloudSVOInterface* svoit = targetData != nullptr ? targetData->getSVOInterface() : nullptr;
-    if (svoit == nullptr) {
-        std::cout << "Bad Condition: svoit == NULL" << std::endl;
-        return;
-    }
+    if (svoit == nullptr)
+        return FL_badCondition("svoit == NULL", flNoPointData, target.getName(), iErrorMessage);
     PointCloudData baseGrid;
     PointCloudData targetGrid;
     // Octree point files have no matrix; their read fails and leaves the grid empty.
-    if (!svoib->getPointCloudData(&baseGrid) || !FL_hasGrid(baseGrid)) {
-        std::cout << "Bad Condition: base has no point matrix" << std::endl;
-        return;
-    }
-    if (!svoit->getPointCloudData(&targetGrid) || !FL_hasGrid(targetGrid)) {
-        std::cout << "Bad Condition: target has no point matrix" << std::endl;
-        return;
-    }
+    if (!svoib->getPointCloudData(&baseGrid) || !FL_hasGrid(baseGrid))
+        return FL_badCondition("base has no point matrix", flNoPointMatrix, base.getName(), iErrorMessage);
+    if (!svoit->getPointCloudData(&targetGrid) || !FL_hasGrid(targetGrid))
+        return FL_badCondition("target has no point matrix", flNoPointMatrix, target.getName(), iErrorMessage);
 
     std::cout << "calculate normal array..." << std::endl;
     const ScanGridLayout baseLayout = getScanGridLayout(baseGrid);
@@ -438,10 +451,8 @@ void BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLen
         std::cout << "make VoxelCluster..." << std::endl;
         bool tooLarge = false;
         flVC = FL_makeVoxelCluster(baseGrid, baseLayout, findLengthMax, indexPitch, &tooLarge);
-        if (!flVC) {
-            std::cout << "Bad Condition: too many VoxelCluster cells" << std::endl;
-            return;
-        }
+        if (!flVC)
+            return FL_badCondition("too many VoxelCluster cells", flTooManyCells, "", iErrorMessage);
         flBaseFileName = baseFileName;
         flTolerance = tolerance;
     }
@@ -454,10 +465,8 @@ void BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLen
         makePair(targetGrid, baseGrid, target.getMatrix(), base.getMatrix(), indexPitch, float(findLengthMax));
         std::cout << "Time [sec]: " << float(timer.elapsed()) / 1000.0f << std::endl;
         // With nothing to fit the objective is flat, and the search would move the target at random.
-        if (flPointPairs.empty()) {
-            std::cout << "Bad Condition: no point pairs" << std::endl;
-            return;
-        }
+        if (flPointPairs.empty())
+            return FL_badCondition("no point pairs", flNoPointPairs, "", iErrorMessage);
 
         std::cout << "check RMS..." << std::flush;
         const float rms =
@@ -483,6 +492,7 @@ void BestFit::bestfit(PointCloud& target, const PointCloud& base, double findLen
         std::cout << "condition: tolerance is NG..." << std::endl;
     std::cout << "tolerance: " << tolerance << std::endl;
     std::cout << "RMS: " << rms << std::endl;
+    return true;
 }
 
 void BestFit::makePair(const PointCloudData& target, const PointCloudData& base,

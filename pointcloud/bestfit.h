@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 class PointCloud;
@@ -134,9 +135,12 @@ public:
 
     // Moves target onto base in up to loopMax iterations, stopping once the mean
     // point-to-plane distance of the pairs is within tolerance. Points farther than
-    // findLengthMax never pair; indexPitch thins both grids for the pairing.
-    void bestfit(PointCloud& target, const PointCloud& base, double findLengthMax, int loopMax, float tolerance,
-                 int indexPitch);
+    // findLengthMax never pair; indexPitch thins both grids for the pairing. False when the
+    // run stops at a "Bad Condition" (a shot without point matrix, too many grid cells, no
+    // pairs), with the translated reason for the user in iErrorMessage; the run's report
+    // stays on standard output.
+    bool bestfit(PointCloud& target, const PointCloud& base, double findLengthMax, int loopMax, float tolerance,
+                 int indexPitch, std::string& iErrorMessage);
 
     // Rebuilds the pairs: for every indexPitch-th position of every indexPitch-th run of the
     // target, the nearest base point of the cached cell grid closer than findLengthMax.

@@ -6,6 +6,7 @@
 #include "ui_bestfitdialog.h"
 
 #include <QByteArray>
+#include <QMessageBox>
 
 #include <string>
 #include <vector>
@@ -123,5 +124,8 @@ void BestFitDialog::execute()
     if (base == nullptr || shot == nullptr || base == shot)
         return;
     BestFit bestFit;
-    bestFit.bestfit(*shot, *base, findLengthMax, loopMax, tolerance, samplingPitch);
+    std::string message;
+    // The report stays on standard output; only a run that could not go on is told here.
+    if (!bestFit.bestfit(*shot, *base, findLengthMax, loopMax, tolerance, samplingPitch, message))
+        QMessageBox::warning(this, windowTitle(), QString::fromStdString(message));
 }

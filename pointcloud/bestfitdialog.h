@@ -31,7 +31,8 @@ public slots:
     void updateShotName();
     // Execute needs two different shots.
     void updateExecuteButton();
-    // Runs the fit with the dialog's parameters; blocks until it ends.
+    // Runs the fit with the dialog's parameters; blocks until it ends. A run that cannot go on
+    // (shots without point matrix, no pairs) is explained in a message box.
     void execute();
 
 private:

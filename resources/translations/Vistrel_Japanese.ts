@@ -41,6 +41,31 @@
     </message>
 </context>
 <context>
+    <name>BestFit</name>
+    <message>
+        <source>The best fit parameters are out of range.</source>
+        <translation>ベストフィットのパラメータが範囲外です。</translation>
+    </message>
+    <message>
+        <source>This shot has no point data: %1</source>
+        <translation>このショットには点データがありません: %1</translation>
+    </message>
+    <message>
+        <source>This shot has no point matrix: %1
+Best fit registers only shots imported from point-matrix files (.zrpmd), which Kestrune writes when its output file is named .zrpmd.</source>
+        <translation>このショットには点行列がありません: %1
+ベストフィットで位置合わせできるのは、点行列ファイル (.zrpmd) からインポートしたショットだけです。点行列ファイルは、Kestrune の出力ファイル名を .zrpmd にすると書き出されます。</translation>
+    </message>
+    <message>
+        <source>Find Length Max is too small for the size of the base shot: raise it.</source>
+        <translation>基準ショットの大きさに対して最大探索距離が小さすぎます。最大探索距離を大きくしてください。</translation>
+    </message>
+    <message>
+        <source>No target point lies within Find Length Max of a base point: place the target nearer to the base or raise Find Length Max.</source>
+        <translation>基準の点から最大探索距離以内に対象の点がありません。対象を基準に近づけるか、最大探索距離を大きくしてください。</translation>
+    </message>
+</context>
+<context>
     <name>BestFitDialog</name>
     <message>
         <source>Best Fit</source>

@@ -372,6 +372,19 @@ TEST_F(ProjectContentsTest, BrokenFilesGiveTheirMessages)
     EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 3u);
 }
 
+TEST_F(ProjectContentsTest, ObjectFileNamingADataFileOutsideIsRefused)
+{
+    // A project received from someone else: its shot names a file beside the project folder.
+    ASSERT_TRUE(shotfixture::writeZRPCD(mDir.file("x.zrpcd"), shotfixture::makeData()));
+    const std::string shot = points() + "/Shot_0.shot";
+    writeFile(shot, "ObjectInfo 0.1\n* Name\nx\n* Visible\n1\n* Color\n0 0 0\n* Matrix\n\n* Center\n0 0 0\n"
+                    "* Size\n1 1 1\n* DataFilePath\n../../x.zrpcd\n");
+    std::string message;
+    EXPECT_FALSE(reopen(message));
+    EXPECT_EQ(message, "Error: PointCloudData... DataFilePath must name a file in the folder of the object file: " +
+                           shot + " --> " + shot);
+}
+
 TEST_F(ProjectContentsTest, OpenOrdersShotsAndCleansTheFolders)
 {
     importThree();

@@ -13,6 +13,7 @@
 #include "pointcloud.h"
 #include "pointcloudmanager.h"
 #include "polygonmanager.h"
+#include "referencepoint.h"
 #include "scenestate.h"
 #include "testutil.h"
 
@@ -560,6 +561,7 @@ TEST_F(ProjectOperatorTest, CloseEmptiesTheManagersAndKeepsThePaths)
     getCameraPathManager()->addNewObject(new CameraPath);
     getMeasureManager()->addNewObject(new MeasureLength);
     getCommentManager()->addNewObject(new Comment);
+    getReferencePointManager()->enablePreviewPoint(Vector3T<double>(1, 2, 3));
 
     QSignalSpy stateSpy(&projectOperator, SIGNAL(changedProjectState()));
     std::string message = "untouched";
@@ -572,6 +574,7 @@ TEST_F(ProjectOperatorTest, CloseEmptiesTheManagersAndKeepsThePaths)
     EXPECT_EQ(getCameraPathManager()->getObjectSetSize(), 0u);
     EXPECT_EQ(getMeasureManager()->getObjectSetSize(), 0u);
     EXPECT_EQ(getCommentManager()->getObjectSetSize(), 0u);
+    EXPECT_EQ(getReferencePointManager()->getPreviewPoint(), nullptr);
     EXPECT_EQ(projectOperator.getPointCloudFolderPath(), folder + "/PointClouds");
     EXPECT_EQ(projectOperator.getProjectName(), "Closing");
 

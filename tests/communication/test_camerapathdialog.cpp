@@ -198,6 +198,13 @@ TEST_F(CameraPathDialogTest, PathsAndCheckPointsFollowTheCamera)
     EXPECT_FALSE(button("pushButtonAddNewCheckPoint")->isEnabled());
 }
 
+TEST_F(CameraPathDialogTest, ClickOnAPathReadWithTheProjectEnablesRename)
+{
+    mManager.addNewObject(new CameraPath);
+    clickRow(mPaths, 0);
+    EXPECT_TRUE(button("pushButtonRenamePath")->isEnabled());
+}
+
 TEST_F(CameraPathDialogTest, PlaybackMovesOneStepATickToTheEnd)
 {
     makeWalk();

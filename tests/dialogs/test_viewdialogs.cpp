@@ -34,6 +34,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPointer>
+#include <QTableView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -287,4 +288,14 @@ TEST_F(SceneModelTest, PropertyPanelFollowsTheFirstSelectedObjectAndItsDeletion)
     QTest::qWait(0);
     EXPECT_EQ(dialog.findChild<CommentForm*>(), nullptr);
     EXPECT_EQ(dialog.findChild<QLabel*>()->text(), "Non-Support Object Type...");
+}
+
+TEST_F(SceneModelTest, PropertyPanelShowsTheWholeAttitudeTable)
+{
+    ObjectPropertyDialog dialog;
+    dialog.setModel(getScene());
+    dialog.show();
+    addShot("shot")->enableState(Object3D::Selected);
+    QTableView* table = child<QTableView>(&dialog, "tableViewAttitude");
+    EXPECT_LE(table->rowViewportPosition(2) + table->rowHeight(2), table->viewport()->height());
 }

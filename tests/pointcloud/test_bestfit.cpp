@@ -238,7 +238,8 @@ protected:
                      int iPitch)
     {
         CoutCapture capture;
-        BestFit().bestfit(iTarget, iBase, iLength, iLoop, iTolerance, iPitch);
+        std::string message;
+        BestFit().bestfit(iTarget, iBase, iLength, iLoop, iTolerance, iPitch, message);
         return maskTimes(capture.lines());
     }
 

@@ -27,6 +27,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -129,6 +130,15 @@ protected:
         EXPECT_EQ(execute->isEnabled(), iExecute);
     }
 
+    // Clicks Execute; the text of the message box that comes up, answered.
+    QString executeToBox()
+    {
+        QString text;
+        answerModal<QMessageBox>([&text](QMessageBox* iBox) { text = iBox->text(); iBox->done(QMessageBox::Ok); });
+        QTest::mouseClick(execute, Qt::LeftButton);
+        return text;
+    }
+
     std::unique_ptr<BestFitDialog> mDialog;
     QComboBox* base = nullptr;
     QComboBox* target = nullptr;
@@ -189,7 +199,7 @@ TEST_F(BestFitDialogTest, ListsFollowTheShotNamesWhileVisible)
     expectLists({}, -1, -1, false);
 }
 
-TEST_F(BestFitDialogTest, ExecuteHandsTheChosenShotsAndParametersToTheFit)
+TEST_F(BestFitDialogTest, ExecuteHandsTheChosenShotsAndParametersToTheFitAndShowsWhyItStops)
 {
     addShot("a.zrpcd", "fixed");
     addShot("b.zrpcd", "moved");
@@ -206,10 +216,14 @@ TEST_F(BestFitDialogTest, ExecuteHandsTheChosenShotsAndParametersToTheFit)
                                         "Index Pitch: 3"};
     {
         CoutCapture capture;
-        execute->click();
+        // Shots of octree point files have no point matrix: the box says so, the report too.
+        EXPECT_EQ(executeToBox(), "This shot has no point matrix: fixed\nBest fit registers only shots imported "
+                                  "from point-matrix files (.zrpmd), which Kestrune writes when its output file is "
+                                  "named .zrpmd.");
         const std::vector<std::string> lines = capture.lines();
         ASSERT_GE(lines.size(), head.size());
         EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + head.size()), head);
+        EXPECT_EQ(lines.back(), "Bad Condition: base has no point matrix");
     }
     EXPECT_TRUE(mDialog->isVisible());
 
@@ -217,7 +231,7 @@ TEST_F(BestFitDialogTest, ExecuteHandsTheChosenShotsAndParametersToTheFit)
     target->setCurrentIndex(0);
     {
         CoutCapture capture;
-        execute->click();
+        executeToBox();
         const std::vector<std::string> lines = capture.lines();
         ASSERT_GE(lines.size(), 3u);
         EXPECT_EQ(lines[1], "Base: moved");
