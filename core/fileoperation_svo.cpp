@@ -536,6 +536,44 @@ bool FL_readNodes(std::istream& iStream, std::uint64_t iBegin, std::uint64_t iEn
     });
 }
 
+// Reads the entry records (iRecordSize bytes, first index and count in front) and the total of
+// a voxel or leaf section: each first index must be the sum of the counts before it, and the
+// total their sum. With an element size, the stream is left after the section's elements.
+bool FL_readRunningTotals(std::istream& iStream, std::uint64_t iRecordSize, std::uint64_t iElementSize)
+{
+    std::uint32_t count = 0;
+    if (!rawio::readValue(iStream, &count) || !rawio::fits(iStream, count, iRecordSize))
+        return false;
+    std::uint64_t sum = 0;
+    std::uint32_t total = 0;
+    if (!FL_readRecords(iStream, count, iRecordSize,
+                        [&](const unsigned char* record, std::uint64_t) {
+                            if (FL_get<std::uint32_t>(record, 0) != sum)
+                                return false;
+                            sum += FL_get<std::uint32_t>(record, 4);
+                            return true;
+                        }) ||
+        !rawio::readValue(iStream, &total) || total != sum)
+        return false;
+    if (iElementSize == 0)
+        return true;
+    if (!rawio::fits(iStream, total, iElementSize))
+        return false;
+    iStream.seekg(static_cast<std::streamoff>(total * iElementSize), std::ios::cur);
+    return static_cast<bool>(iStream);
+}
+
+// The part loads seek each block by its entry's first index, the whole load reads the blocks
+// one after another: the two read the same data only when the first indices are the running
+// totals. Checked from the node section at the read position on; the position is kept.
+bool FL_checkIndexSections(std::istream& iStream, int iVoxelCount)
+{
+    std::uint64_t start = 0;
+    return FL_tell(iStream, &start) && readNode(iStream) &&
+           FL_readRunningTotals(iStream, 8 + FL_occupancyBytes(iVoxelCount), getSeekSize<ColorBlock>()) &&
+           FL_readRunningTotals(iStream, 8, 0) && FL_seek(iStream, start);
+}
+
 } // namespace
 
 bool loadTree(std::istream& iStream, SparseVoxelOctree* oOctree)
@@ -547,7 +585,7 @@ bool loadTree(std::istream& iStream, SparseVoxelOctree* oOctree)
         return false;
     // The node count is read again by whoever reads the node section.
     iStream.seekg(-4, std::ios::cur);
-    if (!iStream)
+    if (!iStream || !FL_checkIndexSections(iStream, tree.resolution * tree.resolution * tree.resolution))
         return false;
     oOctree->setBoundingBox(BoundingBox(Vector3T<double>(tree.center), Vector3T<double>(tree.size)));
     oOctree->setVoxelResolution(tree.resolution);
@@ -712,7 +750,7 @@ bool checkSVOData(const SparseVoxelOctree& iOctree, const VoxelBlockPool<C>& iVo
         if (entry == nullptr || entry->getBlock() == nullptr || entry->getOccupancy().size() != occupancyBytes ||
             FL_bitCount(entry->getOccupancy()) != entry->getCount() ||
             FL_elementCount(*entry->getBlock()) != entry->getCount() ||
-            !FL_insideTotal(entry->getFirstIndex(), entry->getCount(), iVoxelPool.getTotal()))
+            entry->getFirstIndex() != sum)
             return false;
         sum += entry->getCount();
     }
@@ -723,8 +761,7 @@ bool checkSVOData(const SparseVoxelOctree& iOctree, const VoxelBlockPool<C>& iVo
     for (const LeafInfo<L>* entry : iLeafPool.getEntries()) {
         if (entry == nullptr || entry->getBlock() == nullptr ||
             FL_elementCount(*entry->getBlock()) != entry->getCount() ||
-            !FL_insideTotal(entry->getFirstIndex(), entry->getCount(), iLeafPool.getTotal()) ||
-            !FL_indicesBelow(*entry->getBlock(), iIndexLimit))
+            entry->getFirstIndex() != sum || !FL_indicesBelow(*entry->getBlock(), iIndexLimit))
             return false;
         sum += entry->getCount();
     }

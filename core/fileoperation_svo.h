@@ -79,9 +79,11 @@ unsigned getSeekSize<ElementIndexBlock>();
 // ---------------------------------------------------------------------------
 
 // Root box, resolution and layer sizes. Refuses a box that is not finite, a resolution outside
-// 0..kMaxVoxelResolution, and layer sizes that are not one root and non-empty layers adding up to
+// 0..kMaxVoxelResolution, layer sizes that are not one root and non-empty layers adding up to
 // the node count at the start of the node section, which follows (the stream is left before
-// it). Every octree file load checks its tree here. Loaded depth and nodes are not touched.
+// it), and voxel or leaf entries whose first index is not the sum of the counts before it, or
+// counts that do not add up to their section's total. Every octree file load checks its file
+// here. Loaded depth and nodes are not touched.
 bool loadTree(std::istream& iStream, SparseVoxelOctree* oOctree);
 // Every node record. The nodes are appended only when the whole section was read and each
 // record is sound on its own (index = position, children inside the list and after the node).
@@ -112,9 +114,9 @@ bool loadLeafBlock(std::istream& iStream, L* oBlock, unsigned iCount,
 // The whole structure after a whole load: layer sizes adding up to the node count, every
 // node at its position and in its layer, children inside the list, after their parent and one
 // depth deeper, voxel and leaf indices inside their pools, every entry and block present,
-// occupied counts matching the occupancy bits, blocks holding their counts, first index plus
-// count inside the totals and the counts adding up to them, and stored indices below
-// iIndexLimit.
+// occupied counts matching the occupancy bits, blocks holding their counts, each first index
+// the sum of the counts before it and the counts adding up to the totals, and stored indices
+// below iIndexLimit.
 template <typename C, typename L>
 bool checkSVOData(const SparseVoxelOctree& iOctree, const VoxelBlockPool<C>& iVoxelPool,
                   const LeafBlockPool<L>& iLeafPool,

@@ -4,6 +4,7 @@
 #include "numberformat.h"
 #include "rawio.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace sectionfile {
@@ -164,6 +165,27 @@ Vector3T<double> toVector(const std::string& iText)
     return vector;
 }
 
+namespace {
+
+// A header no file kind writes: bytes other than printable ASCII, a number of words other than
+// three, or this kind's own text cut short or run on into the data after it, as a wrong length
+// field reads it.
+bool FL_isDamagedHeader(const std::string& iText, const std::string& iExpected)
+{
+    std::size_t words = 0;
+    for (std::size_t i = 0; i < iText.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(iText[i]);
+        if (c < 0x20 || c > 0x7E)
+            return true;
+        if (c != ' ' && (i == 0 || iText[i - 1] == ' '))
+            ++words;
+    }
+    const std::size_t common = std::min(iText.size(), iExpected.size());
+    return words != 3 || (iText.size() != iExpected.size() && iText.compare(0, common, iExpected, 0, common) == 0);
+}
+
+} // namespace
+
 bool openBinaryFile(rawio::InputFile& ioStream, const std::string& iFilePath, const std::string& iFileID,
                     const std::string& iVersion, const std::string& iDataID, std::string& iErrorMessage)
 {
@@ -173,7 +195,7 @@ bool openBinaryFile(rawio::InputFile& ioStream, const std::string& iFilePath, co
         return false;
     }
     std::string header;
-    if (!readHeader(ioStream, &header))
+    if (!readHeader(ioStream, &header) || FL_isDamagedHeader(header, iFileID + " " + iVersion + " " + iDataID))
         return broken(iFilePath, iErrorMessage);
     return checkHeader(header, iFileID, iVersion, iDataID);
 }

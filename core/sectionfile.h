@@ -69,7 +69,8 @@ bool isPlainFileName(const std::string& iName);
 Vector3T<double> toVector(const std::string& iText);
 
 // The binary octree files open the same way: "Cannot open file for reading: " and the path when
-// the file cannot be opened, "File is broken: " and the path when the header cannot be read, and
+// the file cannot be opened, "File is broken: " and the path when the header cannot be read or
+// is damaged (not three printable words, or this kind's text cut short or run on), and
 // checkHeader's printed line alone for a header of another file kind. The file's size is taken
 // here, once, and every count of the load is checked against it.
 bool openBinaryFile(rawio::InputFile& ioStream, const std::string& iFilePath, const std::string& iFileID,

@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -94,10 +95,45 @@ void FL_removeEmptyStrings(std::vector<std::string>* ioList)
     ioList->swap(kept);
 }
 
+// The words of a refused line, one a line. A binary file read as text gives lines of any length
+// and any byte: at most 8 words and 80 characters are shown, bytes other than printable ASCII
+// as \xNN, and "..." marks a cut.
 void FL_showStringList(const std::vector<std::string>& iList)
 {
-    for (const std::string& text : iList)
-        std::cout << text << std::endl;
+    std::size_t left = 80;
+    for (std::size_t w = 0; w < iList.size(); ++w) {
+        if (w == 8 || left == 0) {
+            std::cout << "..." << std::endl;
+            return;
+        }
+        std::string line;
+        std::size_t k = 0;
+        for (; k < iList[w].size(); ++k) {
+            const unsigned char c = static_cast<unsigned char>(iList[w][k]);
+            char shown[5] = {char(c), '\0'};
+            if (c < 0x20 || c >= 0x7F)
+                std::snprintf(shown, sizeof(shown), "\\x%02X", c);
+            const std::size_t length = std::strlen(shown);
+            if (length > left)
+                break;
+            line += shown;
+            left -= length;
+        }
+        if (k < iList[w].size()) {
+            std::cout << line << "..." << std::endl;
+            return;
+        }
+        std::cout << line << std::endl;
+    }
+}
+
+// Bytes that no text file holds: control characters other than tabs and line or page breaks.
+bool FL_hasBinaryByte(const std::string& iLine)
+{
+    for (unsigned char c : iLine)
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\v' && c != '\f' && c != '\r') || c == 0x7F)
+            return true;
+    return false;
 }
 
 // Words of a line: blanks and tabs separate them, and the carriage return of a CRLF line end
@@ -163,8 +199,9 @@ bool FL_isKeyword(const std::string& iToken, const char* iKeyword)
     return true;
 }
 
-// The mesh of an ASCII STL file, or null; iReport prints why a file is refused.
-PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport)
+// The mesh of an ASCII STL file, or null; iReport prints why a file is refused. *oBinary, when
+// given, is set once a line read holds bytes that no text file holds.
+PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport, bool* oBinary = nullptr)
 {
     auto fail = [iReport](const std::vector<std::string>* iTokens) -> PolygonData* {
         if (!iReport)
@@ -182,8 +219,14 @@ PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport)
             std::cout << "File Open Error..." << std::endl;
         return fail(nullptr);
     }
+    auto readLine = [&]() -> const std::string& {
+        const std::string& line = file.readLine();
+        if (oBinary && FL_hasBinaryByte(line))
+            *oBinary = true;
+        return line;
+    };
 
-    const std::vector<std::string> first = FL_tokens(file.readLine());
+    const std::vector<std::string> first = FL_tokens(readLine());
     if (first.empty() || !FL_isKeyword(first[0], "solid"))
         return fail(&first);
 
@@ -192,21 +235,21 @@ PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport)
         // Data without a closing "endsolid" line are refused.
         if (file.atEnd())
             return fail(nullptr);
-        const std::vector<std::string> facet = FL_tokens(file.readLine());
+        const std::vector<std::string> facet = FL_tokens(readLine());
         if (!facet.empty() && FL_isKeyword(facet[0], "endsolid"))
             return FL_finish(&mesh);
-        file.readLine(); // outer loop
+        readLine(); // outer loop
         Vector3T<float> corners[3];
         for (Vector3T<float>& corner : corners) {
-            const std::vector<std::string> vertex = FL_tokens(file.readLine());
+            const std::vector<std::string> vertex = FL_tokens(readLine());
             if (vertex.size() != 4 || !FL_isKeyword(vertex[0], "vertex"))
                 return fail(&vertex);
             corner = Vector3T<float>(numberformat::toFloat(vertex[1]), numberformat::toFloat(vertex[2]),
                                      numberformat::toFloat(vertex[3]));
         }
         FL_addTriangle(&mesh, corners);
-        file.readLine(); // endloop
-        file.readLine(); // endfacet
+        readLine(); // endloop
+        readLine(); // endfacet
     }
 }
 
@@ -290,8 +333,17 @@ PolygonData* PolygonFiler::importFile(std::string& iErrorMessage) const
             if (data == nullptr)
                 data = importSTLFile_Binary();
         } else if (solidHead && extra < 0) {
-            std::cout << "File is STL(ASCII)." << std::endl;
-            data = importSTLFile_ASCII();
+            // A text file is nearly always shorter than the count its bytes 80 to 83 give. One
+            // refused as text that holds bytes no text holds is a binary file cut short, which
+            // the binary reader reports.
+            bool binary = false;
+            data = FL_readASCII(mFilePath, false, &binary);
+            binary = binary && data == nullptr;
+            std::cout << (binary ? "File is STL(Binary)." : "File is STL(ASCII).") << std::endl;
+            if (binary)
+                data = importSTLFile_Binary();
+            else if (data == nullptr)
+                data = importSTLFile_ASCII(); // read again to say why
         } else {
             std::cout << "File is STL(Binary)." << std::endl;
             data = importSTLFile_Binary();

@@ -465,8 +465,8 @@ TEST_F(PointFileTest, OpenAndHeaderFailures)
         SVOSystem<ColorBlock, PointBlock> s;
         const bool ok = op.load(&number, &s.getOctree(), &s.getVoxelBlockPool(), &s.getLeafBlockPool());
         EXPECT_EQ(number, -7);
-        EXPECT_TRUE(op.getErrorMessage().empty());
-        return std::make_pair(ok, out.text());
+        // The printed line, then the error text.
+        return std::make_pair(ok, out.text() + op.getErrorMessage());
     };
     EXPECT_EQ(loadWith(replaced(mBytes, "0.1 PC", "0.0 PC")),
               std::make_pair(false, std::string("Error Version: 0.0\n")));
@@ -474,9 +474,16 @@ TEST_F(PointFileTest, OpenAndHeaderFailures)
               std::make_pair(false, std::string("Error FileID: QuillmarshPointCloudDatX\n")));
     EXPECT_EQ(loadWith(replaced(mBytes, "Block>", "BlocX>")),
               std::make_pair(false, std::string("Error DataID: PC<ColorBlock,PointBlocX>\n")));
-    // Two words only: refused without a message.
+    // Two words only: no header of any kind, refused as broken without a printed line.
     EXPECT_EQ(loadWith(replaced(mBytes, " PC<ColorBlock,PointBlock>", std::string(26, 'x'))),
-              std::make_pair(false, std::string()));
+              std::make_pair(false, "File is broken: " + other));
+    // A header length of 0 or one too many (32 points put a blank after the words) opens no part.
+    for (std::uint32_t length : {0u, 55u}) {
+        testutil::writeFile(other, withWord(withWord(mBytes, 58, 32), 0, length));
+        SVOBFileOperator op(other);
+        EXPECT_FALSE(op.load_Tree(&octree));
+        EXPECT_EQ(op.getErrorMessage(), "File is broken: " + other);
+    }
 
     CoutCapture out;
     SVOBFileOperator noFolder(mDir.file("no/such/folder.zrpcd"));
@@ -576,6 +583,17 @@ TEST_F(PointFileTest, InconsistentIndicesFail)
     EXPECT_FALSE(wholeLoad(withWord(mBytes, layout.leafRecords + 3 * 8, 6)));
     // An occupied count that disagrees with the occupancy bits.
     EXPECT_FALSE(wholeLoad(withWord(mBytes, layout.voxelRecords + 4, 1)));
+    // A second voxel or leaf entry whose first index is one past the running total: the whole load
+    // would read its block where the one before ends, the part loads where the index says.
+    for (size_t offset : {layout.voxelRecords + 16, layout.leafRecords + 8}) {
+        std::string bytes = mBytes;
+        ++bytes[offset];
+        EXPECT_FALSE(wholeLoad(bytes));
+        SVOBFileOperator op(path);
+        SparseVoxelOctree octree;
+        EXPECT_FALSE(op.load_Tree(&octree));
+        EXPECT_EQ(op.getErrorMessage(), "File is broken: " + path);
+    }
 
     // A node whose voxel entry number lies beyond the file's entries fails a partial load.
     SparseVoxelOctreeNode stray;
@@ -892,6 +910,20 @@ TEST_F(MatrixFileTest, HugeAndNegativeCountsFail)
     // The entry record was sound and stays; its block was refused.
     ASSERT_NE(leaves.getEntry(3), nullptr);
     EXPECT_EQ(leaves.getEntry(3)->getBlock(), nullptr);
+
+    // A first index one past the running total (second voxel and leaf entries), for every load.
+    for (size_t offset : {layout.voxelRecords + 12, layout.leafRecords + 8}) {
+        std::string bytes = mBytes;
+        ++bytes[offset];
+        testutil::writeFile(path, bytes);
+        PointCloudData cells;
+        SVOSystem<ColorBlock, PointIndexBlock> whole;
+        EXPECT_FALSE(loadZRPCDFile(path, &cells, &whole.getOctree(), &whole.getVoxelBlockPool(),
+                                   &whole.getLeafBlockPool(), err));
+        SparseVoxelOctree octree;
+        EXPECT_FALSE(loadZRPCDFile_Tree(path, &octree, err));
+        EXPECT_EQ(err, "File is broken: " + path);
+    }
 }
 
 // The octree sections of a sparse file lie behind a 5 GiB point matrix.

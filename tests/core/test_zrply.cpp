@@ -151,7 +151,7 @@ struct NamedLoader
     size_t needs;
 };
 
-std::vector<NamedLoader> allLoaders(size_t iMeshEnd, size_t iInfoEnd, size_t iTreeEnd, size_t iNodesEnd,
+std::vector<NamedLoader> allLoaders(size_t iMeshEnd, size_t iInfoEnd, size_t iIndexEnd, size_t iNodesEnd,
                                     size_t iVoxelsEnd, size_t iEnd)
 {
     return {
@@ -185,8 +185,9 @@ std::vector<NamedLoader> allLoaders(size_t iMeshEnd, size_t iInfoEnd, size_t iTr
              SparseVoxelOctree octree;
              return loadZRPLYFile_Tree(p, &octree, e);
          },
-         // The layers are checked against the node count that follows them.
-         iTreeEnd + 4},
+         // The layers are checked against the node count that follows them, the entries' first
+         // indices against the counts, up to the leaf total.
+         iIndexEnd},
         {"nodes",
          [](const std::string& p, std::string& e) {
              // The root only, by layer sizes given here.
@@ -249,7 +250,7 @@ struct SmallFile
     PolygonData mesh;
     System system;
     std::string bytes;
-    size_t infoEnd = 0, meshEnd = 0, treeEnd = 0, nodesEnd = 0, voxelsEnd = 0;
+    size_t infoEnd = 0, meshEnd = 0, treeEnd = 0, nodesEnd = 0, voxelsEnd = 0, indexEnd = 0;
     // Offsets of the section counts and totals, and of the counts and first indices of the
     // entries (which the partial loaders read only for the entries they are asked for).
     std::vector<size_t> counts;
@@ -272,6 +273,7 @@ struct SmallFile
         const size_t voxelEntries = system.getVoxelBlockPool().getEntries().size();
         const size_t voxelTotal = nodesEnd + 4 + voxelEntries * (8 + 1);
         const size_t leafEntries = system.getLeafBlockPool().getEntries().size();
+        indexEnd = voxelsEnd + 8 + 8 * leafEntries;
         counts = {0, t, p, k, meshEnd + 24, meshEnd + 28, treeEnd, nodesEnd, voxelTotal, voxelsEnd,
                   voxelsEnd + 4 + 8 * leafEntries};
         for (size_t i = 0; i < voxelEntries; ++i)
@@ -423,7 +425,7 @@ TEST(ZRPLYDamageTest, EveryProperPrefixFailsAndEachLoaderNeedsExactlyItsPart)
     TempDir dir;
     const std::string path = dir.file("cut.zrply");
     SmallFile file;
-    const std::vector<NamedLoader> loaders = allLoaders(file.meshEnd, file.infoEnd, file.treeEnd, file.nodesEnd,
+    const std::vector<NamedLoader> loaders = allLoaders(file.meshEnd, file.infoEnd, file.indexEnd, file.nodesEnd,
                                                         file.voxelsEnd, file.bytes.size());
     testutil::writeFile(path, file.bytes);
     for (const NamedLoader& loader : loaders)
@@ -445,7 +447,7 @@ TEST(ZRPLYDamageTest, HugeAndNegativeCountsFail)
     TempDir dir;
     const std::string path = dir.file("counts.zrply");
     SmallFile file;
-    const std::vector<NamedLoader> loaders = allLoaders(file.meshEnd, file.infoEnd, file.treeEnd, file.nodesEnd,
+    const std::vector<NamedLoader> loaders = allLoaders(file.meshEnd, file.infoEnd, file.indexEnd, file.nodesEnd,
                                                         file.voxelsEnd, file.bytes.size());
     std::vector<size_t> offsets = file.counts;
     offsets.insert(offsets.end(), file.entryFields.begin(), file.entryFields.end());
@@ -463,6 +465,17 @@ TEST(ZRPLYDamageTest, HugeAndNegativeCountsFail)
                 }
             }
         }
+    }
+
+    // A first index one past the running total (second voxel and leaf entries) is refused by the
+    // whole load and by the tree load that opens the file for the part loads.
+    const size_t voxelEntries = file.system.getVoxelBlockPool().getEntries().size();
+    for (size_t offset : {file.entryFields[2], file.entryFields[2 * voxelEntries + 2]}) {
+        std::string bytes = file.bytes;
+        ++bytes[offset];
+        testutil::writeFile(path, bytes);
+        for (const NamedLoader& loader : {loaders[0], loaders[4]}) // whole, tree
+            EXPECT_EQ(run(loader.load, path).error, "File is broken: " + path) << loader.name << " " << offset;
     }
 }
 
@@ -621,10 +634,11 @@ TEST(ZRPLYEdgeTest, HeaderMismatchAndMissingFile)
     EXPECT_EQ(infoOf(replaced("0.0", "0.1")), "Error Version: 0.1\n");
     EXPECT_EQ(infoOf(replaced("QuillmarshPolygonData", "QuillmarshPolygonDatb")),
               "Error FileID: QuillmarshPolygonDatb\n");
-    EXPECT_EQ(infoOf(replaced("0.0 ", "0.0_")), "");
 
     const std::string missing = dir.file("missing.zrply");
     const std::vector<NamedLoader> loaders = allLoaders(0, 0, 0, 0, 0, 0);
+    testutil::writeFile(path, replaced("0.0 ", "0.0_")); // two words: no header of any kind
+    EXPECT_EQ(run(loaders[0].load, path).error, "File is broken: " + path);
     for (const NamedLoader& loader : loaders)
         EXPECT_EQ(run(loader.load, missing).error, "Cannot open file for reading: " + missing) << loader.name;
 }

@@ -1233,7 +1233,7 @@ TEST(PointCloudManagerFile, AFailedLeafReadIsReportedOnceUntilTheDataIsReloaded)
 }
 
 // The same for voxel blocks, read by the loader at its voxel level: every voxel entry's
-// occupied count disagrees with its bits, while the nodes and leaves still read.
+// occupancy bits disagree with its count, while the nodes and leaves still read.
 TEST(PointCloudManagerFile, AFailedVoxelReadIsReportedOnceUntilTheDataIsReloaded)
 {
     for (const bool matrix : {false, true}) {
@@ -1246,7 +1246,7 @@ TEST(PointCloudManagerFile, AFailedVoxelReadIsReportedOnceUntilTheDataIsReloaded
         const std::size_t nodes = tree + 32 + 4 * shotfixture::wordAt(bytes, tree + 28);
         const std::size_t voxels = nodes + 4 + 40 * shotfixture::wordAt(bytes, nodes);
         for (std::uint32_t i = 0; i < shotfixture::wordAt(bytes, voxels); ++i)
-            bytes[voxels + 4 + 9 * i + 4] = 9; // entries of 8 + 1 bytes at resolution 2
+            bytes[voxels + 4 + 9 * i + 8] ^= 1; // entries of 8 + 1 bytes at resolution 2
         testutil::writeFile(path, bytes);
 
         PointCloudManager manager;

@@ -565,16 +565,17 @@ TYPED_TEST(SVOImpTest, MissingAndBrokenFilesGiveTheFileMessages)
     EXPECT_TRUE(staged.isLoadedDrawLeafData());
     EXPECT_EQ(loadedBlocks<TypeParam>(staged).size(), 16u);
 
-    // One leaf entry whose count runs past the element total: only that leaf fails, the others
-    // of the same load are installed. The file ends with the leaf count, 16 entries of (first,
-    // count), the element total and 64 elements.
+    // One leaf entry whose count runs past the element total, written after the file was opened
+    // (opening checks the counts): only that leaf fails, the others of the same load are
+    // installed. The file ends with the leaf count, 16 entries of (first, count), the element
+    // total and 64 elements.
     std::string corrupt = good;
     const std::size_t entries = good.size() - 64 * getSeekSize<typename TypeParam::Block>() - 4 - 16 * 8;
     ASSERT_EQ(corrupt.substr(entries - 4, 4), std::string("\x10\0\0\0", 4));
     corrupt.replace(entries + 5 * 8 + 4, 4, std::string("\xf0\xff\xff\xff", 4));
-    testutil::writeFile(path, corrupt);
     staged.clearPointData();
     reopen();
+    testutil::writeFile(path, corrupt);
     EXPECT_FALSE(staged.loadSVO_Points(staged.getDrawLeafNodeKeyList(), &stop, error));
     EXPECT_EQ(error, "File is broken: " + path);
     EXPECT_TRUE(staged.isLoadedDrawLeafData());

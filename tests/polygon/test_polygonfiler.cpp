@@ -4,6 +4,7 @@
 #include "polygonfiler.h"
 
 #include "jpgisfixture.h"
+#include "processrun.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +185,25 @@ TEST_F(PolygonFilerTest, MalformedAndTruncatedFilesAreRefused)
     const std::unique_ptr<PolygonData> empty = import("empty.stl", binarySTL({}, ""));
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->points.empty() && empty->triangles.empty());
+}
+
+// A "solid"-headed binary file cut short gets the binary reader's message from Mervane, and a
+// binary file read as text has its refused line echoed short and printable.
+TEST_F(PolygonFilerTest, BinaryBytesOfSolidHeadedFilesAreNotShownRaw)
+{
+    // The head holds the lines the text reader skips, so that the records come as a vertex line.
+    const std::string binary = binarySTL(cubeFacets(), "solid \x1b[2J\x07\nfacet\nouter loop\n");
+    writeFile(mDir.file("cut.stl"), binary.substr(0, 84 + 50 * 3));
+    const std::vector<std::string> lines =
+        testutil::runProgram(testutil::programPath("Mervane"), {"cut.stl", "out.zrply"}, mDir.path()).lines;
+    EXPECT_EQ(lines.at(6), "File is shorter than its triangle number needs: 684 bytes expected.");
+    writeFile(mDir.file("binary.stl"), binary);
+    CoutCapture echo;
+    EXPECT_FALSE(PolygonFiler(mDir.file("binary.stl")).importSTLFile_ASCII());
+    std::string zeros; // the head's padding: 80 characters of it
+    for (int k = 0; k < 20; ++k)
+        zeros += R"(\x00)";
+    EXPECT_EQ(echo.lines(), (std::vector<std::string>{"Error Line...", zeros + "...", "False: loadSTLFile_ASCII"}));
 }
 
 TEST_F(PolygonFilerTest, WeldingJoinsEqualPositionsAndDropsNonFiniteTriangles)
