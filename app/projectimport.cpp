@@ -54,8 +54,9 @@ bool FL_checkImport(const ProjectOperator& iProject, const std::string& iFilePat
 
 // Runs a converter and waits for it; its verdict is the file it leaves. The converters write
 // beside the destination and rename the whole file over it, so one that died while writing
-// leaves no file there, only its staged file, which is of no use and goes here. The staged
-// file carries its writer's process id: another program's write to the same place is left alone.
+// leaves no file there; on a file system without unnamed files it leaves its named staged file,
+// which is of no use and goes here. The staged file carries its writer's process id: another
+// program's write to the same place is left alone.
 void FL_runConverter(const QString& iProgram, const QStringList& iArguments, const std::string& iDestination)
 {
     QProcess converter;

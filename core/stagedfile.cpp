@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@ namespace {
 // The staged file being written, read by the signal handler: a fixed buffer, no allocation.
 char flStagedPath[PATH_MAX];
 std::atomic<bool> flStaged{false};
+std::atomic<bool> flUnnamedAllowed{true};
 
 void FL_removeStagedAndEnd(int iSignal)
 {
@@ -32,6 +34,102 @@ std::string FL_folderOf(const std::string& iFilePath)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : iFilePath.substr(0, slash);
+}
+
+std::string FL_nameOf(const std::string& iFilePath)
+{
+    return iFilePath.substr(iFilePath.rfind('/') + 1); // the whole without a slash
+}
+
+// ".<name>.<process id>.part", the name cut at a UTF-8 character to keep the whole within the
+// file name limit.
+std::string FL_stagedName(const std::string& iName, pid_t iProcessId)
+{
+    const std::string tail = "." + std::to_string(iProcessId) + ".part";
+    std::string name = iName;
+    const std::size_t room = NAME_MAX - 1 - tail.size();
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    return "." + name + tail;
+}
+
+// A file that exists but may not be replaced by a new one: the folder does not let this process
+// make a file, or is sticky (as /tmp) and the file belongs to another user.
+bool FL_isFixedInItsFolder(const std::string& iTarget, const struct stat& iInfo)
+{
+    const std::string folder = FL_folderOf(iTarget);
+    struct stat folderInfo;
+    if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0 || stat(folder.c_str(), &folderInfo) != 0)
+        return true;
+    const uid_t user = geteuid();
+    return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && iInfo.st_uid != user && folderInfo.st_uid != user;
+}
+
+// The permissions of the file a staged file replaces; -1 for a new file, which keeps the default.
+int FL_modeOf(const std::string& iTarget)
+{
+    struct stat info;
+    return stat(iTarget.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? int(info.st_mode & 07777) : -1;
+}
+
+// Made with these, a staged file never shows more than the file it replaces; the owner, this
+// process, keeps the right to write it until it is put in place with the exact permissions.
+mode_t FL_createMode(int iMode)
+{
+    return iMode < 0 ? 0666 : mode_t((iMode & 0777) | S_IRUSR | S_IWUSR);
+}
+
+bool FL_setCreateMode(int iFd, int iMode)
+{
+    return iMode < 0 || fchmod(iFd, FL_createMode(iMode)) == 0;
+}
+
+// The rename lives in the folder; the file is in place either way, so a folder that cannot be
+// synced does not fail the write.
+void FL_syncFolder(const std::string& iTarget)
+{
+    const int folder = open(FL_folderOf(iTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+}
+
+// Removes the staged files of iTarget whose writers no longer run: one killed while writing
+// (SIGKILL, the out-of-memory killer, a crash) leaves its file behind, and the next writers have
+// other process ids. Files of running writers, also other users', are left alone.
+void FL_removeDeadWritersFiles(const std::string& iTarget)
+{
+    DIR* folder = opendir(FL_folderOf(iTarget).c_str());
+    if (!folder)
+        return;
+    const int error = errno;
+    const std::string name = FL_nameOf(iTarget);
+    const std::string suffix = ".part";
+    while (const dirent* entry = readdir(folder)) {
+        const std::string entryName = entry->d_name;
+        if (entryName[0] != '.' || entryName.size() <= suffix.size() + 2 ||
+            entryName.compare(entryName.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::size_t end = entryName.size() - suffix.size();
+        const std::size_t dot = entryName.rfind('.', end - 1);
+        const std::string digits = entryName.substr(dot + 1, end - dot - 1);
+        if (dot == 0 || digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const pid_t writer = pid_t(std::stol(digits));
+        struct stat info;
+        if (writer <= 0 || writer == getpid() || entryName != FL_stagedName(name, writer) ||
+            fstatat(dirfd(folder), entryName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        if (kill(writer, 0) != 0 && errno == ESRCH)
+            unlinkat(dirfd(folder), entryName.c_str(), 0);
+    }
+    closedir(folder);
+    errno = error;
 }
 
 } // namespace
@@ -63,35 +161,40 @@ std::string getStagedPath(const std::string& iFilePath, pid_t iProcessId)
     const std::string target = resolveLink(iFilePath);
     // lstat: a link left at the end of a loop is written directly and fails there.
     struct stat info;
-    if (lstat(target.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || access(target.c_str(), W_OK) != 0))
+    if (lstat(target.c_str(), &info) == 0 &&
+        (!S_ISREG(info.st_mode) || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 ||
+         FL_isFixedInItsFolder(target, info)))
         return iFilePath;
-    const std::size_t nameStart = target.rfind('/') + 1; // 0 without a slash
-    const std::string tail = "." + std::to_string(iProcessId) + ".part";
-    std::string name = target.substr(nameStart);
-    const std::size_t room = NAME_MAX - 1 - tail.size();
-    if (name.size() > room) {
-        std::size_t cut = room;
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.resize(cut);
-    }
-    return target.substr(0, nameStart) + "." + name + tail;
+    return target.substr(0, target.rfind('/') + 1) + FL_stagedName(FL_nameOf(target), iProcessId);
 }
 
 bool create(const std::string& iStagedPath, const std::string& iFilePath)
 {
     if (iStagedPath == iFilePath)
         return true;
+    const std::string target = resolveLink(iFilePath);
+    const int mode = FL_modeOf(target);
     // A name that carries this process's id can only have been left by a process that had the id
     // before. Any other name is not touched.
     const std::string tail = "." + std::to_string(getpid()) + ".part";
     const bool own = iStagedPath.size() > tail.size() &&
                      iStagedPath.compare(iStagedPath.size() - tail.size(), tail.size(), tail) == 0;
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int fd = open(iStagedPath.c_str(), flags, 0666);
+    int fd = open(iStagedPath.c_str(), flags, FL_createMode(mode));
     if (fd < 0 && errno == EEXIST && own && unlink(iStagedPath.c_str()) == 0)
-        fd = open(iStagedPath.c_str(), flags, 0666);
-    return fd >= 0 && close(fd) == 0;
+        fd = open(iStagedPath.c_str(), flags, FL_createMode(mode));
+    if (fd < 0)
+        return false;
+    const bool modeSet = FL_setCreateMode(fd, mode);
+    const int error = errno;
+    if (close(fd) != 0 || !modeSet) {
+        const int reason = modeSet ? errno : error;
+        unlink(iStagedPath.c_str());
+        errno = reason;
+        return false;
+    }
+    FL_removeDeadWritersFiles(target);
+    return true;
 }
 
 bool commit(const std::string& iStagedPath, const std::string& iFilePath)
@@ -113,13 +216,7 @@ bool commit(const std::string& iStagedPath, const std::string& iFilePath)
     errno = error;
     if (!synced || std::rename(iStagedPath.c_str(), target.c_str()) != 0)
         return false;
-    // The rename lives in the folder; the file is in place either way, so a folder that cannot be
-    // synced does not fail the write.
-    const int folder = open(FL_folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
+    FL_syncFolder(target);
     return true;
 }
 
@@ -127,6 +224,92 @@ void discard(const std::string& iStagedPath, const std::string& iFilePath)
 {
     if (iStagedPath != iFilePath)
         std::remove(iStagedPath.c_str());
+}
+
+Stage::Stage(const std::string& iFilePath) : mFilePath(iFilePath), mPath(getStagedPath(iFilePath)) {}
+
+Stage::~Stage()
+{
+    discard();
+}
+
+bool Stage::open()
+{
+    mOpen = true;
+    if (mPath == mFilePath)
+        return true;
+    const std::string target = resolveLink(mFilePath);
+    mMode = FL_modeOf(target);
+    if (flUnnamedAllowed.load()) {
+        const int fd = ::open(FL_folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, FL_createMode(mMode));
+        // The writer opens the file by its name under /proc; without one the named file is used.
+        const std::string path = "/proc/self/fd/" + std::to_string(fd);
+        if (fd >= 0 && access(path.c_str(), W_OK) == 0 && FL_setCreateMode(fd, mMode)) {
+            mFd = fd;
+            mPath = path;
+            FL_removeDeadWritersFiles(target);
+            return true;
+        }
+        if (fd >= 0)
+            close(fd);
+    }
+    detail::remember(mPath);
+    if (create(mPath, mFilePath))
+        return true;
+    const int error = errno;
+    detail::forget();
+    mOpen = false;
+    errno = error;
+    return false;
+}
+
+bool Stage::commit()
+{
+    if (!mOpen)
+        return false;
+    if (mFd < 0) {
+        if (!stagedfile::commit(mPath, mFilePath))
+            return false;
+        detail::forget();
+        mOpen = false;
+        return true;
+    }
+    // The unnamed file gets this process's staged name and is renamed over the destination at
+    // once; only a kill between the two leaves a file, which the next writer removes.
+    const std::string target = resolveLink(mFilePath);
+    const std::string named = target.substr(0, target.rfind('/') + 1) + FL_stagedName(FL_nameOf(target), getpid());
+    if ((fsync(mFd) != 0 && errno != EINVAL) || (mMode >= 0 && fchmod(mFd, mode_t(mMode)) != 0))
+        return false;
+    detail::remember(named);
+    int linked = linkat(AT_FDCWD, mPath.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW);
+    if (linked != 0 && errno == EEXIST && unlink(named.c_str()) == 0)
+        linked = linkat(AT_FDCWD, mPath.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW);
+    const bool renamed = linked == 0 && std::rename(named.c_str(), target.c_str()) == 0;
+    const int error = errno;
+    if (linked == 0 && !renamed)
+        unlink(named.c_str());
+    detail::forget();
+    errno = error;
+    if (!renamed)
+        return false;
+    close(mFd);
+    mFd = -1;
+    mOpen = false;
+    FL_syncFolder(target);
+    return true;
+}
+
+void Stage::discard()
+{
+    if (!mOpen)
+        return;
+    if (mFd >= 0)
+        close(mFd);
+    else
+        stagedfile::discard(mPath, mFilePath);
+    mFd = -1;
+    mOpen = false;
+    detail::forget();
 }
 
 void replacePath(std::string& ioMessage, const std::string& iStagedPath, const std::string& iFilePath)
@@ -155,6 +338,11 @@ void forget()
 std::string describe(int iError)
 {
     return iError == 0 ? std::string() : std::string(std::strerror(iError));
+}
+
+void allowUnnamedFiles(bool iAllowed)
+{
+    flUnnamedAllowed.store(iAllowed);
 }
 
 } // namespace detail

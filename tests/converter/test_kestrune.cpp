@@ -306,11 +306,26 @@ protected:
     {
         return testutil::runProgram(programPath(), iArgs, mDir.path(), iLimits);
     }
+    // The file a run onto out.zrpcd writes before it is put in place: an unnamed file of the folder
+    // that the run holds open, or its named staging file; empty while there is none.
+    std::string stagingFile(pid_t iPid) const
+    {
+        const std::string named = path(".out.zrpcd." + std::to_string(iPid) + ".part");
+        if (exists(".out.zrpcd." + std::to_string(iPid) + ".part"))
+            return named;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(iPid) + "/fd", error)) {
+            const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+            if (target.rfind(mDir.path() + "/#", 0) == 0 && target.find(" (deleted)") != std::string::npos)
+                return entry.path().string();
+        }
+        return std::string();
+    }
     // A run onto out.zrpcd, held right after it made its staging file while iWhileHeld runs.
     RunResult runHeld(const std::string& iIn, const std::function<void(pid_t)>& iWhileHeld) const
     {
         return testutil::runProgram(programPath(), {iIn, "out.zrpcd", "4", "1"}, mDir.path(), {}, [&](pid_t iPid) {
-            ASSERT_TRUE(testutil::stopWhenExists(iPid, path(".out.zrpcd." + std::to_string(iPid) + ".part")));
+            ASSERT_TRUE(testutil::stopWhen(iPid, [&] { return !stagingFile(iPid).empty(); }));
             iWhileHeld(iPid);
         });
     }
@@ -1054,6 +1069,8 @@ TEST_F(KestruneTest, OutputDeviceThatRefusesWritesIsNotRemoved)
 // run's whole output, in the end that of the run that renamed last; both reported success.
 TEST_F(KestruneTest, TwoRunsOntoOneDestinationLeaveOneWholeOutput)
 {
+    if (!testutil::canTrace())
+        GTEST_SKIP() << "this system refuses ptrace, which holds a run mid-write";
     write("a.ptx", ptxText(5, 4, gridLines()));
     write("b.ptx", ptxText(2, 3, kScanLines));
     ASSERT_EQ(run({"a.ptx", "a.zrpcd", "4", "1"}).status, 1);
@@ -1069,12 +1086,63 @@ TEST_F(KestruneTest, TwoRunsOntoOneDestinationLeaveOneWholeOutput)
 
 TEST_F(KestruneTest, InterruptDuringTheWriteRemovesTheStagingFile)
 {
+    if (!testutil::canTrace())
+        GTEST_SKIP() << "this system refuses ptrace, which holds a run mid-write";
     write("grid.ptx", ptxText(5, 4, gridLines()));
     write("out.zrpcd", "previous contents");
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         EXPECT_EQ(runHeld("grid.ptx", [signal](pid_t iPid) { kill(iPid, signal); }).signal, signal);
         EXPECT_EQ(files(), (Names{"grid.ptx", "out.zrpcd"}));
         EXPECT_EQ(readFile(path("out.zrpcd")), "previous contents");
+    }
+}
+
+// Runs killed while writing leave nothing, and the output never shows more rights than it has.
+TEST_F(KestruneTest, KilledRunsLeaveNothingAndAPrivateOutputStaysPrivate)
+{
+    if (!testutil::canTrace())
+        GTEST_SKIP() << "this system refuses ptrace, which holds a run mid-write";
+    write("grid.ptx", ptxText(5, 4, gridLines()));
+    write("out.zrpcd", "previous contents");
+    ASSERT_EQ(chmod(path("out.zrpcd").c_str(), 0600), 0);
+    auto mode = [](const std::string& iPath) {
+        struct stat st;
+        return stat(iPath.c_str(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+    };
+    for (int k = 0; k < 2; ++k) {
+        const RunResult r = runHeld("grid.ptx", [&](pid_t iPid) {
+            EXPECT_EQ(mode(stagingFile(iPid)), 0600);
+            kill(iPid, SIGKILL);
+        });
+        EXPECT_EQ(r.signal, SIGKILL);
+    }
+    EXPECT_EQ(run({"grid.ptx", "out.zrpcd", "4", "1"}).status, 1);
+    EXPECT_EQ(files(), (Names{"grid.ptx", "out.zrpcd"}));
+    EXPECT_EQ(mode(path("out.zrpcd")), 0600);
+}
+
+// A writable output in a folder where the user may not put a new file in its place, his own in a
+// read-only folder or root's in a sticky one, is written in place as nobody.
+TEST_F(KestruneTest, WritableOutputInAFolderThatTakesNoNewFileIsWrittenInPlace)
+{
+    write("in.ptx", ptxText(2, 3, kScanLines));
+    const bool root = getuid() == 0;
+    ASSERT_EQ(chmod(mDir.path().c_str(), 0755), 0);
+    for (const auto& folder : {std::make_pair(std::string("shut"), 0555), std::make_pair(std::string("shared"), 01777)}) {
+        SCOPED_TRACE(folder.first);
+        const std::string out = folder.first + "/out.zrpcd";
+        ASSERT_EQ(mkdir(path(folder.first).c_str(), 0755), 0);
+        write(out, "previous contents");
+        ASSERT_EQ(chmod(path(out).c_str(), 0666), 0);
+        if (root && folder.second == 0555) {
+            ASSERT_EQ(chown(path(folder.first).c_str(), 65534, 65534) | chown(path(out).c_str(), 65534, 65534), 0);
+        }
+        ASSERT_EQ(chmod(path(folder.first).c_str(), mode_t(folder.second)), 0);
+        EXPECT_EQ(run({"in.ptx", out, "4", "1"}, {-1, -1, true}).status, 1);
+        int number = 0;
+        PointSystem system;
+        EXPECT_TRUE(loadPoints(out, &number, &system) && number == 5);
+        chmod(path(folder.first).c_str(), 0755);
     }
 }
 

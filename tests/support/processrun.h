@@ -5,14 +5,19 @@
 // collected, optionally under a file size or address space limit (ulimit -f, ulimit -v), as
 // another user, or held at a chosen point.
 
+#include "testutil.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <grp.h>
+#include <memory>
 #include <string>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -53,13 +58,16 @@ inline std::string programPath(const std::string& iName)
 }
 
 // The environment of the child, with sanitizer reports given an exit status of their own: their
-// default status 1 would read as success.
-inline std::vector<std::string> childEnvironment()
+// default status 1 would read as success. Another user cannot read the leak suppressions of a
+// checkout in a private folder, and a sanitizer that cannot read them dies; the programs run so,
+// the converters, need none.
+inline std::vector<std::string> childEnvironment(bool iAsAnotherUser = false)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
-        if (entry.rfind("ASAN_OPTIONS=", 0) == 0 || entry.rfind("UBSAN_OPTIONS=", 0) == 0)
+        if (entry.rfind("ASAN_OPTIONS=", 0) == 0 || entry.rfind("UBSAN_OPTIONS=", 0) == 0 ||
+            (iAsAnotherUser && entry.rfind("LSAN_OPTIONS=", 0) == 0))
             continue;
         env.push_back(entry);
     }
@@ -70,16 +78,40 @@ inline std::vector<std::string> childEnvironment()
     return env;
 }
 
-// Lets a child traced by runProgram make one system call at a time until iPath exists; it stays
-// stopped there. False when it ended first.
-inline bool stopWhenExists(pid_t iPid, const std::string& iPath)
+// Lets a child traced by runProgram make one system call at a time until iReached() holds; it
+// stays stopped there. False when it ended first.
+inline bool stopWhen(pid_t iPid, const std::function<bool()>& iReached)
 {
     int wstatus = 0;
-    while (access(iPath.c_str(), F_OK) != 0)
+    while (!iReached())
         if (ptrace(PTRACE_SYSCALL, iPid, nullptr, nullptr) != 0 || waitpid(iPid, &wstatus, 0) != iPid ||
             !WIFSTOPPED(wstatus))
             return false;
     return true;
+}
+
+// Whether this process may hold a child with ptrace and step it (runProgram's iHeld); a system
+// or a container may refuse it.
+inline bool canTrace()
+{
+    const pid_t pid = fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            _exit(1);
+        raise(SIGSTOP);
+        _exit(0);
+    }
+    int wstatus = 0;
+    bool traced = waitpid(pid, &wstatus, 0) == pid && WIFSTOPPED(wstatus) &&
+                  ptrace(PTRACE_SYSCALL, pid, nullptr, nullptr) == 0;
+    if (traced)
+        traced = waitpid(pid, &wstatus, 0) == pid && WIFSTOPPED(wstatus);
+    kill(pid, SIGKILL);
+    while (waitpid(pid, &wstatus, 0) == pid && !WIFEXITED(wstatus) && !WIFSIGNALED(wstatus)) {
+    }
+    return traced;
 }
 
 // Runs iProgram in iWorkDir. The child starts with the default action of SIGXFSZ (death), so a
@@ -90,12 +122,24 @@ inline ProcessResult runProgram(const std::string& iProgram, const std::vector<s
                                 const std::function<void(pid_t)>& iHeld = nullptr)
 {
     ProcessResult run;
+    // Another user cannot reach a program inside a checkout in a private folder (a home folder
+    // is 0700): that user runs a copy in a folder of its own.
+    const bool asNobody = iLimits.asNobody && getuid() == 0;
+    std::unique_ptr<TempDir> copyFolder;
+    std::string program = iProgram;
+    if (asNobody) {
+        copyFolder = std::make_unique<TempDir>();
+        program = copyFolder->file(std::filesystem::path(iProgram).filename().string());
+        std::error_code error;
+        if (chmod(copyFolder->path().c_str(), 0755) != 0 || !std::filesystem::copy_file(iProgram, program, error))
+            return run;
+    }
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(iProgram.c_str()));
+    argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : iArgs)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    const std::vector<std::string> env = childEnvironment();
+    const std::vector<std::string> env = childEnvironment(asNobody);
     std::vector<char*> envp;
     for (const std::string& e : env)
         envp.push_back(const_cast<char*>(e.c_str()));
@@ -125,12 +169,12 @@ inline ProcessResult runProgram(const std::string& iProgram, const std::vector<s
             if (limit.second >= 0 && setrlimit(limit.first, &value) != 0)
                 _exit(122);
         }
-        if (iLimits.asNobody && getuid() == 0 &&
+        if (asNobody &&
             (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
             _exit(123);
         if (iHeld && ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
             _exit(124);
-        execve(iProgram.c_str(), argv.data(), envp.data());
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(121);
     }
     close(fds[1]);
