@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -85,6 +86,35 @@ TEST_P(StagedWrite, DeadWritersFilesGoAndThePrivateFileStaysPrivate)
     EXPECT_EQ(testutil::readFile(out), "new contents");
     EXPECT_EQ(modeOf(out), 0600);
     EXPECT_EQ(folderEntries(dir.path()), kept);
+}
+
+// A writer ended by SIGTERM halfway leaves the older file and nothing beside it, and ends by the
+// signal.
+TEST_P(StagedWrite, SignalMidWriteLeavesTheOlderFileAlone)
+{
+    testutil::TempDir dir;
+    const std::string out = dir.file("cloud.zrpcd");
+    testutil::writeFile(out, "previous contents");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        stagedfile::detail::allowUnnamedFiles(GetParam());
+        stagedfile::removeOnSignals();
+        std::string message;
+        std::string reason;
+        stagedfile::write(
+            out,
+            [](const std::string& iPath) {
+                testutil::writeFile(iPath, "half");
+                return raise(SIGTERM) == 0;
+            },
+            message, reason);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"cloud.zrpcd"});
+    EXPECT_EQ(testutil::readFile(out), "previous contents");
 }
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, StagedWrite, ::testing::Bool());
