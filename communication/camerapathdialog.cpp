@@ -238,6 +238,13 @@ void CameraPathDialog::updatePathList()
     if (mManager)
         for (const std::string& name : mManager->getPathNameList())
             names.append(QString::fromStdString(name));
+    // The current path may have gone with the project that held it: forgotten before the
+    // list's signals update the buttons.
+    if (flPathInfo.currentPath >= names.size()) {
+        flPathInfo.currentPath = -1;
+        flPathInfo.currentCheckPoint = -1;
+        flPathInfo.position = 0.0;
+    }
     ui->listWidgetPath->clear();
     ui->listWidgetPath->insertItems(0, names);
     ui->listWidgetPath->setCurrentRow(flPathInfo.currentPath);

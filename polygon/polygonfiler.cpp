@@ -200,10 +200,15 @@ bool FL_isKeyword(const std::string& iToken, const char* iKeyword)
 }
 
 // The mesh of an ASCII STL file, or null; iReport prints why a file is refused. *oBinary, when
-// given, is set once a line read holds bytes that no text file holds.
+// given, is set when the file is refused before its first whole facet and a line read holds
+// bytes that no text file holds: past a whole facet, a file is text.
 PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport, bool* oBinary = nullptr)
 {
-    auto fail = [iReport](const std::vector<std::string>* iTokens) -> PolygonData* {
+    bool binaryByte = false;
+    bool wholeFacet = false;
+    auto fail = [&](const std::vector<std::string>* iTokens) -> PolygonData* {
+        if (oBinary)
+            *oBinary = binaryByte && !wholeFacet;
         if (!iReport)
             return nullptr;
         if (iTokens) {
@@ -221,8 +226,8 @@ PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport, bool* oBin
     }
     auto readLine = [&]() -> const std::string& {
         const std::string& line = file.readLine();
-        if (oBinary && FL_hasBinaryByte(line))
-            *oBinary = true;
+        if (oBinary && !wholeFacet && FL_hasBinaryByte(line))
+            binaryByte = true;
         return line;
     };
 
@@ -250,6 +255,7 @@ PolygonData* FL_readASCII(const std::string& iFilePath, bool iReport, bool* oBin
         FL_addTriangle(&mesh, corners);
         readLine(); // endloop
         readLine(); // endfacet
+        wholeFacet = true;
     }
 }
 
@@ -334,11 +340,10 @@ PolygonData* PolygonFiler::importFile(std::string& iErrorMessage) const
                 data = importSTLFile_Binary();
         } else if (solidHead && extra < 0) {
             // A text file is nearly always shorter than the count its bytes 80 to 83 give. One
-            // refused as text that holds bytes no text holds is a binary file cut short, which
-            // the binary reader reports.
+            // refused as text with bytes no text holds before its first whole facet is a binary
+            // file cut short, which the binary reader reports.
             bool binary = false;
             data = FL_readASCII(mFilePath, false, &binary);
-            binary = binary && data == nullptr;
             std::cout << (binary ? "File is STL(Binary)." : "File is STL(ASCII).") << std::endl;
             if (binary)
                 data = importSTLFile_Binary();

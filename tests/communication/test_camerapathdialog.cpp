@@ -198,11 +198,16 @@ TEST_F(CameraPathDialogTest, PathsAndCheckPointsFollowTheCamera)
     EXPECT_FALSE(button("pushButtonAddNewCheckPoint")->isEnabled());
 }
 
+// Rename follows the paths a project brings and takes away.
 TEST_F(CameraPathDialogTest, ClickOnAPathReadWithTheProjectEnablesRename)
 {
     mManager.addNewObject(new CameraPath);
     clickRow(mPaths, 0);
     EXPECT_TRUE(button("pushButtonRenamePath")->isEnabled());
+    // A project without camera paths opened.
+    mManager.clearObject();
+    EXPECT_EQ(mPaths->count(), 0);
+    EXPECT_FALSE(button("pushButtonRenamePath")->isEnabled());
 }
 
 TEST_F(CameraPathDialogTest, PlaybackMovesOneStepATickToTheEnd)

@@ -187,16 +187,42 @@ TEST_F(PolygonFilerTest, MalformedAndTruncatedFilesAreRefused)
     EXPECT_TRUE(empty->points.empty() && empty->triangles.empty());
 }
 
-// A "solid"-headed binary file cut short gets the binary reader's message from Mervane, and a
-// binary file read as text has its refused line echoed short and printable.
+// Mervane reads a "solid" file as binary only when bytes no text holds come before its first
+// whole facet: a binary file cut short gets the binary reader's message, a text with a stray
+// byte further on the text reader's. A binary file read as text has its refused line echoed
+// short and printable.
 TEST_F(PolygonFilerTest, BinaryBytesOfSolidHeadedFilesAreNotShownRaw)
 {
     // The head holds the lines the text reader skips, so that the records come as a vertex line.
     const std::string binary = binarySTL(cubeFacets(), "solid \x1b[2J\x07\nfacet\nouter loop\n");
-    writeFile(mDir.file("cut.stl"), binary.substr(0, 84 + 50 * 3));
-    const std::vector<std::string> lines =
-        testutil::runProgram(testutil::programPath("Mervane"), {"cut.stl", "out.zrply"}, mDir.path()).lines;
-    EXPECT_EQ(lines.at(6), "File is shorter than its triangle number needs: 684 bytes expected.");
+    std::vector<std::array<V, 3>> facets = cubeFacets();
+    facets.insert(facets.end(), facets.begin(), facets.end());
+    std::string text = asciiSTL(facets, "\n", " ");
+    std::size_t at = 0;
+    for (int k = 0; k < 61; ++k) // the first vertex of facet 21
+        at = text.find("vertex ", at) + 1;
+    text[at + 5] = '\x01';
+    struct Case
+    {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> lines; // from the form found to the reader's failure, before the error
+    } cases[] = {
+        {"binary cut short", binary.substr(0, 84 + 50 * 3),
+         {"File is STL(Binary).", "triangle number = 12",
+          "File is shorter than its triangle number needs: 684 bytes expected.", "False: loadSTLFile_Binary"}},
+        {"text with a control byte", text,
+         {"File is STL(ASCII).", "Error Line...", R"(vertex\x011.000000e+00)", "1.000000e+00", "0.000000e+00",
+          "False: loadSTLFile_ASCII"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(mDir.file("in.stl"), c.bytes);
+        const std::vector<std::string> lines =
+            testutil::runProgram(testutil::programPath("Mervane"), {"in.stl", "out.zrply"}, mDir.path()).lines;
+        ASSERT_GE(lines.size(), 5u);
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end() - 1), c.lines);
+    }
     writeFile(mDir.file("binary.stl"), binary);
     CoutCapture echo;
     EXPECT_FALSE(PolygonFiler(mDir.file("binary.stl")).importSTLFile_ASCII());
