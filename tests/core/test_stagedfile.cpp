@@ -1,5 +1,5 @@
-// Staged writes where the file system offers unnamed files and where it does not: the rights of
-// the file being replaced, and the staged files that killed writers left.
+// Staged writes with and without unnamed files: writers killed on the way, and the rights of the
+// file being replaced.
 
 #include "stagedfile.h"
 
@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,9 +18,11 @@
 
 namespace {
 
-std::vector<std::string> folderEntries(const std::string& iPath)
+using Names = std::vector<std::string>;
+
+Names folderEntries(const std::string& iPath)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& entry : std::filesystem::directory_iterator(iPath))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -34,12 +35,25 @@ int modeOf(const std::string& iPath)
     return stat(iPath.c_str(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 
-pid_t deadProcessId()
+// A writer, in a child, that iSignal ends halfway through its write; its process id.
+pid_t killedWriter(const std::string& iFilePath, bool iUnnamed, int iSignal)
 {
     const pid_t pid = fork();
-    if (pid == 0)
+    if (pid == 0) {
+        stagedfile::detail::allowUnnamedFiles(iUnnamed);
+        stagedfile::removeOnSignals();
+        std::string message;
+        std::string reason;
+        stagedfile::write(
+            iFilePath, [iSignal](const std::string& iPath) {
+                testutil::writeFile(iPath, "half");
+                return raise(iSignal) == 0;
+            },
+            message, reason);
         _exit(0);
-    waitpid(pid, nullptr, 0);
+    }
+    int status = 0;
+    EXPECT_TRUE(waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == iSignal);
     return pid;
 }
 
@@ -49,72 +63,39 @@ protected:
     void TearDown() override { stagedfile::detail::allowUnnamedFiles(true); }
 };
 
-TEST_P(StagedWrite, DeadWritersFilesGoAndThePrivateFileStaysPrivate)
+// SIGTERM removes the staged file; what SIGKILL leaves without unnamed files goes at the next
+// write of the same file, while other files and running writers' files stay.
+TEST_P(StagedWrite, KilledWritersLeaveNothingAndThePrivateFileStaysPrivate)
 {
     const bool unnamed = GetParam();
-    stagedfile::detail::allowUnnamedFiles(unnamed);
     testutil::TempDir dir;
     const std::string out = dir.file("cloud.zrpcd");
     testutil::writeFile(out, "previous contents");
     ASSERT_EQ(chmod(out.c_str(), 0600), 0);
-    const std::string dead = std::to_string(deadProcessId());
-    const std::string running = std::to_string(getppid());
-    const std::vector<std::string> kept = {".cloud.zrpcd." + running + ".part", ".cloud.zrpcd.x.part",
-                                           ".other.zrpcd." + dead + ".part", "cloud.zrpcd"};
-    for (const std::string& name : kept)
-        if (name != "cloud.zrpcd")
-            testutil::writeFile(dir.file(name), "another writer's");
-    testutil::writeFile(dir.file(".cloud.zrpcd." + dead + ".part"), "left by a killed writer");
+    killedWriter(out, unnamed, SIGTERM);
+    EXPECT_EQ(folderEntries(dir.path()), Names{"cloud.zrpcd"});
+    const std::string killed = std::to_string(killedWriter(out, unnamed, SIGKILL));
+    EXPECT_EQ(testutil::readFile(out), "previous contents");
+    const Names kept = {".cloud.zrpcd." + std::to_string(getppid()) + ".part", ".cloud.zrpcd.x.part",
+                        ".other.zrpcd." + killed + ".part", "cloud.zrpcd"};
+    for (std::size_t k = 0; k + 1 < kept.size(); ++k)
+        testutil::writeFile(dir.file(kept[k]), "another writer's");
 
+    stagedfile::detail::allowUnnamedFiles(unnamed);
     std::string message;
     std::string reason;
-    const bool written = stagedfile::write(
+    ASSERT_TRUE(stagedfile::write(
         out,
         [&](const std::string& iPath) {
             EXPECT_EQ(modeOf(iPath), 0600);
-            if (!unnamed)
-                EXPECT_EQ(iPath, dir.file(".cloud.zrpcd." + std::to_string(getpid()) + ".part"));
-            else
-                EXPECT_EQ(folderEntries(dir.path()), kept);
-            std::ofstream file(iPath, std::ios::binary | std::ios::trunc);
-            file << "new contents";
-            file.close();
-            return !file.fail();
+            EXPECT_EQ(iPath.rfind(unnamed ? "/proc/self/fd/" : dir.file(".cloud.zrpcd."), 0), 0u) << iPath;
+            testutil::writeFile(iPath, "new contents");
+            return true;
         },
-        message, reason);
-    ASSERT_TRUE(written) << message << reason;
+        message, reason));
     EXPECT_EQ(testutil::readFile(out), "new contents");
     EXPECT_EQ(modeOf(out), 0600);
     EXPECT_EQ(folderEntries(dir.path()), kept);
-}
-
-// A writer ended by SIGTERM halfway leaves the older file and nothing beside it, and ends by the
-// signal.
-TEST_P(StagedWrite, SignalMidWriteLeavesTheOlderFileAlone)
-{
-    testutil::TempDir dir;
-    const std::string out = dir.file("cloud.zrpcd");
-    testutil::writeFile(out, "previous contents");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        stagedfile::detail::allowUnnamedFiles(GetParam());
-        stagedfile::removeOnSignals();
-        std::string message;
-        std::string reason;
-        stagedfile::write(
-            out,
-            [](const std::string& iPath) {
-                testutil::writeFile(iPath, "half");
-                return raise(SIGTERM) == 0;
-            },
-            message, reason);
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"cloud.zrpcd"});
-    EXPECT_EQ(testutil::readFile(out), "previous contents");
 }
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, StagedWrite, ::testing::Bool());

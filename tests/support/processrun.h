@@ -90,28 +90,15 @@ inline bool stopWhen(pid_t iPid, const std::function<bool()>& iReached)
     return true;
 }
 
-// Whether this process may hold a child with ptrace and step it (runProgram's iHeld); a system
-// or a container may refuse it.
+// Whether a child may be held with ptrace (runProgram's iHeld); a system or a container may
+// refuse it.
 inline bool canTrace()
 {
     const pid_t pid = fork();
-    if (pid < 0)
-        return false;
-    if (pid == 0) {
-        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
-            _exit(1);
-        raise(SIGSTOP);
-        _exit(0);
-    }
+    if (pid == 0)
+        _exit(ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0 ? 0 : 1);
     int wstatus = 0;
-    bool traced = waitpid(pid, &wstatus, 0) == pid && WIFSTOPPED(wstatus) &&
-                  ptrace(PTRACE_SYSCALL, pid, nullptr, nullptr) == 0;
-    if (traced)
-        traced = waitpid(pid, &wstatus, 0) == pid && WIFSTOPPED(wstatus);
-    kill(pid, SIGKILL);
-    while (waitpid(pid, &wstatus, 0) == pid && !WIFEXITED(wstatus) && !WIFSIGNALED(wstatus)) {
-    }
-    return traced;
+    return pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0;
 }
 
 // Runs iProgram in iWorkDir. The child starts with the default action of SIGXFSZ (death), so a
