@@ -69,23 +69,58 @@ bool FL_isFixedInItsFolder(const std::string& iTarget, const struct stat& iInfo)
     return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && iInfo.st_uid != user && folderInfo.st_uid != user;
 }
 
-// The permissions of the file a staged file replaces; -1 for a new file, which keeps the default.
-int FL_modeOf(const std::string& iTarget)
-{
-    struct stat info;
-    return stat(iTarget.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? int(info.st_mode & 07777) : -1;
-}
-
-// Made with these, a staged file never shows more than the file it replaces; the owner, this
+// Made this way a staged file shows no more than the file it replaces: only its owner may use it
+// until it has that file's owner (where this process may give it: root) and group (where the
+// user is in it), and permissions; with another group it gets no group rights. The owner, this
 // process, keeps the right to write it until it is put in place with the exact permissions.
-mode_t FL_createMode(int iMode)
+const mode_t flPrivateMode = S_IRUSR | S_IWUSR;
+
+mode_t FL_createMode(const std::string& iTarget)
 {
-    return iMode < 0 ? 0666 : mode_t((iMode & 0777) | S_IRUSR | S_IWUSR);
+    struct stat old;
+    return stat(iTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? flPrivateMode : 0666;
 }
 
-bool FL_setCreateMode(int iFd, int iMode)
+bool FL_takeOwnerAndMode(int iFd, const std::string& iTarget)
 {
-    return iMode < 0 || fchmod(iFd, FL_createMode(iMode)) == 0;
+    struct stat old;
+    if (stat(iTarget.c_str(), &old) != 0 || !S_ISREG(old.st_mode))
+        return true;
+    mode_t mode = (old.st_mode & 0777) | flPrivateMode;
+    if (fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0)
+        mode &= ~mode_t(S_IRWXG);
+    return fchmod(iFd, mode) == 0;
+}
+
+// The new file gets the permissions the file it replaces has now; true for a new file.
+bool FL_giveModeOfTarget(int iFd, const std::string& iTarget)
+{
+    struct stat old;
+    return stat(iTarget.c_str(), &old) != 0 || !S_ISREG(old.st_mode) || fchmod(iFd, old.st_mode & 07777) == 0;
+}
+
+// A writer holds a lock on its staged file while it lives, so that no other process takes the file
+// for one that a dead writer left: a process id says nothing across machines or pid namespaces.
+void FL_lock(int iFd)
+{
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    fcntl(iFd, F_OFD_SETLK, &lock);
+}
+
+// True also where it cannot be told.
+bool FL_isLocked(int iFolder, const std::string& iName)
+{
+    const int fd = openat(iFolder, iName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    const bool locked = fcntl(fd, F_OFD_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
+    close(fd);
+    return locked;
 }
 
 // The rename lives in the folder; the file is in place either way, so a folder that cannot be
@@ -101,7 +136,8 @@ void FL_syncFolder(const std::string& iTarget)
 
 // Removes the staged files of iTarget whose writers no longer run: one killed while writing
 // (SIGKILL, the out-of-memory killer, a crash) leaves its file behind, and the next writers have
-// other process ids. Files of running writers, also other users', are left alone.
+// other process ids. Files of running or locking writers, and those this process may not read,
+// are left alone.
 void FL_removeDeadWritersFiles(const std::string& iTarget)
 {
     DIR* folder = opendir(FL_folderOf(iTarget).c_str());
@@ -125,7 +161,7 @@ void FL_removeDeadWritersFiles(const std::string& iTarget)
         if (writer <= 0 || writer == getpid() || entryName != FL_stagedName(name, writer) ||
             fstatat(dirfd(folder), entryName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
             continue;
-        if (kill(writer, 0) != 0 && errno == ESRCH)
+        if (kill(writer, 0) != 0 && errno == ESRCH && !FL_isLocked(dirfd(folder), entryName))
             unlinkat(dirfd(folder), entryName.c_str(), 0);
     }
     closedir(folder);
@@ -168,33 +204,45 @@ std::string getStagedPath(const std::string& iFilePath, pid_t iProcessId)
     return target.substr(0, target.rfind('/') + 1) + FL_stagedName(FL_nameOf(target), iProcessId);
 }
 
-bool create(const std::string& iStagedPath, const std::string& iFilePath)
+namespace {
+
+const int flDirect = -2;
+
+// create() with the staged file left open, or flDirect when the two are the same path; -1 with
+// errno on failure.
+int FL_create(const std::string& iStagedPath, const std::string& iFilePath)
 {
     if (iStagedPath == iFilePath)
-        return true;
+        return flDirect;
     const std::string target = resolveLink(iFilePath);
-    const int mode = FL_modeOf(target);
     // A name that carries this process's id can only have been left by a process that had the id
     // before. Any other name is not touched.
     const std::string tail = "." + std::to_string(getpid()) + ".part";
     const bool own = iStagedPath.size() > tail.size() &&
                      iStagedPath.compare(iStagedPath.size() - tail.size(), tail.size(), tail) == 0;
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int fd = open(iStagedPath.c_str(), flags, FL_createMode(mode));
+    int fd = open(iStagedPath.c_str(), flags, FL_createMode(target));
     if (fd < 0 && errno == EEXIST && own && unlink(iStagedPath.c_str()) == 0)
-        fd = open(iStagedPath.c_str(), flags, FL_createMode(mode));
+        fd = open(iStagedPath.c_str(), flags, FL_createMode(target));
     if (fd < 0)
-        return false;
-    const bool modeSet = FL_setCreateMode(fd, mode);
-    const int error = errno;
-    if (close(fd) != 0 || !modeSet) {
-        const int reason = modeSet ? errno : error;
+        return -1;
+    if (!FL_takeOwnerAndMode(fd, target)) {
+        const int error = errno;
+        close(fd);
         unlink(iStagedPath.c_str());
-        errno = reason;
-        return false;
+        errno = error;
+        return -1;
     }
     FL_removeDeadWritersFiles(target);
-    return true;
+    return fd;
+}
+
+} // namespace
+
+bool create(const std::string& iStagedPath, const std::string& iFilePath)
+{
+    const int fd = FL_create(iStagedPath, iFilePath);
+    return fd == flDirect || (fd >= 0 && close(fd) == 0);
 }
 
 bool commit(const std::string& iStagedPath, const std::string& iFilePath)
@@ -239,14 +287,15 @@ bool Stage::open()
     if (mPath == mFilePath)
         return true;
     const std::string target = resolveLink(mFilePath);
-    mMode = FL_modeOf(target);
     if (flUnnamedAllowed.load()) {
-        const int fd = ::open(FL_folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, FL_createMode(mMode));
+        const int fd = ::open(FL_folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, FL_createMode(target));
         // The writer opens the file by its name under /proc; without one the named file is used.
         const std::string path = "/proc/self/fd/" + std::to_string(fd);
-        if (fd >= 0 && access(path.c_str(), W_OK) == 0 && FL_setCreateMode(fd, mMode)) {
+        if (fd >= 0 && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 && FL_takeOwnerAndMode(fd, target)) {
             mFd = fd;
+            mUnnamed = true;
             mPath = path;
+            FL_lock(mFd);
             FL_removeDeadWritersFiles(target);
             return true;
         }
@@ -254,8 +303,11 @@ bool Stage::open()
             close(fd);
     }
     detail::remember(mPath);
-    if (create(mPath, mFilePath))
+    mFd = FL_create(mPath, mFilePath);
+    if (mFd >= 0) {
+        FL_lock(mFd);
         return true;
+    }
     const int error = errno;
     detail::forget();
     mOpen = false;
@@ -267,18 +319,21 @@ bool Stage::commit()
 {
     if (!mOpen)
         return false;
-    if (mFd < 0) {
+    if (!mUnnamed) {
         if (!stagedfile::commit(mPath, mFilePath))
             return false;
         detail::forget();
         mOpen = false;
+        if (mFd >= 0)
+            close(mFd);
+        mFd = -1;
         return true;
     }
     // The unnamed file gets this process's staged name and is renamed over the destination at
     // once; only a kill between the two leaves a file, which the next writer removes.
     const std::string target = resolveLink(mFilePath);
     const std::string named = target.substr(0, target.rfind('/') + 1) + FL_stagedName(FL_nameOf(target), getpid());
-    if ((fsync(mFd) != 0 && errno != EINVAL) || (mMode >= 0 && fchmod(mFd, mode_t(mMode)) != 0))
+    if ((fsync(mFd) != 0 && errno != EINVAL) || !FL_giveModeOfTarget(mFd, target))
         return false;
     detail::remember(named);
     int linked = linkat(AT_FDCWD, mPath.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW);
@@ -303,10 +358,10 @@ void Stage::discard()
 {
     if (!mOpen)
         return;
+    if (!mUnnamed)
+        stagedfile::discard(mPath, mFilePath);
     if (mFd >= 0)
         close(mFd);
-    else
-        stagedfile::discard(mPath, mFilePath);
     mFd = -1;
     mOpen = false;
     detail::forget();

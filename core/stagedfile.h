@@ -27,10 +27,12 @@ std::string resolveLink(const std::string& iFilePath);
 std::string getStagedPath(const std::string& iFilePath);
 std::string getStagedPath(const std::string& iFilePath, pid_t iProcessId);
 
-// Makes the staged file, empty, where no file of that name was, with the permissions of the file
-// it will replace from the start (a new file gets the default ones); a file that a dead process
-// of the same id left there goes first, and so do the staged files of the same destination whose
-// writers no longer run. True at once when the two are the same path. On failure errno tells why.
+// Makes the staged file, empty, where no file of that name was. From the start it shows no more
+// than the file it will replace: that file's group where the user is in it (and owner, for root)
+// and its permissions, no group rights under another group; a new file gets the default ones. A
+// file that a dead process of the same id left there goes first, and so do the staged files of
+// the same destination whose writers no longer run. True at once when the two are the same path.
+// On failure errno tells why.
 bool create(const std::string& iStagedPath, const std::string& iFilePath);
 
 // Flushes the staged file to the disk, renames it over iFilePath and syncs the folder, so that
@@ -64,8 +66,8 @@ private:
     std::string mFilePath;
     std::string mPath;
     bool mOpen = false;
-    int mMode = -1; // of the file replaced; -1 for a new one
-    int mFd = -1;   // the unnamed file, while there is one
+    bool mUnnamed = false;
+    int mFd = -1; // the file written, held open and locked while it is
 };
 
 // A writer's message names the file it wrote; the user knows the file by its place.
