@@ -69,10 +69,10 @@ bool FL_isFixedInItsFolder(const std::string& iTarget, const struct stat& iInfo)
     return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && iInfo.st_uid != user && folderInfo.st_uid != user;
 }
 
-// Made this way a staged file shows no more than the file it replaces: only its owner may use it
-// until it has that file's owner (where this process may give it: root) and group (where the
-// user is in it), and permissions; with another group it gets no group rights. The owner, this
-// process, keeps the right to write it until it is put in place with the exact permissions.
+// A staged file shows no more than the file it replaces: it is made for its owner alone, then
+// takes that file's owner (root may give it) and group (where the user is in it) and permissions,
+// with no group rights under another group. Its owner, this process, keeps the right to write it
+// until it is put in place with the exact permissions.
 const mode_t flPrivateMode = S_IRUSR | S_IWUSR;
 
 mode_t FL_createMode(const std::string& iTarget)
