@@ -57,6 +57,12 @@ std::string FL_stagedName(const std::string& iName, pid_t iProcessId)
     return "." + name + tail;
 }
 
+// The staged file of iTarget, a resolved path, for the writer iProcessId.
+std::string FL_stagedPathOf(const std::string& iTarget, pid_t iProcessId)
+{
+    return iTarget.substr(0, iTarget.rfind('/') + 1) + FL_stagedName(FL_nameOf(iTarget), iProcessId);
+}
+
 // A file that exists but may not be replaced by a new one: the folder does not let this process
 // make a file, or is sticky (as /tmp) and the file belongs to another user.
 bool FL_isFixedInItsFolder(const std::string& iTarget, const struct stat& iInfo)
@@ -101,11 +107,17 @@ bool FL_giveModeOfTarget(int iFd, const std::string& iTarget)
 
 // A writer holds a lock on its staged file while it lives, so that no other process takes the file
 // for one that a dead writer left: a process id says nothing across machines or pid namespaces.
-void FL_lock(int iFd)
+struct flock FL_wholeFileLock()
 {
     struct flock lock = {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
+    return lock;
+}
+
+void FL_lock(int iFd)
+{
+    struct flock lock = FL_wholeFileLock();
     fcntl(iFd, F_OFD_SETLK, &lock);
 }
 
@@ -115,9 +127,7 @@ bool FL_isLocked(int iFolder, const std::string& iName)
     const int fd = openat(iFolder, iName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return true;
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
+    struct flock lock = FL_wholeFileLock();
     const bool locked = fcntl(fd, F_OFD_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
     close(fd);
     return locked;
@@ -201,7 +211,7 @@ std::string getStagedPath(const std::string& iFilePath, pid_t iProcessId)
         (!S_ISREG(info.st_mode) || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 ||
          FL_isFixedInItsFolder(target, info)))
         return iFilePath;
-    return target.substr(0, target.rfind('/') + 1) + FL_stagedName(FL_nameOf(target), iProcessId);
+    return FL_stagedPathOf(target, iProcessId);
 }
 
 namespace {
@@ -250,15 +260,11 @@ bool commit(const std::string& iStagedPath, const std::string& iFilePath)
     if (iStagedPath == iFilePath)
         return true;
     const std::string target = resolveLink(iFilePath);
-    // The new file keeps the permissions of the one it replaces.
-    struct stat old;
-    if (stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) && chmod(iStagedPath.c_str(), old.st_mode & 07777) != 0)
-        return false;
-    // Without the sync a crash soon after the rename can leave an empty file in place of both.
     const int fd = open(iStagedPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool synced = fsync(fd) == 0 || errno == EINVAL;
+    // Without the sync a crash soon after the rename can leave an empty file in place of both.
+    const bool synced = FL_giveModeOfTarget(fd, target) && (fsync(fd) == 0 || errno == EINVAL);
     const int error = errno;
     close(fd);
     errno = error;
@@ -332,7 +338,7 @@ bool Stage::commit()
     // The unnamed file gets this process's staged name and is renamed over the destination at
     // once; only a kill between the two leaves a file, which the next writer removes.
     const std::string target = resolveLink(mFilePath);
-    const std::string named = target.substr(0, target.rfind('/') + 1) + FL_stagedName(FL_nameOf(target), getpid());
+    const std::string named = FL_stagedPathOf(target, getpid());
     if ((fsync(mFd) != 0 && errno != EINVAL) || !FL_giveModeOfTarget(mFd, target))
         return false;
     detail::remember(named);
