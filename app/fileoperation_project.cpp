@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -31,10 +32,15 @@ const char* const flProjectNameKey = "ProjectName";
 const char* const flManageDataName = "ManageData";
 const char* const flFolderManagerFileName = "FolderManager.txt";
 
-// Every file is staged beside its place (stagedfile.h) and put in place when its group was written.
-std::string FL_stagedPath(const std::string& iFolderPath, const std::string& iFileName)
+// The files of the folder being saved, from the _Ver writers to their commit; none while no
+// save runs, and the sections are then put in place at once.
+stagedfile::Group* flSavedGroup = nullptr;
+
+// "Cannot open file for writting: " and the path, then the system's reason.
+std::string FL_cannotWrite(const std::string& iFilePath, int iError)
 {
-    return stagedfile::getStagedPath(iFolderPath + "/" + iFileName);
+    return stagedfile::withReason(ProjectOperator::tr("Cannot open file for writting: ").toStdString() + iFilePath,
+                                  iError);
 }
 
 using FLSectionFunction = std::function<bool(const std::string&, std::string&)>;
@@ -111,37 +117,31 @@ std::vector<FLSection> FL_communicationSections(bool iWithCameraPathRendering)
     return sections;
 }
 
-// Opens the staged list of a folder for writing.
-bool FL_createList(AsciiFileOperator& iStream, const std::string& iFolderPath, std::string& iErrorMessage)
-{
-    const std::string stagedPath = FL_stagedPath(iFolderPath, flFolderManagerFileName);
-    if (!stagedfile::create(stagedPath, iFolderPath + "/" + flFolderManagerFileName) ||
-        !iStream.openFile(stagedPath, false)) {
-        iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + iFolderPath + "/" +
-                        flFolderManagerFileName;
-        return false;
-    }
-    return true;
-}
-
-// Has every owner write its file, also after one has failed, then writes the list; all go to
-// staged files first. Only when every file was written are they put in place; otherwise the
-// staged files are removed, the previous files stay and the first failing owner's message is
-// returned.
+// Has every owner write its file to the group being saved, also after one has failed, then
+// writes the list; all go to staged files first. False with the first failing owner's message,
+// which ends with the system's reason.
 bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath, const char* iVersion,
                      const std::vector<FLSection>& iSections, std::string& iErrorMessage)
 {
+    stagedfile::Group ownGroup;
+    stagedfile::Group& group = flSavedGroup ? *flSavedGroup : ownGroup;
     bool written = true;
     for (const FLSection& section : iSections) {
         std::string message;
         const std::string filePath = iFolderPath + "/" + section.fileName;
-        const std::string stagedPath = FL_stagedPath(iFolderPath, section.fileName);
-        const bool created = stagedfile::create(stagedPath, filePath);
-        if (!created)
-            message = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath;
-        if ((!created || !section.exportFile(stagedPath, message)) && written) {
+        const stagedfile::Stage* stage = group.add(filePath);
+        if (!stage) {
+            message = FL_cannotWrite(filePath, errno);
+        } else {
+            errno = 0;
+            if (section.exportFile(stage->path(), message))
+                continue;
+            message = stagedfile::withReason(message, errno);
+        }
+        if (written) {
             written = false;
-            stagedfile::replacePath(message, stagedPath, filePath);
+            if (stage)
+                stagedfile::replacePath(message, stage->path(), filePath);
             iErrorMessage = message;
         }
     }
@@ -150,35 +150,43 @@ bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath,
         iStream << AsciiFileOperator::getHeader(section.key) << endl;
         iStream << section.fileName << endl;
     }
-    return written;
+    if (flSavedGroup || !written || group.commit())
+        return written;
+    iErrorMessage = FL_cannotWrite(group.failedPath(), errno);
+    return false;
 }
 
-// Puts the staged section files and the list in place, or removes them all.
-bool FL_finishSections(AsciiFileOperator& iStream, bool iSectionsWritten, const std::string& iFolderPath,
-                       const std::vector<FLSection>& iSections, std::string& iErrorMessage)
+// Saves the list of a folder and the section files it names through iSave: every file is
+// written under a name of its own, and only when all were written are they put in place, the
+// list last. Otherwise they are removed and the first failure is reported.
+bool FL_saveFolder(const std::string& iFolderPath, const std::function<bool(AsciiFileOperator&, std::string&)>& iSave,
+                   std::string& iErrorMessage)
 {
+    stagedfile::Group sections;
+    stagedfile::Group list;
     const std::string listPath = iFolderPath + "/" + flFolderManagerFileName;
-    const std::string stagedList = FL_stagedPath(iFolderPath, flFolderManagerFileName);
-    bool written = iSectionsWritten;
-    if (!iStream.closeFile() && written) {
-        written = false;
-        iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + listPath;
-    }
-    if (!written) {
-        for (const FLSection& section : iSections)
-            stagedfile::discard(FL_stagedPath(iFolderPath, section.fileName), iFolderPath + "/" + section.fileName);
-        stagedfile::discard(stagedList, listPath);
+    AsciiFileOperator stream;
+    const stagedfile::Stage* listStage = list.add(listPath);
+    if (!listStage || !stream.openFile(listStage->path(), false)) {
+        iErrorMessage = FL_cannotWrite(listPath, errno);
         return false;
     }
-    for (const FLSection& section : iSections) {
-        const std::string filePath = iFolderPath + "/" + section.fileName;
-        if (!stagedfile::commit(FL_stagedPath(iFolderPath, section.fileName), filePath)) {
-            iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath;
-            return false;
-        }
+    flSavedGroup = &sections;
+    const bool written = iSave(stream, iErrorMessage);
+    flSavedGroup = nullptr;
+    if (!written)
+        return false;
+    errno = 0;
+    if (!stream.closeFile()) {
+        iErrorMessage = FL_cannotWrite(listPath, errno);
+        return false;
     }
-    if (!stagedfile::commit(stagedList, listPath)) {
-        iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + listPath;
+    if (!sections.commit()) {
+        iErrorMessage = FL_cannotWrite(sections.failedPath(), errno);
+        return false;
+    }
+    if (!list.commit()) {
+        iErrorMessage = FL_cannotWrite(list.failedPath(), errno);
         return false;
     }
     return true;
@@ -189,10 +197,10 @@ bool FL_finishSections(AsciiFileOperator& iStream, bool iSectionsWritten, const 
 bool ProjectOperator::saveProjectFile(const std::string& iFilePath, std::string& iErrorMessage)
 {
     const QFileInfo fileInfo(QString::fromStdString(iFilePath));
-    const std::string stagedPath = stagedfile::getStagedPath(iFilePath);
+    stagedfile::Stage stage(iFilePath);
     AsciiFileOperator stream;
-    if (!stagedfile::create(stagedPath, iFilePath) || !stream.openFile(stagedPath, false)) {
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFilePath;
+    if (!stage.open() || !stream.openFile(stage.path(), false)) {
+        iErrorMessage = FL_cannotWrite(iFilePath, errno);
         return false;
     }
     const std::string version = "0.1";
@@ -201,9 +209,9 @@ bool ProjectOperator::saveProjectFile(const std::string& iFilePath, std::string&
     stream << AsciiFileOperator::getHeader(flProjectNameKey) << endl;
     stream << name << endl;
     // A full disk would otherwise leave a truncated project file behind a successful save.
-    if (!stream.closeFile() || !stagedfile::commit(stagedPath, iFilePath)) {
-        stagedfile::discard(stagedPath, iFilePath);
-        iErrorMessage = tr("Cannot open file for writting: ").toStdString() + iFilePath;
+    errno = 0;
+    if (!stream.closeFile() || !stage.commit()) {
+        iErrorMessage = FL_cannotWrite(iFilePath, errno);
         return false;
     }
     setProjectVersion(version);
@@ -303,24 +311,26 @@ bool ProjectOperator::saveSceneData(std::string& iErrorMessage)
 {
     const std::string folderPath = getSceneFolderPath();
     std::cout << "SceneFolderPath: " << folderPath << std::endl;
-    AsciiFileOperator stream;
-    if (!FL_createList(stream, folderPath, iErrorMessage))
-        return false;
-    std::cout << "SceneData Ver: 0.0" << std::endl;
-    const bool sectionsWritten = saveSceneData_Ver0_0(stream, iErrorMessage);
-    return FL_finishSections(stream, sectionsWritten, folderPath, FL_sceneSections(), iErrorMessage);
+    return FL_saveFolder(
+        folderPath,
+        [this](AsciiFileOperator& iStream, std::string& oErrorMessage) {
+            std::cout << "SceneData Ver: 0.0" << std::endl;
+            return saveSceneData_Ver0_0(iStream, oErrorMessage);
+        },
+        iErrorMessage);
 }
 
 bool ProjectOperator::saveCommunicationData(std::string& iErrorMessage)
 {
     const std::string folderPath = getCommunicationFolderPath();
     std::cout << "CommunicationFolderPath: " << folderPath << std::endl;
-    AsciiFileOperator stream;
-    if (!FL_createList(stream, folderPath, iErrorMessage))
-        return false;
-    std::cout << "CommunicationData Ver: 0.1" << std::endl;
-    const bool sectionsWritten = saveCommunicationData_Ver0_1(stream, iErrorMessage);
-    return FL_finishSections(stream, sectionsWritten, folderPath, FL_communicationSections(true), iErrorMessage);
+    return FL_saveFolder(
+        folderPath,
+        [this](AsciiFileOperator& iStream, std::string& oErrorMessage) {
+            std::cout << "CommunicationData Ver: 0.1" << std::endl;
+            return saveCommunicationData_Ver0_1(iStream, oErrorMessage);
+        },
+        iErrorMessage);
 }
 
 bool ProjectOperator::saveSceneData_Ver0_0(AsciiFileOperator& iStream, std::string& iErrorMessage)

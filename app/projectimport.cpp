@@ -4,7 +4,6 @@
 #include "global.h"
 #include "pointcloudmanager.h"
 #include "polygonmanager.h"
-#include "stagedfile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -54,19 +53,14 @@ bool FL_checkImport(const ProjectOperator& iProject, const std::string& iFilePat
 
 // Runs a converter and waits for it; its verdict is the file it leaves. The converters write
 // beside the destination and rename the whole file over it, so one that died while writing
-// leaves no file there; on a file system without unnamed files it leaves its named staged file,
-// which is of no use and goes here. The staged file carries its writer's process id: another
-// program's write to the same place is left alone.
-void FL_runConverter(const QString& iProgram, const QStringList& iArguments, const std::string& iDestination)
+// leaves no file there.
+void FL_runConverter(const QString& iProgram, const QStringList& iArguments)
 {
     QProcess converter;
     converter.setProcessChannelMode(QProcess::ForwardedChannels);
     converter.start(iProgram, iArguments);
-    if (!converter.waitForStarted(-1))
-        return;
-    const pid_t processId = static_cast<pid_t>(converter.processId());
-    converter.waitForFinished(-1);
-    stagedfile::discard(stagedfile::getStagedPath(iDestination, processId), iDestination);
+    if (converter.waitForStarted(-1))
+        converter.waitForFinished(-1);
 }
 
 } // namespace
@@ -107,7 +101,7 @@ bool ProjectOperator::importPointCloud(const std::string& iFileName, std::string
             iErrorMessage = tr("File Converter is not exist...").toUtf8().toStdString();
             return false;
         }
-        FL_runConverter(program, arguments, destination);
+        FL_runConverter(program, arguments);
     }
 
     if (!getPointCloudManager()->generateFromBinaryFile_SVO(destination, iErrorMessage)) {
@@ -136,7 +130,7 @@ bool ProjectOperator::importPolygon(const std::string& iFilePath, std::string& i
     QElapsedTimer clock;
     clock.start();
     if (convert)
-        FL_runConverter(FL_converterPath("Mervane"), {FL_fromUtf8(iFilePath), FL_fromUtf8(destination)}, destination);
+        FL_runConverter(FL_converterPath("Mervane"), {FL_fromUtf8(iFilePath), FL_fromUtf8(destination)});
     else
         QFile::copy(FL_fromUtf8(iFilePath), FL_fromUtf8(destination));
 

@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -288,75 +289,83 @@ bool FL_moveFile(const std::string& iFromPath, const std::string& iToPath)
 }
 
 // Writes one object file per child as "<prefix><index>.<suffix>" and moves every other file of
-// the folder into Temp, which the caller empties. The new object files are written under
-// hidden names first and the folder is changed only when all of them were written; a file that
-// cannot be moved puts back what was moved. The data files that the objects name stay where
-// they are. False with the first message; the folder then is as it was.
+// the folder that no child names into Temp, which the caller empties. The new object files are
+// written under names of their own first; only when all of them were written is each renamed
+// over its old one. Then the object files beyond them go to Temp, and after them the files no
+// object names any more, so that at every moment, and after a crash at any point, each object
+// file in the folder names a data file that is there. A file that cannot be moved puts back
+// what was moved. False with the first message, which ends with the system's reason.
 bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTempPath, const Object3D* iManager,
                          const std::string& iPrefix, const std::string& iSuffix, const FLExportFunction& iExport,
                          std::string& iErrorMessage)
 {
     QDir().mkpath(FL_toQString(iTempPath));
-    const std::set<std::string> referenced = FL_dataFileNames(iManager);
+    std::set<std::string> kept = FL_dataFileNames(iManager);
     const int count = static_cast<int>(iManager->getObjectSetSize());
 
     // A data file left in Temp by an interrupted save comes back.
-    for (const std::string& name : referenced) {
+    for (const std::string& name : kept) {
         const std::string placed = iFolderPath + "/" + name;
         const std::string inTemp = iTempPath + "/" + name;
         if (!name.empty() && !QFileInfo::exists(FL_toQString(placed)) && QFileInfo::exists(FL_toQString(inTemp)))
             FL_moveFile(inTemp, placed);
     }
 
-    std::vector<std::pair<std::string, std::string>> staged;
-    auto removeStaged = [&staged]() {
-        for (const auto& file : staged)
-            std::remove(file.first.c_str());
-    };
+    stagedfile::Group objectFiles;
     for (int i = 0; i < count; ++i) {
         const std::string fileName = iPrefix + std::to_string(i) + "." + iSuffix;
         const std::string filePath = iFolderPath + "/" + fileName;
-        // Something other than a file in the way is written to directly, so that it fails.
-        const std::string stagedPath = stagedfile::getStagedPath(filePath);
-        if (stagedPath != filePath)
-            staged.emplace_back(stagedPath, filePath);
+        kept.insert(fileName);
+        const stagedfile::Stage* stage = objectFiles.add(filePath);
+        if (!stage) {
+            iErrorMessage = stagedfile::withReason(
+                ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath, errno);
+            return false;
+        }
         std::string message;
-        if (!stagedfile::create(stagedPath, filePath) || !iExport(i, stagedPath, message)) {
-            removeStaged();
-            stagedfile::replacePath(message, stagedPath, filePath);
-            iErrorMessage = message.empty()
-                                ? ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath
-                                : message;
+        errno = 0;
+        if (!iExport(i, stage->path(), message)) {
+            message = message.empty() ? ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath
+                                      : message;
+            stagedfile::replacePath(message, stage->path(), filePath);
+            iErrorMessage = stagedfile::withReason(message, errno);
             return false;
         }
     }
+    if (!objectFiles.commit()) {
+        iErrorMessage = stagedfile::withReason(
+            ProjectOperator::tr("Cannot open file for writting: ").toStdString() + objectFiles.failedPath(), errno);
+        return false;
+    }
 
-    std::vector<std::pair<std::string, std::string>> moved;
+    // The object files beyond the new ones leave first, and only once that is on the disk the
+    // data files that no object names any more.
+    std::vector<std::string> staleObjectFiles;
+    std::vector<std::string> otherFiles;
     for (const QFileInfo& entry : FL_listFiles(iFolderPath)) {
         const std::string name = entry.fileName().toStdString();
-        if (referenced.count(name) != 0)
-            continue;
-        std::cout << "move File: " << name << std::endl;
-        const std::string from = iFolderPath + "/" + name;
-        const std::string to = iTempPath + "/" + name;
-        // Temp is scratch space; a file of the same name there is a leftover.
-        std::remove(to.c_str());
-        if (!FL_moveFile(from, to)) {
-            for (auto it = moved.rbegin(); it != moved.rend(); ++it)
-                FL_moveFile(it->second, it->first);
-            removeStaged();
-            iErrorMessage = ProjectOperator::tr("Cannot move file: ").toStdString() + from;
-            return false;
-        }
-        moved.emplace_back(from, to);
+        if (kept.count(name) == 0)
+            (entry.suffix().toStdString() == iSuffix ? staleObjectFiles : otherFiles).push_back(name);
     }
-
-    for (const auto& file : staged) {
-        if (!FL_moveFile(file.first, file.second)) {
-            removeStaged();
-            iErrorMessage = ProjectOperator::tr("Cannot open file for writting: ").toStdString() + file.second;
-            return false;
+    std::vector<std::pair<std::string, std::string>> moved;
+    for (const std::vector<std::string>* names : {&staleObjectFiles, &otherFiles}) {
+        for (const std::string& name : *names) {
+            std::cout << "move File: " << name << std::endl;
+            const std::string from = iFolderPath + "/" + name;
+            const std::string to = iTempPath + "/" + name;
+            // Temp is scratch space; a file of the same name there is a leftover.
+            std::remove(to.c_str());
+            if (!FL_moveFile(from, to)) {
+                iErrorMessage =
+                    stagedfile::withReason(ProjectOperator::tr("Cannot move file: ").toStdString() + from, errno);
+                for (auto it = moved.rbegin(); it != moved.rend(); ++it)
+                    FL_moveFile(it->second, it->first);
+                return false;
+            }
+            moved.emplace_back(from, to);
         }
+        stagedfile::syncFolder(iFolderPath);
+        stagedfile::syncFolder(iTempPath);
     }
     return true;
 }

@@ -36,8 +36,9 @@ bool savePointCloudDataAsSVOB(const PointCloudData& iData, const std::string& iF
         },
         stagingMessage, reason);
     if (!written)
-        iErrorMessage = !writerMessage.empty()    ? writerMessage
-                        : !stagingMessage.empty() ? stagingMessage
-                                                  : "Cannot write file: " + iFilePath;
+        iErrorMessage = (!writerMessage.empty()    ? writerMessage
+                         : !stagingMessage.empty() ? stagingMessage
+                                                   : "Cannot write file: " + iFilePath) +
+                        (reason.empty() ? "" : ": " + reason);
     return written;
 }

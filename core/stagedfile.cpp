@@ -1,12 +1,16 @@
 #include "stagedfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,18 +18,51 @@ namespace stagedfile {
 
 namespace {
 
-// The staged file being written, read by the signal handler: a fixed buffer, no allocation.
-char flStagedPath[PATH_MAX];
-std::atomic<bool> flStaged{false};
+// The named staged files being written, read by the signal handler: fixed buffers, no allocation.
+constexpr int flSlotCount = 4;
+char flSlotPaths[flSlotCount][PATH_MAX];
+std::atomic<bool> flSlotUsed[flSlotCount];
+std::atomic<bool> flSlotFilled[flSlotCount];
 std::atomic<bool> flUnnamedAllowed{true};
+
+// A leftover younger than this may still be written by a writer whose lock does not reach here.
+const time_t flLeftoverAge = 10 * 60;
+const std::size_t flTokenLength = 12;
+const char* const flPartSuffix = ".part";
 
 void FL_removeStagedAndEnd(int iSignal)
 {
-    if (flStaged.load())
-        unlink(flStagedPath);
+    for (int slot = 0; slot < flSlotCount; ++slot)
+        if (flSlotFilled[slot].load())
+            unlink(flSlotPaths[slot]);
     std::signal(iSignal, SIG_DFL);
     // Delivered when the handler returns, so the process ends with the signal's own status.
     raise(iSignal);
+}
+
+// A slot that the signal handler removes iPath through; -1 when none is free or the path is too long.
+int FL_remember(const std::string& iPath)
+{
+    if (iPath.size() >= PATH_MAX)
+        return -1;
+    for (int slot = 0; slot < flSlotCount; ++slot) {
+        bool used = false;
+        if (flSlotUsed[slot].compare_exchange_strong(used, true)) {
+            std::memcpy(flSlotPaths[slot], iPath.c_str(), iPath.size() + 1);
+            flSlotFilled[slot].store(true);
+            return slot;
+        }
+    }
+    return -1;
+}
+
+void FL_forget(int& ioSlot)
+{
+    if (ioSlot < 0)
+        return;
+    flSlotFilled[ioSlot].store(false);
+    flSlotUsed[ioSlot].store(false);
+    ioSlot = -1;
 }
 
 std::string FL_folderOf(const std::string& iFilePath)
@@ -41,11 +78,11 @@ std::string FL_nameOf(const std::string& iFilePath)
     return iFilePath.substr(iFilePath.rfind('/') + 1); // the whole without a slash
 }
 
-// ".<name>.<process id>.part", the name cut at a UTF-8 character to keep the whole within the
-// file name limit.
-std::string FL_stagedName(const std::string& iName, pid_t iProcessId)
+// ".<name>.<token>.part", the name cut at a UTF-8 character to keep the whole within the file
+// name limit.
+std::string FL_stagedName(const std::string& iName, const std::string& iToken)
 {
-    const std::string tail = "." + std::to_string(iProcessId) + ".part";
+    const std::string tail = "." + iToken + flPartSuffix;
     std::string name = iName;
     const std::size_t room = NAME_MAX - 1 - tail.size();
     if (name.size() > room) {
@@ -57,10 +94,44 @@ std::string FL_stagedName(const std::string& iName, pid_t iProcessId)
     return "." + name + tail;
 }
 
-// The staged file of iTarget, a resolved path, for the writer iProcessId.
-std::string FL_stagedPathOf(const std::string& iTarget, pid_t iProcessId)
+bool FL_isTokenCharacter(char iCharacter)
 {
-    return iTarget.substr(0, iTarget.rfind('/') + 1) + FL_stagedName(FL_nameOf(iTarget), iProcessId);
+    return (iCharacter >= '0' && iCharacter <= '9') || (iCharacter >= 'a' && iCharacter <= 'z') ||
+           (iCharacter >= 'A' && iCharacter <= 'Z');
+}
+
+std::string FL_randomToken()
+{
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    static std::atomic<unsigned> counter{0};
+    unsigned char bytes[flTokenLength];
+    if (getrandom(bytes, sizeof bytes, 0) != ssize_t(sizeof bytes)) {
+        // Unlikely; the name is then only made unique by O_EXCL and the retries.
+        unsigned long long seed = (unsigned long long)(time(nullptr)) * 1000003ULL + getpid() * 7919ULL + counter++;
+        for (unsigned char& byte : bytes) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            byte = static_cast<unsigned char>(seed >> 56);
+        }
+    }
+    std::string token;
+    for (unsigned char byte : bytes)
+        token += digits[byte % 62];
+    return token;
+}
+
+// Makes a name beside iTarget through iMake(path), which fails with EEXIST when the name is taken;
+// a taken name is never touched, another is tried. The made path, empty with errno on failure.
+std::string FL_makeStagedName(const std::string& iTarget, const std::function<bool(const std::string&)>& iMake)
+{
+    const std::string folder = iTarget.substr(0, iTarget.rfind('/') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = folder + FL_stagedName(FL_nameOf(iTarget), FL_randomToken());
+        if (iMake(path))
+            return path;
+        if (errno != EEXIST)
+            return std::string();
+    }
+    return std::string();
 }
 
 // A file that exists but may not be replaced by a new one: the folder does not let this process
@@ -75,10 +146,17 @@ bool FL_isFixedInItsFolder(const std::string& iTarget, const struct stat& iInfo)
     return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && iInfo.st_uid != user && folderInfo.st_uid != user;
 }
 
-// A staged file shows no more than the file it replaces: it is made for its owner alone, then
-// takes that file's owner (root may give it) and group (where the user is in it) and permissions,
-// with no group rights under another group. Its owner, this process, keeps the right to write it
-// until it is put in place with the exact permissions.
+// Whether iTarget is written directly (see the header).
+bool FL_isDirect(const std::string& iTarget)
+{
+    // lstat: a link left at the end of a loop is written directly and fails there.
+    struct stat info;
+    return lstat(iTarget.c_str(), &info) == 0 &&
+           (!S_ISREG(info.st_mode) || faccessat(AT_FDCWD, iTarget.c_str(), W_OK, AT_EACCESS) != 0 ||
+            FL_isFixedInItsFolder(iTarget, info));
+}
+
+// A file replacing another is made for its owner alone, then shows the rights of that file.
 const mode_t flPrivateMode = S_IRUSR | S_IWUSR;
 
 mode_t FL_createMode(const std::string& iTarget)
@@ -87,95 +165,96 @@ mode_t FL_createMode(const std::string& iTarget)
     return stat(iTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? flPrivateMode : 0666;
 }
 
-bool FL_takeOwnerAndMode(int iFd, const std::string& iTarget)
+// Gives the staged file the owner (root may give it) and group (where the user is in it) of the
+// file it replaces, and its permissions, less the group's where the group differs and the
+// set-user-id bit where the owner does; a new file keeps iNewMode, or stays private when that is
+// not known. While it is written its owner may also read and write it.
+bool FL_takeRights(int iFd, const std::string& iTarget, int iNewMode, bool iWhileWritten)
 {
     struct stat old;
-    if (stat(iTarget.c_str(), &old) != 0 || !S_ISREG(old.st_mode))
-        return true;
-    mode_t mode = (old.st_mode & 0777) | flPrivateMode;
-    if (fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0)
-        mode &= ~mode_t(S_IRWXG);
+    struct stat own;
+    mode_t mode = iNewMode >= 0 ? mode_t(iNewMode) : flPrivateMode;
+    if (stat(iTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
+            // The group could not be given; the owner is the writer's.
+        }
+        if (fstat(iFd, &own) != 0)
+            return false;
+        mode = old.st_mode & 07777;
+        if (own.st_gid != old.st_gid)
+            mode &= ~mode_t(S_IRWXG | S_ISGID);
+        if (own.st_uid != old.st_uid)
+            mode &= ~mode_t(S_ISUID);
+    }
+    if (iWhileWritten)
+        mode |= flPrivateMode;
     return fchmod(iFd, mode) == 0;
 }
 
-// The new file gets the permissions the file it replaces has now; true for a new file.
-bool FL_giveModeOfTarget(int iFd, const std::string& iTarget)
-{
-    struct stat old;
-    return stat(iTarget.c_str(), &old) != 0 || !S_ISREG(old.st_mode) || fchmod(iFd, old.st_mode & 07777) == 0;
-}
-
-// A writer holds a lock on its staged file while it lives, so that no other process takes the file
-// for one that a dead writer left: a process id says nothing across machines or pid namespaces.
-struct flock FL_wholeFileLock()
+struct flock FL_wholeFileLock(short iType)
 {
     struct flock lock = {};
-    lock.l_type = F_WRLCK;
+    lock.l_type = iType;
     lock.l_whence = SEEK_SET;
     return lock;
 }
 
-void FL_lock(int iFd)
+bool FL_sameFile(const struct stat& iOne, const struct stat& iOther)
 {
-    struct flock lock = FL_wholeFileLock();
-    fcntl(iFd, F_OFD_SETLK, &lock);
+    return iOne.st_dev == iOther.st_dev && iOne.st_ino == iOther.st_ino;
 }
 
-// True also where it cannot be told.
-bool FL_isLocked(int iFolder, const std::string& iName)
+// Whether iName in iFolder still names the file iFd holds.
+bool FL_namesFile(int iFolder, const std::string& iName, int iFd)
 {
-    const int fd = openat(iFolder, iName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    struct flock lock = FL_wholeFileLock();
-    const bool locked = fcntl(fd, F_OFD_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
-    close(fd);
-    return locked;
+    struct stat named;
+    struct stat held;
+    return fstatat(iFolder, iName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && fstat(iFd, &held) == 0 &&
+           FL_sameFile(named, held);
 }
 
-// The rename lives in the folder; the file is in place either way, so a folder that cannot be
-// synced does not fail the write.
-void FL_syncFolder(const std::string& iTarget)
-{
-    const int folder = open(FL_folderOf(iTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-}
-
-// Removes the staged files of iTarget whose writers no longer run: one killed while writing
-// (SIGKILL, the out-of-memory killer, a crash) leaves its file behind, and the next writers have
-// other process ids. Files of running or locking writers, and those this process may not read,
-// are left alone.
-void FL_removeDeadWritersFiles(const std::string& iTarget)
+// Removes the leftovers of iTarget's writers that were killed while writing: staged files of its
+// name that this process can lock itself (no writer holds them), that the name still refers to
+// once locked, and that have not changed for flLeftoverAge. Everything else is left alone.
+void FL_removeLeftovers(const std::string& iTarget)
 {
     DIR* folder = opendir(FL_folderOf(iTarget).c_str());
     if (!folder)
         return;
     const int error = errno;
     const std::string name = FL_nameOf(iTarget);
-    const std::string suffix = ".part";
+    const std::size_t suffixSize = std::strlen(flPartSuffix);
     while (const dirent* entry = readdir(folder)) {
         const std::string entryName = entry->d_name;
-        if (entryName[0] != '.' || entryName.size() <= suffix.size() + 2 ||
-            entryName.compare(entryName.size() - suffix.size(), suffix.size(), suffix) != 0)
+        if (entryName[0] != '.' || entryName.size() <= suffixSize + 2 ||
+            entryName.compare(entryName.size() - suffixSize, suffixSize, flPartSuffix) != 0)
             continue;
-        const std::size_t end = entryName.size() - suffix.size();
+        const std::size_t end = entryName.size() - suffixSize;
         const std::size_t dot = entryName.rfind('.', end - 1);
-        const std::string digits = entryName.substr(dot + 1, end - dot - 1);
-        if (dot == 0 || digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        const std::string token = entryName.substr(dot + 1, end - dot - 1);
+        if (dot == 0 || token.empty() || token.size() > 16 ||
+            std::find_if_not(token.begin(), token.end(), FL_isTokenCharacter) != token.end() ||
+            entryName != FL_stagedName(name, token))
             continue;
-        const pid_t writer = pid_t(std::stol(digits));
+        const int fd = openat(dirfd(folder), entryName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct flock lock = FL_wholeFileLock(F_RDLCK);
         struct stat info;
-        if (writer <= 0 || writer == getpid() || entryName != FL_stagedName(name, writer) ||
-            fstatat(dirfd(folder), entryName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        if (kill(writer, 0) != 0 && errno == ESRCH && !FL_isLocked(dirfd(folder), entryName))
+        if (fcntl(fd, F_OFD_SETLK, &lock) == 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            time(nullptr) - info.st_mtime >= flLeftoverAge && FL_namesFile(dirfd(folder), entryName, fd))
             unlinkat(dirfd(folder), entryName.c_str(), 0);
+        close(fd);
     }
     closedir(folder);
     errno = error;
+}
+
+// The path under which a writer reopens the file iFd; iFallback where there is none.
+std::string FL_writerPath(int iFd, const std::string& iFallback)
+{
+    const std::string path = "/proc/self/fd/" + std::to_string(iFd);
+    return access(path.c_str(), F_OK) == 0 ? path : iFallback;
 }
 
 } // namespace
@@ -197,90 +276,7 @@ std::string resolveLink(const std::string& iFilePath)
     return path;
 }
 
-std::string getStagedPath(const std::string& iFilePath)
-{
-    return getStagedPath(iFilePath, getpid());
-}
-
-std::string getStagedPath(const std::string& iFilePath, pid_t iProcessId)
-{
-    const std::string target = resolveLink(iFilePath);
-    // lstat: a link left at the end of a loop is written directly and fails there.
-    struct stat info;
-    if (lstat(target.c_str(), &info) == 0 &&
-        (!S_ISREG(info.st_mode) || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 ||
-         FL_isFixedInItsFolder(target, info)))
-        return iFilePath;
-    return FL_stagedPathOf(target, iProcessId);
-}
-
-namespace {
-
-const int flDirect = -2;
-
-// create() with the staged file left open, or flDirect when the two are the same path; -1 with
-// errno on failure.
-int FL_create(const std::string& iStagedPath, const std::string& iFilePath)
-{
-    if (iStagedPath == iFilePath)
-        return flDirect;
-    const std::string target = resolveLink(iFilePath);
-    // A name that carries this process's id can only have been left by a process that had the id
-    // before. Any other name is not touched.
-    const std::string tail = "." + std::to_string(getpid()) + ".part";
-    const bool own = iStagedPath.size() > tail.size() &&
-                     iStagedPath.compare(iStagedPath.size() - tail.size(), tail.size(), tail) == 0;
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int fd = open(iStagedPath.c_str(), flags, FL_createMode(target));
-    if (fd < 0 && errno == EEXIST && own && unlink(iStagedPath.c_str()) == 0)
-        fd = open(iStagedPath.c_str(), flags, FL_createMode(target));
-    if (fd < 0)
-        return -1;
-    if (!FL_takeOwnerAndMode(fd, target)) {
-        const int error = errno;
-        close(fd);
-        unlink(iStagedPath.c_str());
-        errno = error;
-        return -1;
-    }
-    FL_removeDeadWritersFiles(target);
-    return fd;
-}
-
-} // namespace
-
-bool create(const std::string& iStagedPath, const std::string& iFilePath)
-{
-    const int fd = FL_create(iStagedPath, iFilePath);
-    return fd == flDirect || (fd >= 0 && close(fd) == 0);
-}
-
-bool commit(const std::string& iStagedPath, const std::string& iFilePath)
-{
-    if (iStagedPath == iFilePath)
-        return true;
-    const std::string target = resolveLink(iFilePath);
-    const int fd = open(iStagedPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Without the sync a crash soon after the rename can leave an empty file in place of both.
-    const bool synced = FL_giveModeOfTarget(fd, target) && (fsync(fd) == 0 || errno == EINVAL);
-    const int error = errno;
-    close(fd);
-    errno = error;
-    if (!synced || std::rename(iStagedPath.c_str(), target.c_str()) != 0)
-        return false;
-    FL_syncFolder(target);
-    return true;
-}
-
-void discard(const std::string& iStagedPath, const std::string& iFilePath)
-{
-    if (iStagedPath != iFilePath)
-        std::remove(iStagedPath.c_str());
-}
-
-Stage::Stage(const std::string& iFilePath) : mFilePath(iFilePath), mPath(getStagedPath(iFilePath)) {}
+Stage::Stage(const std::string& iFilePath) : mFilePath(iFilePath), mPath(iFilePath) {}
 
 Stage::~Stage()
 {
@@ -289,88 +285,137 @@ Stage::~Stage()
 
 bool Stage::open()
 {
-    mOpen = true;
-    if (mPath == mFilePath)
-        return true;
+    discard();
+    mPath = mFilePath;
     const std::string target = resolveLink(mFilePath);
-    if (flUnnamedAllowed.load()) {
-        const int fd = ::open(FL_folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, FL_createMode(target));
-        // The writer opens the file by its name under /proc; without one the named file is used.
-        const std::string path = "/proc/self/fd/" + std::to_string(fd);
-        if (fd >= 0 && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 && FL_takeOwnerAndMode(fd, target)) {
-            mFd = fd;
-            mUnnamed = true;
-            mPath = path;
-            FL_lock(mFd);
-            FL_removeDeadWritersFiles(target);
-            return true;
-        }
-        if (fd >= 0)
-            close(fd);
-    }
-    detail::remember(mPath);
-    mFd = FL_create(mPath, mFilePath);
-    if (mFd >= 0) {
-        FL_lock(mFd);
+    if (FL_isDirect(target)) {
+        mOpen = true;
         return true;
     }
-    const int error = errno;
-    detail::forget();
-    mOpen = false;
-    errno = error;
-    return false;
+    const mode_t createMode = FL_createMode(target);
+    if (flUnnamedAllowed.load()) {
+        // The writer reaches the unnamed file only through /proc; without it the named file is used.
+        mFd = ::open(FL_folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, createMode);
+        if (mFd >= 0 && FL_writerPath(mFd, std::string()).empty()) {
+            close(mFd);
+            mFd = -1;
+        }
+    }
+    if (mFd < 0) {
+        mName = FL_makeStagedName(target, [&](const std::string& iPath) {
+            mFd = ::open(iPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode);
+            return mFd >= 0;
+        });
+        if (mName.empty())
+            return false;
+        mSignalSlot = FL_remember(mName);
+    }
+    mOpen = true;
+    // Locked at once: a file that no one holds locked is a leftover once it is old enough.
+    struct flock lock = FL_wholeFileLock(F_WRLCK);
+    fcntl(mFd, F_OFD_SETLKW, &lock);
+    struct stat made;
+    if (createMode != flPrivateMode && fstat(mFd, &made) == 0)
+        mNewMode = int(made.st_mode & 07777);
+    if (!FL_takeRights(mFd, target, mNewMode, true)) {
+        const int error = errno;
+        discard();
+        errno = error;
+        return false;
+    }
+    mPath = FL_writerPath(mFd, mName);
+    FL_removeLeftovers(target);
+    return true;
 }
 
 bool Stage::commit()
 {
     if (!mOpen)
         return false;
-    if (!mUnnamed) {
-        if (!stagedfile::commit(mPath, mFilePath))
-            return false;
-        detail::forget();
+    if (mFd < 0) {
         mOpen = false;
-        if (mFd >= 0)
-            close(mFd);
-        mFd = -1;
         return true;
     }
-    // The unnamed file gets this process's staged name and is renamed over the destination at
-    // once; only a kill between the two leaves a file, which the next writer removes.
+    // Without the flush a crash soon after the rename can leave an empty file in place of both.
     const std::string target = resolveLink(mFilePath);
-    const std::string named = FL_stagedPathOf(target, getpid());
-    if ((fsync(mFd) != 0 && errno != EINVAL) || !FL_giveModeOfTarget(mFd, target))
-        return false;
-    detail::remember(named);
-    int linked = linkat(AT_FDCWD, mPath.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW);
-    if (linked != 0 && errno == EEXIST && unlink(named.c_str()) == 0)
-        linked = linkat(AT_FDCWD, mPath.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW);
-    const bool renamed = linked == 0 && std::rename(named.c_str(), target.c_str()) == 0;
+    bool done = (fsync(mFd) == 0 || errno == EINVAL) && FL_takeRights(mFd, target, mNewMode, false);
+    if (done && mName.empty()) {
+        // The unnamed file gets a name beside the destination first, which is renamed over it at once.
+        const std::string procPath = mPath;
+        mName = FL_makeStagedName(target, [&](const std::string& iPath) {
+            return linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, iPath.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        });
+        done = !mName.empty();
+        if (done)
+            mSignalSlot = FL_remember(mName);
+    } else if (done && !FL_namesFile(AT_FDCWD, mName, mFd)) {
+        // Someone removed the file; a file now of that name is not this writer's.
+        errno = ENOENT;
+        done = false;
+    }
+    done = done && std::rename(mName.c_str(), target.c_str()) == 0;
     const int error = errno;
-    if (linked == 0 && !renamed)
-        unlink(named.c_str());
-    detail::forget();
+    if (done) {
+        mName.clear();
+        // The rename lives in the folder; the file is in place either way, so a folder that
+        // cannot be synced does not fail the write.
+        syncFolder(FL_folderOf(target));
+    }
+    discard();
     errno = error;
-    if (!renamed)
-        return false;
-    close(mFd);
-    mFd = -1;
-    mOpen = false;
-    FL_syncFolder(target);
-    return true;
+    return done;
 }
 
 void Stage::discard()
 {
     if (!mOpen)
         return;
-    if (!mUnnamed)
-        stagedfile::discard(mPath, mFilePath);
+    if (!mName.empty() && mFd >= 0 && FL_namesFile(AT_FDCWD, mName, mFd))
+        unlink(mName.c_str());
+    FL_forget(mSignalSlot);
     if (mFd >= 0)
         close(mFd);
     mFd = -1;
+    mName.clear();
+    mPath = mFilePath;
+    mNewMode = -1;
     mOpen = false;
-    detail::forget();
+}
+
+Stage* Group::add(const std::string& iFilePath)
+{
+    mStages.push_back(std::make_unique<Stage>(iFilePath));
+    if (mStages.back()->open())
+        return mStages.back().get();
+    const int error = errno;
+    mStages.pop_back();
+    errno = error;
+    return nullptr;
+}
+
+bool Group::commit()
+{
+    mFailedPath.clear();
+    for (const std::unique_ptr<Stage>& stage : mStages) {
+        if (!stage->commit()) {
+            const int error = errno;
+            mFailedPath = stage->filePath();
+            mStages.clear();
+            errno = error;
+            return false;
+        }
+    }
+    mStages.clear();
+    return true;
+}
+
+void syncFolder(const std::string& iFolderPath)
+{
+    const int folder = open(iFolderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
 }
 
 void replacePath(std::string& ioMessage, const std::string& iStagedPath, const std::string& iFilePath)
@@ -380,21 +425,12 @@ void replacePath(std::string& ioMessage, const std::string& iStagedPath, const s
         ioMessage.replace(at, iStagedPath.size(), iFilePath);
 }
 
+std::string withReason(const std::string& iMessage, int iError)
+{
+    return iError == 0 ? iMessage : iMessage + ": " + detail::describe(iError);
+}
+
 namespace detail {
-
-void remember(const std::string& iStagedPath)
-{
-    flStaged.store(false);
-    if (iStagedPath.size() >= sizeof flStagedPath)
-        return;
-    std::memcpy(flStagedPath, iStagedPath.c_str(), iStagedPath.size() + 1);
-    flStaged.store(true);
-}
-
-void forget()
-{
-    flStaged.store(false);
-}
 
 std::string describe(int iError)
 {

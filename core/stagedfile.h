@@ -4,13 +4,18 @@
 #include "memoryguard.h"
 
 #include <cerrno>
+#include <memory>
 #include <string>
-#include <sys/types.h>
+#include <vector>
 
-// Replacing a file safely: the new content is written beside its place and put there only when
-// the whole write succeeded, so a failed save leaves the previous file as it was. Where the file
-// system offers it the new content goes to an unnamed file, which a writer killed on the way
-// leaves nothing of; elsewhere, and for the project's groups of files, to a hidden name of its own.
+// Replacing a file safely: the new content is written to a file of its own beside its place and
+// put there by one rename only when the whole write succeeded, so a failed save leaves the
+// previous file as it was. Where the file system offers it that file is unnamed, and a writer
+// killed on the way leaves nothing of it; elsewhere it has a hidden name that no other writer can
+// have, ".<name>.<random>.part". Its writer holds it open and locked from its creation to the
+// rename. A leftover of such a name (its writer was killed) is removed by a later writer of the
+// same file once no one holds its lock and it has not changed for ten minutes: a writer on
+// another machine may not see this machine's locks.
 // Anything other than a regular file that the process may write (a device, a folder, a
 // write-protected file), and a file in a folder that would not let the process put a new file in
 // its place, is written directly and never replaced, so that the writer's open fails, or writes,
@@ -21,31 +26,8 @@ namespace stagedfile {
 // so that a save writes the file a link points to and the link stays.
 std::string resolveLink(const std::string& iFilePath);
 
-// ".<name>.<process id>.part" in the folder of the file iFilePath names, the name part cut (at a
-// UTF-8 character) so that the whole stays within the file name limit; iFilePath itself when it
-// is to be written directly (see above). The first form names this process's own staged file.
-std::string getStagedPath(const std::string& iFilePath);
-std::string getStagedPath(const std::string& iFilePath, pid_t iProcessId);
-
-// Makes the staged file, empty, where no file of that name was. From the start it shows no more
-// than the file it will replace: that file's group where the user is in it (and owner, for root)
-// and its permissions, no group rights under another group; a new file gets the default ones. A
-// file that a dead process of the same id left there goes first, and so do the staged files of
-// the same destination whose writers no longer run. True at once when the two are the same path.
-// On failure errno tells why.
-bool create(const std::string& iStagedPath, const std::string& iFilePath);
-
-// Flushes the staged file to the disk, renames it over iFilePath and syncs the folder, so that
-// the new name survives a crash; true at once when the two are the same path. False when a step
-// before the rename fails; the staged file is then still there and errno tells why.
-bool commit(const std::string& iStagedPath, const std::string& iFilePath);
-
-// Removes the staged file (never iFilePath itself).
-void discard(const std::string& iStagedPath, const std::string& iFilePath);
-
-// One replacement of a file, written through path(): an unnamed file in the destination's folder
-// where the file system offers it, otherwise the named staged file, or the destination itself
-// when it is written directly. What was not committed is removed with the object.
+// One replacement of a file. Files of one group (a project's) are each staged, all written, then
+// committed one after another. What was not committed is removed with the object.
 class Stage
 {
 public:
@@ -54,29 +36,59 @@ public:
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
 
-    // Makes the file to write, as create() does. On failure errno tells why.
+    // Makes the file to write. While it is written it shows no more than the file it will
+    // replace: that file's group where the user is in it (and owner, for root) and its
+    // permissions, no group rights under another group; its writer may always write it. On
+    // failure errno tells why.
     bool open();
+    const std::string& filePath() const { return mFilePath; }
+    // What the writer opens, anew and truncating: never the staged file's name, so that a writer
+    // cannot make that file again once it is gone. The destination itself for a direct write.
     const std::string& path() const { return mPath; }
-    // As commit(): the unnamed file gets a name of its own beside the destination, which is
-    // renamed over it at once.
+    // Flushes the file, gives it the rights of the file it replaces as that file has them now
+    // (the group rights dropped where the group could not be given; a new file the default
+    // rights), renames it over the destination and flushes the folder. On failure errno tells
+    // why and the file is discarded.
     bool commit();
     void discard();
 
 private:
     std::string mFilePath;
     std::string mPath;
+    std::string mName;  // the staged file's own name; empty while it has none
+    int mFd = -1;       // the file written, held open and locked while it is
+    int mNewMode = -1;  // the rights of a file made new, as its creation gave them
+    int mSignalSlot = -1;
     bool mOpen = false;
-    bool mUnnamed = false;
-    int mFd = -1; // the file written, held open and locked while it is
 };
+
+// Files replaced as one group: each is staged and written, then all are committed one after
+// another. At the first commit that fails the rest are removed; the files committed before it
+// stay replaced.
+class Group
+{
+public:
+    // The new stage of iFilePath, opened; nullptr with errno when it cannot be.
+    Stage* add(const std::string& iFilePath);
+    // False with errno at the first file that could not be put in place, which failedPath() names.
+    bool commit();
+    const std::string& failedPath() const { return mFailedPath; }
+
+private:
+    std::vector<std::unique_ptr<Stage>> mStages;
+    std::string mFailedPath;
+};
+
+// Flushes a folder's entries (the renames into and out of it) to the disk; failures are ignored.
+void syncFolder(const std::string& iFolderPath);
 
 // A writer's message names the file it wrote; the user knows the file by its place.
 void replacePath(std::string& ioMessage, const std::string& iStagedPath, const std::string& iFilePath);
 
+// iMessage followed by ": " and the system's text for iError; iMessage alone for 0.
+std::string withReason(const std::string& iMessage, int iError);
+
 namespace detail {
-// The staged file that SIGINT, SIGTERM and SIGHUP remove (removeOnSignals), until forgotten.
-void remember(const std::string& iStagedPath);
-void forget();
 // The system's text for an errno value; empty for 0.
 std::string describe(int iError);
 // Whether a Stage may use unnamed files; the named staged file is what remains elsewhere.
@@ -84,12 +96,13 @@ void allowUnnamedFiles(bool iAllowed);
 } // namespace detail
 
 // The whole sequence: iWrite(path) writes a complete file at the path it is given (a Stage's,
-// which it opens anew and truncates) and returns whether it did; the result then replaces iFilePath. False, with the staged
-// file removed and the file at iFilePath as it was, when the staged file cannot be made, iWrite
-// fails or runs out of memory, or the commit fails. oErrorMessage is then "Cannot open file for
-// writting: <iFilePath>" when no staged file could be made (a writer reports its own trouble),
-// and oReason the system's reason for the failing call ("No space left on device"), empty when
-// none failed (out of memory, data the writer refused).
+// which it opens anew and truncates) and returns whether it did; the result then replaces
+// iFilePath. False, with the staged file removed and the file at iFilePath as it was, when the
+// staged file cannot be made, iWrite fails or runs out of memory, or the commit fails.
+// oErrorMessage is then "Cannot open file for writting: <iFilePath>" when no staged file could
+// be made (a writer reports its own trouble), and oReason the system's reason for the failing
+// call ("No space left on device"), empty when none failed (out of memory, data the writer
+// refused).
 template <typename W>
 bool write(const std::string& iFilePath, W&& iWrite, std::string& oErrorMessage, std::string& oReason)
 {
@@ -111,8 +124,7 @@ bool write(const std::string& iFilePath, W&& iWrite, std::string& oErrorMessage,
         done = stage.commit();
         error = errno;
     }
-    if (!done)
-        stage.discard();
+    stage.discard();
     // After running out of memory errno holds whatever the allocator left: no reason to give.
     if (!done && returned)
         oReason = detail::describe(error);
@@ -125,8 +137,8 @@ bool write(const std::string& iFilePath, W&& iWrite, std::string& oErrorMessage,
 // programs it starts.
 void ignoreFileSizeSignal();
 
-// From now on SIGINT, SIGTERM and SIGHUP remove the staged file being written, if any, and end
-// the process as the signal does by default. A signal that the process was started with
+// From now on SIGINT, SIGTERM and SIGHUP remove the named staged files being written, if any,
+// and end the process as the signal does by default. A signal that the process was started with
 // ignored (nohup, a background job) stays ignored.
 void removeOnSignals();
 

@@ -223,7 +223,7 @@ TEST_F(ProjectCommandTest, SaveFailureIsShown)
     CoutCapture quiet;
     EXPECT_FALSE(projectcommand::saveProject(&window, &projectOperator));
     EXPECT_EQ(box.title, "Error");
-    EXPECT_EQ(box.text.toStdString(), "Cannot open file for writting: " + scenes + "/FolderManager.txt");
+    EXPECT_EQ(box.text.toStdString(), "Cannot open file for writting: " + scenes + "/FolderManager.txt: No such file or directory");
     EXPECT_EQ(box.icon, QMessageBox::Warning);
 
     mkdir(scenes.c_str(), 0700);

@@ -33,6 +33,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
 #include <map>
 #include <set>
 #include <string>
@@ -227,16 +229,24 @@ TEST_F(ProjectContentsTest, ImportRefusals)
     EXPECT_TRUE(mProject.save(message)) << message;
     EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "scan.zrpcd"}));
 
-    // A converter killed while writing leaves only its staged file, which the import removes;
-    // another writer's staged file for the same place stays.
+    // A converter killed while writing, on a file system without unnamed files, leaves its staged
+    // file. The next conversion onto that place removes it once it is ten minutes old; a newer
+    // one, that a writer elsewhere may still be writing, stays.
     const std::string killed = mDir.file("Kestrune");
-    writeFile(killed, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").$$.part\"\nkill -9 $$\n");
+    writeFile(killed, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").killedlong.part\"\nkill -9 $$\n");
     ASSERT_EQ(chmod(killed.c_str(), 0700), 0);
-    writeFile(points() + "/.bad.zrpcd.0.part", "other");
+    writeFile(source("scan2.ptx"), ptxText());
     ProjectOperator::setConverterFolderPath(mDir.path());
-    EXPECT_FALSE(mProject.importPointCloud(source("bad.ptx"), message));
+    EXPECT_FALSE(mProject.importPointCloud(source("scan2.ptx"), message));
     EXPECT_EQ(message, "Unknown File Format...");
-    EXPECT_EQ(names(points()), (std::set<std::string>{".bad.zrpcd.0.part", "Shot_0.shot", "scan.zrpcd"}));
+    const std::string left = points() + "/.scan2.zrpcd.killedlong.part";
+    const struct timespec hourAgo[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, left.c_str(), hourAgo, 0), 0);
+    writeFile(points() + "/.scan2.zrpcd.writtennow.part", "other");
+    ProjectOperator::setConverterFolderPath(std::getenv("VISTREL_APP_DIR"));
+    EXPECT_TRUE(mProject.importPointCloud(source("scan2.ptx"), message)) << message;
+    EXPECT_EQ(names(points()), (std::set<std::string>{".scan2.zrpcd.writtennow.part", "Shot_0.shot", "scan.zrpcd",
+                                                       "scan2.zrpcd"}));
 
     ProjectOperator::setConverterFolderPath(mDir.file("nowhere"));
     EXPECT_FALSE(mProject.importPointCloud(source("other.ptx"), message));
@@ -299,7 +309,7 @@ TEST_F(ProjectContentsTest, SaveThatCannotWriteKeepsThePreviousProject)
         CoutCapture quiet;
         EXPECT_FALSE(mProject.save(message));
     }
-    EXPECT_EQ(message, "Cannot open file for writting: " + blocked);
+    EXPECT_EQ(message, "Cannot open file for writting: " + blocked + ": Is a directory");
     EXPECT_EQ(names(points()), (std::set<std::string>{"Shot_0.shot", "Shot_1.shot", "Shot_2.shot", "matrix.zrpmd",
                                                        "room.zrpcd", "scan.zrpcd"}));
     EXPECT_EQ(readFile(points() + "/Shot_0.shot"), shot0);
@@ -497,7 +507,7 @@ TEST_F(ProjectContentsTest, MeshesComeBackAfterSaveAndOpen)
         CoutCapture quiet;
         EXPECT_FALSE(mProject.save(message));
     }
-    EXPECT_EQ(message, "Cannot open file for writting: " + blocked);
+    EXPECT_EQ(message, "Cannot open file for writting: " + blocked + ": Is a directory");
     EXPECT_EQ(readFile(polygons + "/Polygon_0.polygon"), first);
     EXPECT_EQ(names(polygons).count("wave.zrply"), 1u);
     ASSERT_EQ(rmdir(blocked.c_str()), 0);

@@ -209,7 +209,7 @@ TEST_F(ProjectOperatorTest, NewProjectRefusals)
     message.clear();
     EXPECT_TRUE(projectOperator.checkNewProject(missing, "Name", message));
     EXPECT_FALSE(projectOperator.createNewProject(missing, "Name", message));
-    EXPECT_EQ(message, "Cannot open file for writting: " + missing + "/Name.bgp");
+    EXPECT_EQ(message, "Cannot open file for writting: " + missing + "/Name.bgp: No such file or directory");
     EXPECT_FALSE(exists(missing));
     EXPECT_FALSE(projectOperator.hasProject());
 }
@@ -501,7 +501,7 @@ TEST_F(ProjectOperatorTest, FailedSectionWriteFailsTheSave)
     std::string message;
     CoutCapture quiet;
     EXPECT_FALSE(projectOperator.save(message));
-    EXPECT_EQ(message, "Cannot open file for writting: " + camera);
+    EXPECT_EQ(message, "Cannot open file for writting: " + camera + ": Is a directory");
     // Nothing of the failed group is put in place: the previous files stay as they were and
     // the save ends before Communication.
     EXPECT_FALSE(exists(folder + "/Scenes/Background.txt"));
@@ -518,7 +518,7 @@ TEST_F(ProjectOperatorTest, SaveWithoutScenesFolder)
     std::string message;
     CoutCapture quiet;
     EXPECT_FALSE(projectOperator.save(message));
-    EXPECT_EQ(message, "Cannot open file for writting: " + folder + "/Scenes/FolderManager.txt");
+    EXPECT_EQ(message, "Cannot open file for writting: " + folder + "/Scenes/FolderManager.txt: No such file or directory");
     EXPECT_FALSE(exists(folder + "/Communication/FolderManager.txt"));
 }
 
@@ -530,12 +530,12 @@ TEST_F(ProjectOperatorTest, FailedProjectFileWriteIsReported)
     std::string message;
     CoutCapture quiet;
     EXPECT_FALSE(projectOperator.saveProjectFile("/dev/full", message));
-    EXPECT_EQ(message, "Cannot open file for writting: /dev/full");
+    EXPECT_EQ(message, "Cannot open file for writting: /dev/full: No space left on device");
     EXPECT_EQ(projectOperator.getProjectVersion(), "0.0");
 
     const std::string path = temp.file("missing/Name.bgp");
     EXPECT_FALSE(projectOperator.saveProjectFile(path, message));
-    EXPECT_EQ(message, "Cannot open file for writting: " + path);
+    EXPECT_EQ(message, "Cannot open file for writting: " + path + ": No such file or directory");
 }
 
 TEST_F(ProjectOperatorTest, ClearTempFolderRemovesOnlyFiles)

@@ -7,7 +7,6 @@
 #include "pointcloudimpoperation.h"
 #include "processrun.h"
 #include "scanfixture.h"
-#include "stagedfile.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -306,26 +305,31 @@ protected:
     {
         return testutil::runProgram(programPath(), iArgs, mDir.path(), iLimits);
     }
-    // The file a run onto out.zrpcd writes before it is put in place: an unnamed file of the folder
-    // that the run holds open, or its named staging file; empty while there is none.
+    // The file a run onto out.zrpcd writes before it is put in place, as /proc/<id>/fd/<n>: an
+    // unnamed file of the folder that the run holds open, or its named staged file; empty while
+    // there is none.
     std::string stagingFile(pid_t iPid) const
     {
-        const std::string named = path(".out.zrpcd." + std::to_string(iPid) + ".part");
-        if (exists(".out.zrpcd." + std::to_string(iPid) + ".part"))
-            return named;
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(iPid) + "/fd", error)) {
             const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-            if (target.rfind(mDir.path() + "/#", 0) == 0 && target.find(" (deleted)") != std::string::npos)
+            const bool unnamed = target.rfind(mDir.path() + "/#", 0) == 0 && target.find(" (deleted)") != std::string::npos;
+            if (unnamed || target.rfind(path(".out.zrpcd."), 0) == 0)
                 return entry.path().string();
         }
         return std::string();
     }
-    // A run onto out.zrpcd, held right after it made its staging file while iWhileHeld runs.
-    RunResult runHeld(const std::string& iIn, const std::function<void(pid_t)>& iWhileHeld) const
+    // A run onto out.zrpcd, held right after it made its staged file (or, with iWritten, once it
+    // has written to it) while iWhileHeld runs.
+    RunResult runHeld(const std::string& iIn, const std::function<void(pid_t)>& iWhileHeld,
+                      const testutil::ProcessLimits& iLimits = {}, bool iWritten = false) const
     {
-        return testutil::runProgram(programPath(), {iIn, "out.zrpcd", "4", "1"}, mDir.path(), {}, [&](pid_t iPid) {
-            ASSERT_TRUE(testutil::stopWhen(iPid, [&] { return !stagingFile(iPid).empty(); }));
+        return testutil::runProgram(programPath(), {iIn, "out.zrpcd", "4", "1"}, mDir.path(), iLimits, [&](pid_t iPid) {
+            ASSERT_TRUE(testutil::stopWhen(iPid, [&] {
+                struct stat st;
+                const std::string file = stagingFile(iPid);
+                return !file.empty() && (!iWritten || (stat(file.c_str(), &st) == 0 && st.st_size > 0));
+            }));
             iWhileHeld(iPid);
         });
     }
@@ -1098,7 +1102,8 @@ TEST_F(KestruneTest, InterruptDuringTheWriteRemovesTheStagingFile)
 }
 
 // Runs killed while writing leave nothing, and the output never shows more rights than it has: a
-// user's private file rewritten by root keeps its owner, and the rights it is given meanwhile.
+// user's private file rewritten by root keeps its owner, and the rights it is given while the new
+// file is written.
 TEST_F(KestruneTest, KilledRunsLeaveNothingAndAPrivateOutputStaysPrivate)
 {
     if (!testutil::canTrace())
@@ -1114,13 +1119,16 @@ TEST_F(KestruneTest, KilledRunsLeaveNothingAndAPrivateOutputStaysPrivate)
                                              : std::make_pair(-1, uid_t(-1));
     };
     for (int k = 0; k < 3; ++k) {
-        const RunResult r = runHeld("grid.ptx", [&](pid_t iPid) {
-            EXPECT_EQ(status(stagingFile(iPid)).first, 0600);
-            if (k < 2)
-                kill(iPid, SIGKILL);
-            else
-                chmod(path("out.zrpcd").c_str(), 0640);
-        });
+        const RunResult r = runHeld(
+            "grid.ptx",
+            [&](pid_t iPid) {
+                EXPECT_EQ(status(stagingFile(iPid)), std::make_pair(0600, owner));
+                if (k < 2)
+                    kill(iPid, SIGKILL);
+                else
+                    chmod(path("out.zrpcd").c_str(), 0640);
+            },
+            {}, true);
         EXPECT_EQ(r.signal, k < 2 ? SIGKILL : 0);
     }
     EXPECT_EQ(files(), (Names{"grid.ptx", "out.zrpcd"}));
@@ -1188,11 +1196,75 @@ TEST_F(KestruneTest, NameOf250BytesConverts)
     const std::string out = std::string(244, 'n') + ".zrpcd";
     EXPECT_EQ(run({"in.ptx", out, "4", "1"}).status, 1);
     EXPECT_EQ(files(), (Names{"in.ptx", out}));
-    std::string wide;
-    for (int k = 0; k < 81; ++k)
-        wide += "\xe6\xb8\xac";
-    EXPECT_EQ(stagedfile::getStagedPath(path(wide + ".zrpcd"), 4194304),
-              path("." + wide.substr(0, 240) + ".4194304.part"));
+}
+
+// Two runs onto one destination on a file system without unnamed files, the first held just
+// after it made its staged file, before it could lock it. The second runs in a pid namespace of
+// its own, where it has the first's process id (1), or in this one: it keeps off the first's file
+// and puts its whole output in place; the first, finishing last, then puts its own.
+TEST_F(KestruneTest, RunsOfOneIdInTwoPidNamespacesKeepTheirOwnStagedFiles)
+{
+    std::string reason;
+    if (!testutil::canTrace())
+        GTEST_SKIP() << "this system refuses ptrace, which holds a run mid-write";
+    if (!testutil::canMakePidNamespace(&reason))
+        GTEST_SKIP() << reason;
+    write("a.ptx", ptxText(5, 4, gridLines()));
+    write("b.ptx", ptxText(2, 3, kScanLines));
+    ASSERT_EQ(run({"a.ptx", "a.zrpcd", "4", "1"}).status, 1);
+    ASSERT_EQ(run({"b.ptx", "b.zrpcd", "4", "1"}).status, 1);
+    testutil::ProcessLimits named;
+    named.withoutUnnamedFiles = true;
+    named.newPidNamespace = true;
+    for (bool ownNamespace : {true, false}) {
+        SCOPED_TRACE(ownNamespace ? "second run in a pid namespace of its own" : "second run here");
+        const RunResult first = runHeld(
+            "a.ptx",
+            [&](pid_t iPid) {
+                struct stat held;
+                ASSERT_EQ(stat(stagingFile(iPid).c_str(), &held), 0);
+                testutil::ProcessLimits second = named;
+                second.newPidNamespace = ownNamespace;
+                const RunResult r = run({"b.ptx", "out.zrpcd", "4", "1"}, second);
+                EXPECT_EQ(r.status, 1);
+                EXPECT_TRUE(readFile(path("out.zrpcd")) == readFile(path("b.zrpcd")));
+                struct stat still;
+                const std::string file = stagingFile(iPid);
+                EXPECT_TRUE(stat(file.c_str(), &still) == 0 && still.st_ino == held.st_ino && still.st_nlink == 1);
+                EXPECT_EQ(std::filesystem::read_symlink(file).string().rfind(path(".out.zrpcd."), 0), 0u);
+            },
+            named);
+        ASSERT_TRUE(first.exited && !first.lines.empty());
+        EXPECT_EQ(first.status, 1);
+        EXPECT_EQ(first.lines.back(), "Convert OK.");
+        EXPECT_TRUE(readFile(path("out.zrpcd")) == readFile(path("a.zrpcd")));
+        EXPECT_EQ(files(), (Names{"a.ptx", "a.zrpcd", "b.ptx", "b.zrpcd", "out.zrpcd"}));
+    }
+}
+
+// Under umask 0222 a new output is written and gets the mode that umask gives, 0444: the staged
+// file stays writable by its writer. Run as an ordinary user (nobody, when root runs the tests).
+TEST_F(KestruneTest, NewOutputUnderAUmaskWithoutWriteRights)
+{
+    write("in.ptx", ptxText(2, 3, kScanLines));
+    ASSERT_EQ(chmod(mDir.path().c_str(), 0777), 0);
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed staged file" : "named staged file");
+        testutil::ProcessLimits limits;
+        limits.asNobody = true;
+        limits.umask = 0222;
+        limits.withoutUnnamedFiles = !unnamed;
+        const std::string out = unnamed ? "new.zrpcd" : "other.zrpcd";
+        const RunResult r = run({"in.ptx", out, "4", "1"}, limits);
+        EXPECT_EQ(r.status, 1) << (r.lines.empty() ? std::string() : r.lines.back());
+        struct stat st;
+        ASSERT_EQ(stat(path(out).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0444u);
+        int number = 0;
+        PointSystem system;
+        EXPECT_TRUE(loadPoints(out, &number, &system) && number == 5);
+    }
+    EXPECT_EQ(files(), (Names{"in.ptx", "new.zrpcd", "other.zrpcd"}));
 }
 
 } // namespace

@@ -204,7 +204,7 @@ TEST(PointFileSave, FailedSaveLeavesThePreviousFile)
     // The disk fills up while the new, larger file is written.
     const auto full = saveWithFileSizeLimit(data, path, 1000);
     EXPECT_FALSE(full.first);
-    EXPECT_EQ(full.second, "Cannot write file: " + path);
+    EXPECT_EQ(full.second, "Cannot write file: " + path + ": File too large");
     EXPECT_TRUE(testutil::readFile(path) == before) << "the previous file changed";
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"cloud.zrpcd"});
 
@@ -212,13 +212,13 @@ TEST(PointFileSave, FailedSaveLeavesThePreviousFile)
     const std::string missing = dir.file("none/cloud.zrpcd");
     error.clear();
     EXPECT_FALSE(savePointCloudDataAsSVOB(data, missing, error));
-    EXPECT_EQ(error, "Cannot open file for writting: " + missing);
+    EXPECT_EQ(error, "Cannot open file for writting: " + missing + ": No such file or directory");
 
     const std::string folder = dir.file("folder.zrpcd");
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     error.clear();
     EXPECT_FALSE(savePointCloudDataAsSVOB(data, folder, error));
-    EXPECT_EQ(error, "Cannot open file for writting: " + folder);
+    EXPECT_EQ(error, "Cannot open file for writting: " + folder + ": Is a directory");
     EXPECT_TRUE(folderEntries(folder).empty());
     EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"cloud.zrpcd", "folder.zrpcd"}));
     EXPECT_TRUE(testutil::readFile(path) == before) << "the previous file changed";

@@ -1,17 +1,21 @@
-// Staged writes with and without unnamed files: writers killed on the way, and the rights of the
-// file being replaced.
+// Staged writes with and without unnamed files: writers killed on the way, the leftovers of killed
+// writers beside the files of live ones, and the rights of the file being replaced.
 
 #include "stagedfile.h"
 
+#include "processrun.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
 #include <string>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,6 +40,19 @@ int modeOf(const std::string& iPath)
     return stat(iPath.c_str(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 
+bool exists(const std::string& iPath)
+{
+    struct stat info;
+    return lstat(iPath.c_str(), &info) == 0;
+}
+
+// Makes the file's last change an hour old.
+void makeOld(const std::string& iPath)
+{
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, iPath.c_str(), times, 0), 0) << iPath;
+}
+
 // A writer, in a child, that iSignal ends halfway through its write; its process id.
 pid_t killedWriter(const std::string& iFilePath, bool iUnnamed, int iSignal)
 {
@@ -58,61 +75,213 @@ pid_t killedWriter(const std::string& iFilePath, bool iUnnamed, int iSignal)
     return pid;
 }
 
+bool writeText(const std::string& iFilePath, const std::string& iText)
+{
+    std::string message;
+    std::string reason;
+    return stagedfile::write(
+        iFilePath, [&](const std::string& iPath) {
+            testutil::writeFile(iPath, iText);
+            return true;
+        },
+        message, reason);
+}
+
 class StagedWrite : public ::testing::TestWithParam<bool>
 {
 protected:
-    void TearDown() override { stagedfile::detail::allowUnnamedFiles(true); }
+    void SetUp() override
+    {
+        mUnnamed = GetParam();
+        const int probe = open(mDir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+        if (mUnnamed && probe < 0)
+            GTEST_SKIP() << "no unnamed files in " << mDir.path();
+        close(probe);
+        umask(022);
+        stagedfile::detail::allowUnnamedFiles(mUnnamed);
+    }
+    void TearDown() override
+    {
+        umask(022);
+        stagedfile::detail::allowUnnamedFiles(true);
+    }
+
+    testutil::TempDir mDir;
+    bool mUnnamed = true;
 };
 
-// SIGTERM removes the staged file; what SIGKILL leaves without unnamed files goes at the next
-// write of the same file, while other files and running writers' files stay.
-TEST_P(StagedWrite, KilledWritersLeaveNothingAndThePrivateFileStaysPrivate)
+// SIGTERM removes the staged file; SIGKILL leaves nothing of an unnamed one. A later write of the
+// same file removes a leftover only when it holds its lock itself and the file is ten minutes
+// old: the file of a live writer, even an old one, a file just made and not yet locked, and the
+// leftovers of other files stay. The live writer then puts its own file in place.
+TEST_P(StagedWrite, LeftoversOfKilledWritersGoAndLiveWritersFilesStay)
 {
-    const bool unnamed = GetParam();
-    testutil::TempDir dir;
-    const int probe = open(dir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
-    if (unnamed && probe < 0)
-        GTEST_SKIP() << "no unnamed files in " << dir.path();
-    close(probe);
-    umask(022);
-    const std::string out = dir.file("cloud.zrpcd");
+    const std::string out = mDir.file("cloud.zrpcd");
     testutil::writeFile(out, "previous contents");
     ASSERT_EQ(chmod(out.c_str(), 0600), 0);
-    killedWriter(out, unnamed, SIGTERM);
-    EXPECT_EQ(folderEntries(dir.path()), Names{"cloud.zrpcd"});
-    const std::string killed = std::to_string(killedWriter(out, unnamed, SIGKILL));
+    killedWriter(out, mUnnamed, SIGTERM);
+    EXPECT_EQ(folderEntries(mDir.path()), Names{"cloud.zrpcd"});
+    killedWriter(out, mUnnamed, SIGKILL);
     EXPECT_EQ(testutil::readFile(out), "previous contents");
-    // A writer of another pid namespace or machine: its id names no process here, its lock shows it.
-    const std::string locked = ".cloud.zrpcd." + std::to_string(killedWriter(dir.file("x"), true, SIGKILL)) + ".part";
-    Names kept = {".cloud.zrpcd." + std::to_string(getppid()) + ".part", ".cloud.zrpcd.x.part", locked,
-                  ".other.zrpcd." + killed + ".part"};
-    for (const std::string& name : kept)
-        testutil::writeFile(dir.file(name), "another writer's");
-    kept.push_back("cloud.zrpcd");
-    std::sort(kept.begin(), kept.end());
-    const int lockedFd = open(dir.file(locked).c_str(), O_RDWR);
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    ASSERT_EQ(fcntl(lockedFd, F_OFD_SETLK, &lock), 0);
+    Names kept = folderEntries(mDir.path());
+    EXPECT_EQ(kept.size(), mUnnamed ? 1u : 2u);
 
-    stagedfile::detail::allowUnnamedFiles(unnamed);
+    stagedfile::detail::allowUnnamedFiles(false);
+    stagedfile::Stage live(out);
+    ASSERT_TRUE(live.open());
+    stagedfile::detail::allowUnnamedFiles(mUnnamed);
+    Names liveFile;
+    const Names withLive = folderEntries(mDir.path());
+    std::set_difference(withLive.begin(), withLive.end(), kept.begin(), kept.end(), std::back_inserter(liveFile));
+    ASSERT_EQ(liveFile.size(), 1u);
+    testutil::writeFile(live.path(), "live contents");
+    makeOld(mDir.file(liveFile[0]));
+    // Files of writers whose locks do not reach here: one just made, and those left long ago.
+    const Names old = {".cloud.zrpcd.leftlongago0.part", ".other.zrpcd.leftlongago0.part"};
+    for (const std::string& name : Names{".cloud.zrpcd.justmade0000.part", old[0], old[1]}) {
+        testutil::writeFile(mDir.file(name), "another writer's");
+        if (name != ".cloud.zrpcd.justmade0000.part")
+            makeOld(mDir.file(name));
+    }
+    kept.insert(kept.end(), {liveFile[0], ".cloud.zrpcd.justmade0000.part", old[1]});
+    std::sort(kept.begin(), kept.end());
+
     std::string message;
     std::string reason;
     ASSERT_TRUE(stagedfile::write(
         out,
         [&](const std::string& iPath) {
             EXPECT_EQ(modeOf(iPath), 0600);
-            EXPECT_EQ(iPath.rfind(unnamed ? "/proc/self/fd/" : dir.file(".cloud.zrpcd."), 0), 0u) << iPath;
+            EXPECT_EQ(iPath.rfind("/proc/self/fd/", 0), 0u) << iPath;
             testutil::writeFile(iPath, "new contents");
             return true;
         },
         message, reason));
     EXPECT_EQ(testutil::readFile(out), "new contents");
     EXPECT_EQ(modeOf(out), 0600);
-    EXPECT_EQ(folderEntries(dir.path()), kept);
-    close(lockedFd);
+    EXPECT_EQ(folderEntries(mDir.path()), kept);
+    ASSERT_TRUE(live.commit());
+    EXPECT_EQ(testutil::readFile(out), "live contents");
+    kept.erase(std::find(kept.begin(), kept.end(), liveFile[0]));
+    EXPECT_EQ(folderEntries(mDir.path()), kept);
+}
+
+// The new file gets the rights the destination has when it is put in place; a new destination
+// those the umask gives, also when they leave the owner no right to write.
+TEST_P(StagedWrite, TheCommitGivesTheRightsOfTheDestinationThen)
+{
+    const std::string out = mDir.file("cloud.zrpcd");
+    testutil::writeFile(out, "previous contents");
+    ASSERT_EQ(chmod(out.c_str(), 0600), 0);
+    stagedfile::Stage stage(out);
+    ASSERT_TRUE(stage.open());
+    testutil::writeFile(stage.path(), "new contents");
+    ASSERT_EQ(chmod(out.c_str(), 0640), 0);
+    ASSERT_TRUE(stage.commit());
+    EXPECT_EQ(modeOf(out), 0640);
+
+    umask(0222);
+    EXPECT_TRUE(writeText(mDir.file("new.zrpcd"), "new file"));
+    EXPECT_EQ(modeOf(mDir.file("new.zrpcd")), 0444);
+    EXPECT_EQ(testutil::readFile(mDir.file("new.zrpcd")), "new file");
+    EXPECT_EQ(folderEntries(mDir.path()), (Names{"cloud.zrpcd", "new.zrpcd"}));
+}
+
+// nobody rewrites root's 0662 file in an open folder. He cannot give the new file root's group,
+// so it has no group rights while it is written nor after, under his own group.
+TEST_P(StagedWrite, AGroupThatCannotBeGivenGetsNoRights)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root, to make a file of another user";
+    const std::string out = mDir.file("cloud.zrpcd");
+    testutil::writeFile(out, "root's");
+    ASSERT_EQ(chmod(mDir.path().c_str(), 0777) | chown(out.c_str(), 0, 0) | chmod(out.c_str(), 0662), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        int whileWritten = -1;
+        std::string message;
+        std::string reason;
+        const bool written = stagedfile::write(
+            out, [&](const std::string& iPath) {
+                whileWritten = modeOf(iPath);
+                testutil::writeFile(iPath, "nobody's");
+                return true;
+            },
+            message, reason);
+        _exit(written && whileWritten == 0602 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    struct stat info;
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0602u);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(testutil::readFile(out), "nobody's");
 }
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, StagedWrite, ::testing::Bool());
+
+// A writer held at every system call: the old leftover it removes is locked by it from before its
+// checks until it is gone, so that no one else can take the file meanwhile.
+TEST(StagedCleanUp, ALeftoverIsRemovedOnlyUnderTheCleanUpsOwnLock)
+{
+    if (!testutil::canTrace())
+        GTEST_SKIP() << "this system refuses ptrace, which holds the writer";
+    testutil::TempDir dir;
+    const std::string leftover = dir.file(".cloud.zrpcd.leftlongago0.part");
+    testutil::writeFile(leftover, "left");
+    makeOld(leftover);
+    const int probe = open(leftover.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(probe, 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0 || raise(SIGSTOP) != 0)
+            _exit(2);
+        _exit(writeText(dir.file("cloud.zrpcd"), "new") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    bool lockedWhileThere = false;
+    EXPECT_TRUE(testutil::stopWhen(pid, [&] {
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        if (fcntl(probe, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK) {
+            lockedWhileThere = exists(leftover);
+            return true;
+        }
+        return !exists(leftover);
+    }));
+    EXPECT_TRUE(lockedWhileThere);
+    ptrace(PTRACE_DETACH, pid, nullptr, nullptr);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(folderEntries(dir.path()), Names{"cloud.zrpcd"});
+    close(probe);
+}
+
+// A staged name stays within the file name limit of 255 bytes, cut between characters.
+TEST(StagedName, ALongNameIsCutBetweenCharacters)
+{
+    testutil::TempDir dir;
+    std::string wide;
+    for (int k = 0; k < 81; ++k)
+        wide += "\xe6\xb8\xac";
+    stagedfile::detail::allowUnnamedFiles(false);
+    stagedfile::Stage stage(dir.file(wide + ".zrpcd"));
+    const bool opened = stage.open();
+    stagedfile::detail::allowUnnamedFiles(true);
+    ASSERT_TRUE(opened);
+    const Names names = folderEntries(dir.path());
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].size(), 1u + 234 + 1 + 12 + 5);
+    EXPECT_EQ(names[0].rfind("." + wide.substr(0, 234) + ".", 0), 0u) << names[0];
+    testutil::writeFile(stage.path(), "x");
+    ASSERT_TRUE(stage.commit());
+    EXPECT_EQ(folderEntries(dir.path()), Names{wide + ".zrpcd"});
+}
 
 } // namespace

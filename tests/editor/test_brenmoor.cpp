@@ -239,6 +239,7 @@ TEST(BrenmoorWindow, SaveThatCannotWriteShowsTheFailureAndKeepsTheEdits)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_TRUE(window.statusBar()->currentMessage().startsWith("Cannot save: "));
+    EXPECT_TRUE(window.statusBar()->currentMessage().endsWith(": File too large"));
     EXPECT_EQ(testutil::readFile(path), before);
     EXPECT_EQ(QDir(QString::fromStdString(dir.path())).entryList(QDir::Files | QDir::Hidden).size(), 1);
     typeKey(Qt::Key_S, Qt::ControlModifier);

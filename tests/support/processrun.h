@@ -12,12 +12,22 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <cstddef>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
 #include <grp.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <memory>
+#include <sched.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -41,7 +51,75 @@ struct ProcessLimits
     long long fileSize = -1;
     long long addressSpace = -1;
     bool asNobody = false; // started by root: runs as user and group 65534
+    int umask = -1;        // the child's file mode creation mask; negative: the test's
+    // The child's file systems offer no unnamed files (O_TMPFILE fails as on NFS), so that a
+    // writer uses named staged files.
+    bool withoutUnnamedFiles = false;
+    // The child is the first process (id 1) of a pid namespace of its own: as root, elsewhere
+    // in a user namespace of its own that maps the user to himself. See canMakePidNamespace().
+    bool newPidNamespace = false;
 };
+
+#if defined(__x86_64__)
+#define TESTUTIL_AUDIT_ARCH AUDIT_ARCH_X86_64
+#elif defined(__aarch64__)
+#define TESTUTIL_AUDIT_ARCH AUDIT_ARCH_AARCH64
+#endif
+
+// Makes every later open with O_TMPFILE fail with EOPNOTSUPP. False where it cannot be done.
+inline bool refuseUnnamedFiles()
+{
+#ifdef TESTUTIL_AUDIT_ARCH
+    struct sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, TESTUTIL_AUDIT_ARCH, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        // The low word of the flags (little-endian).
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_TMPFILE & ~O_DIRECTORY, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    struct sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+#else
+    return false;
+#endif
+}
+
+// A child as fork() makes it, in a new pid namespace (and, for other users than root, a new user
+// namespace, whose maps the parent writes: see mapToParentUser).
+inline pid_t forkIntoPidNamespace()
+{
+    const unsigned long flags = CLONE_NEWPID | (getuid() == 0 ? 0 : CLONE_NEWUSER);
+    return pid_t(syscall(SYS_clone, flags | SIGCHLD, nullptr, nullptr, nullptr, nullptr));
+}
+
+// Maps the user and group of the parent to themselves in the user namespace of iPid, if any.
+inline bool mapToParentUser(pid_t iPid)
+{
+    if (getuid() == 0)
+        return true;
+    const std::string proc = "/proc/" + std::to_string(iPid) + "/";
+    std::ofstream(proc + "setgroups") << "deny";
+    return bool(std::ofstream(proc + "uid_map") << getuid() << ' ' << getuid() << " 1\n") &&
+           bool(std::ofstream(proc + "gid_map") << getgid() << ' ' << getgid() << " 1\n");
+}
+
+// Whether runProgram can start a child in a pid namespace of its own, and why not.
+inline bool canMakePidNamespace(std::string* oReason)
+{
+    const pid_t pid = forkIntoPidNamespace();
+    if (pid == 0)
+        _exit(getpid() == 1 ? 0 : 1);
+    int wstatus = 0;
+    if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0)
+        return true;
+    *oReason = std::string("this system refuses a new pid namespace: ") + std::strerror(errno);
+    return false;
+}
 
 // Sanitizers reserve far more address space than any limit a test would set.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -133,18 +211,31 @@ inline ProcessResult runProgram(const std::string& iProgram, const std::vector<s
     envp.push_back(nullptr);
 
     int fds[2];
+    int go[2]; // the child waits on it until the parent has mapped its user
     if (pipe(fds) != 0)
         return run;
-    const pid_t pid = fork();
-    if (pid < 0) {
+    if (pipe(go) != 0) {
         close(fds[0]);
         close(fds[1]);
+        return run;
+    }
+    const pid_t pid = iLimits.newPidNamespace ? forkIntoPidNamespace() : fork();
+    if (pid < 0) {
+        for (int fd : {fds[0], fds[1], go[0], go[1]})
+            close(fd);
         return run;
     }
     if (pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
+        close(go[1]);
+        char byte = 0;
+        if (read(go[0], &byte, 1) != 1)
+            _exit(125);
+        close(go[0]);
+        if (iLimits.umask >= 0)
+            ::umask(mode_t(iLimits.umask));
         if (chdir(iWorkDir.c_str()) != 0)
             _exit(120);
         for (int signal : {SIGXFSZ, SIGINT, SIGTERM, SIGHUP})
@@ -159,12 +250,18 @@ inline ProcessResult runProgram(const std::string& iProgram, const std::vector<s
         if (asNobody &&
             (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
             _exit(123);
+        if (iLimits.withoutUnnamedFiles && !refuseUnnamedFiles())
+            _exit(126);
         if (iHeld && ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
             _exit(124);
         execve(program.c_str(), argv.data(), envp.data());
         _exit(121);
     }
     close(fds[1]);
+    close(go[0]);
+    if (!iLimits.newPidNamespace || mapToParentUser(pid))
+        (void)!write(go[1], "g", 1);
+    close(go[1]);
     int wstatus = 0;
     if (iHeld && waitpid(pid, &wstatus, 0) == pid && WIFSTOPPED(wstatus)) {
         iHeld(pid);
