@@ -163,11 +163,10 @@ bool FL_saveFolder(const std::string& iFolderPath, const std::function<bool(Asci
                    std::string& iErrorMessage)
 {
     stagedfile::Group sections;
-    stagedfile::Group list;
     const std::string listPath = iFolderPath + "/" + flFolderManagerFileName;
+    stagedfile::Stage list(listPath);
     AsciiFileOperator stream;
-    const stagedfile::Stage* listStage = list.add(listPath);
-    if (!listStage || !stream.openFile(listStage->path(), false)) {
+    if (!list.open() || !stream.openFile(list.path(), false)) {
         iErrorMessage = FL_cannotWrite(listPath, errno);
         return false;
     }
@@ -186,7 +185,7 @@ bool FL_saveFolder(const std::string& iFolderPath, const std::function<bool(Asci
         return false;
     }
     if (!list.commit()) {
-        iErrorMessage = FL_cannotWrite(list.failedPath(), errno);
+        iErrorMessage = FL_cannotWrite(listPath, errno);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 int main(int argc, char** argv)
 {
     stagedfile::ignoreFileSizeSignal();
+    stagedfile::raiseOpenFileLimit();
     QApplication application(argc, argv);
     installTranslation("Vistrel_Japanese.qm");
     MainWindow window;

@@ -70,9 +70,11 @@ public:
     // The lists "FolderManager.txt" of "Scenes" and "Communication" with the section files they
     // name, each written and read by its owner. A save writes every section under a hidden
     // name beside its place; only when all of them and the list were written are they renamed
-    // into place, otherwise the previous files stay and the first failure is reported. The
-    // _Ver writers leave their files staged for saveSceneData / saveCommunicationData. A list
-    // of an unknown version fails the load ("Unknown ManageData Version... " and the version).
+    // into place, one after another and the list last, otherwise the previous files stay and the
+    // first failure is reported, with the system's reason. The _Ver writers leave their files
+    // staged for saveSceneData / saveCommunicationData (called alone, they put them in place).
+    // A list of an unknown version fails the load ("Unknown ManageData Version... " and the
+    // version).
     bool saveSceneData(std::string& iErrorMessage);
     bool saveCommunicationData(std::string& iErrorMessage);
     bool loadSceneData(std::string& iErrorMessage);
@@ -84,13 +86,14 @@ public:
     bool loadCommunicationData_Ver0_1(AsciiFileOperator& iStream, std::string& iErrorMessage);
 
     // The object files and data files of the shots and meshes in "PointClouds" and "Polygons":
-    // one object file "Shot_<i>.shot" / "Polygon_<i>.polygon" per object, written under hidden
-    // names first; only when all were written are the files that no object names moved to
-    // "Temp" (made when missing) and the new object files put in place. A failed save leaves
-    // the folder as it was. Loading opens the object files (shots by the number in the name);
-    // cleaning deletes the files that neither are object files nor are named by an object.
-    // Meshes cannot be made yet: a polygon object file fails the load, and the polygon folder
-    // is cleaned only after it was read.
+    // one object file "Shot_<i>.shot" / "Polygon_<i>.polygon" per object, written under names of
+    // their own first; only when all were written is each renamed over its old one, and then the
+    // object files beyond them, after them the files that no object names, are moved to "Temp"
+    // (made when missing). An interrupted save leaves every object file naming a data file that
+    // is there; a failed one puts back what it moved. Loading opens the object files (shots by
+    // the number in the name); cleaning deletes the files that neither are object files nor are
+    // named by an object. Meshes cannot be made yet: a polygon object file fails the load, and
+    // the polygon folder is cleaned only after it was read.
     bool savePointCloudData(std::string& iErrorMessage);
     bool savePolygonData(std::string& iErrorMessage);
     bool loadPointCloudData(std::string& iErrorMessage);

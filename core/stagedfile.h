@@ -137,6 +137,11 @@ bool write(const std::string& iFilePath, W&& iWrite, std::string& oErrorMessage,
 // programs it starts.
 void ignoreFileSizeSignal();
 
+// Every file of a group is held open until the group is committed: a project of many shots
+// needs more open files than the usual first limit of 1024. Raises that limit to the most the
+// system allows the process; the programs that save groups call this at start-up.
+void raiseOpenFileLimit();
+
 // From now on SIGINT, SIGTERM and SIGHUP remove the named staged files being written, if any,
 // and end the process as the signal does by default. A signal that the process was started with
 // ignored (nohup, a background job) stays ignored.

@@ -31,14 +31,72 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
+#include <sys/syscall.h>
+#include <utility>
 #include <vector>
+
+// The renames and flushes of the code under test, watched while gWatch.active: the rename
+// numbered failAt fails with EIO, or ends the process as a kill would. A staged (hidden) file
+// renamed without a flush, and a folder not flushed after a rename into or out of it, are noted.
+namespace {
+
+using FileKey = std::pair<dev_t, ino_t>;
+
+struct RenameWatch
+{
+    bool active = false;
+    int count = 0;
+    int failAt = 0;
+    bool killAtFail = false;
+    std::set<FileKey> flushed;
+    std::vector<std::string> unflushedFiles;
+    std::map<FileKey, std::string> unflushedFolders;
+};
+RenameWatch gWatch;
+
+} // namespace
+
+extern "C" int rename(const char* iFrom, const char* iTo)
+{
+    struct stat info;
+    if (gWatch.active) {
+        if (++gWatch.count == gWatch.failAt) {
+            if (gWatch.killAtFail)
+                raise(SIGKILL);
+            errno = EIO;
+            return -1;
+        }
+        if (std::filesystem::path(iFrom).filename().string()[0] == '.' && lstat(iFrom, &info) == 0 &&
+            gWatch.flushed.count({info.st_dev, info.st_ino}) == 0)
+            gWatch.unflushedFiles.push_back(iTo);
+    }
+    const int result = renameat(AT_FDCWD, iFrom, AT_FDCWD, iTo);
+    for (const char* path : {iFrom, iTo}) {
+        const std::string folder = std::filesystem::path(path).parent_path().string();
+        if (result == 0 && gWatch.active && stat(folder.c_str(), &info) == 0)
+            gWatch.unflushedFolders[{info.st_dev, info.st_ino}] = folder;
+    }
+    return result;
+}
+
+extern "C" int fsync(int iFd)
+{
+    struct stat info;
+    if (gWatch.active && fstat(iFd, &info) == 0) {
+        gWatch.flushed.insert({info.st_dev, info.st_ino});
+        gWatch.unflushedFolders.erase({info.st_dev, info.st_ino});
+    }
+    return int(syscall(SYS_fsync, iFd));
+}
 
 using testutil::CoutCapture;
 using testutil::readFile;
@@ -323,6 +381,91 @@ TEST_F(ProjectContentsTest, SaveThatCannotWriteKeepsThePreviousProject)
     ASSERT_TRUE(reopen(message)) << message;
     EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 3u);
     EXPECT_EQ(getMeasureManager()->getObjectSetSize(), 1u);
+}
+
+// Hidden entries below iPath.
+std::set<std::string> hiddenEntries(const std::string& iPath)
+{
+    std::set<std::string> hidden;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(iPath))
+        if (entry.path().filename().string()[0] == '.')
+            hidden.insert(entry.path().string());
+    return hidden;
+}
+
+// The saved project with its second shot deleted is saved again: the third shot is renumbered,
+// and its old object file and the second shot's data file go to Temp. The k-th rename of that
+// save fails, or the save is killed there, for every k. The project then opens with every shot
+// and its data file, as it was or as saved (or, after its first object file was put in place,
+// each object file as it was or as saved). A failed save leaves no staged file and gives the
+// system's reason. A whole save flushes each file before it renames it into place, and each
+// folder after its renames.
+TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
+{
+    importThree();
+    std::string message;
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    const std::string saved = mDir.file("saved");
+    std::filesystem::copy(mProjectPath, saved, std::filesystem::copy_options::recursive);
+    auto prepare = [&] {
+        CoutCapture quiet;
+        mProject.close(message);
+        std::filesystem::remove_all(mProjectPath);
+        std::filesystem::copy(saved, mProjectPath, std::filesystem::copy_options::recursive);
+        ASSERT_TRUE(mProject.open(projectFile(), message)) << message;
+        delete getPointCloudManager()->getObject(1);
+    };
+    prepare();
+    gWatch = RenameWatch();
+    gWatch.active = true;
+    {
+        CoutCapture quiet;
+        EXPECT_TRUE(mProject.save(message)) << message;
+    }
+    gWatch.active = false;
+    const int renames = gWatch.count;
+    EXPECT_EQ(renames, 19);
+    EXPECT_EQ(gWatch.unflushedFiles, std::vector<std::string>());
+    EXPECT_TRUE(gWatch.unflushedFolders.empty()) << gWatch.unflushedFolders.begin()->second;
+
+    const std::string reason = ": Input/output error";
+    for (int k = 1; k <= renames; ++k) {
+        for (bool killed : {false, true}) {
+            SCOPED_TRACE((killed ? "killed at rename " : "failed rename ") + std::to_string(k));
+            prepare();
+            gWatch = RenameWatch();
+            gWatch.failAt = k;
+            gWatch.killAtFail = killed;
+            if (killed) {
+                std::cout.flush();
+                const pid_t child = fork();
+                if (child == 0) {
+                    CoutCapture quiet;
+                    gWatch.active = true;
+                    mProject.save(message);
+                    _exit(0);
+                }
+                int status = 0;
+                ASSERT_EQ(waitpid(child, &status, 0), child);
+                EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+            } else {
+                gWatch.active = true;
+                {
+                    CoutCapture quiet;
+                    EXPECT_FALSE(mProject.save(message));
+                }
+                gWatch.active = false;
+                EXPECT_EQ(message.substr(message.size() - std::min(message.size(), reason.size())), reason) << message;
+                EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
+            }
+            ASSERT_TRUE(reopen(message)) << message;
+            const unsigned shots = getPointCloudManager()->getObjectSetSize();
+            EXPECT_TRUE(shots == 2 || shots == 3) << shots;
+        }
+    }
 }
 
 TEST_F(ProjectContentsTest, BrokenFilesGiveTheirMessages)

@@ -16,6 +16,7 @@
 #include <grp.h>
 #include <string>
 #include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -261,6 +262,33 @@ TEST(StagedCleanUp, ALeftoverIsRemovedOnlyUnderTheCleanUpsOwnLock)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(folderEntries(dir.path()), Names{"cloud.zrpcd"});
     close(probe);
+}
+
+// A group holds each of its files open until it is committed: more of them than a low first
+// open-file limit allows are written once the limit is raised, and put in place together.
+TEST(StagedGroup, MoreFilesThanTheFirstOpenFileLimit)
+{
+    rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    if (old.rlim_max < 1024)
+        GTEST_SKIP() << "the open-file limit of this system is below 1024";
+    const rlimit low = {64, old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    stagedfile::raiseOpenFileLimit();
+    testutil::TempDir dir;
+    Names expected;
+    stagedfile::Group group;
+    for (int k = 0; k < 100; ++k) {
+        expected.push_back("Shot_" + std::to_string(k) + ".shot");
+        const stagedfile::Stage* stage = group.add(dir.file(expected.back()));
+        ASSERT_TRUE(stage) << k;
+        testutil::writeFile(stage->path(), expected.back());
+    }
+    setrlimit(RLIMIT_NOFILE, &old);
+    ASSERT_TRUE(group.commit());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folderEntries(dir.path()), expected);
+    EXPECT_EQ(testutil::readFile(dir.file("Shot_99.shot")), "Shot_99.shot");
 }
 
 // A staged name stays within the file name limit of 255 bytes, cut between characters.
