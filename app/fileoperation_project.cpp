@@ -156,12 +156,14 @@ bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath,
     return false;
 }
 
-// Saves the list of a folder and the section files it names through iSave: every file is
-// written under a name of its own, and only when all were written are they put in place, the
-// list last. Otherwise they are removed and the first failure is reported.
-bool FL_saveFolder(const std::string& iFolderPath, const std::function<bool(AsciiFileOperator&, std::string&)>& iSave,
-                   std::string& iErrorMessage)
+// Saves the list of the folder of iKind ("Scene", "Communication") and the section files it
+// names through iSave, which writes the list's version iVersion: every file is written under a
+// name of its own, and only when all were written are they put in place, the list last.
+// Otherwise they are removed and the first failure is reported.
+bool FL_saveFolder(const std::string& iFolderPath, const char* iKind, const char* iVersion,
+                   const std::function<bool(AsciiFileOperator&, std::string&)>& iSave, std::string& iErrorMessage)
 {
+    std::cout << iKind << "FolderPath: " << iFolderPath << std::endl;
     stagedfile::Group sections;
     const std::string listPath = iFolderPath + "/" + flFolderManagerFileName;
     stagedfile::Stage list(listPath);
@@ -170,6 +172,7 @@ bool FL_saveFolder(const std::string& iFolderPath, const std::function<bool(Asci
         iErrorMessage = FL_cannotWrite(listPath, errno);
         return false;
     }
+    std::cout << iKind << "Data Ver: " << iVersion << std::endl;
     flSavedGroup = &sections;
     const bool written = iSave(stream, iErrorMessage);
     flSavedGroup = nullptr;
@@ -308,12 +311,9 @@ bool ProjectOperator::loadProject_Ver0_1(std::string& iErrorMessage)
 
 bool ProjectOperator::saveSceneData(std::string& iErrorMessage)
 {
-    const std::string folderPath = getSceneFolderPath();
-    std::cout << "SceneFolderPath: " << folderPath << std::endl;
     return FL_saveFolder(
-        folderPath,
+        getSceneFolderPath(), "Scene", "0.0",
         [this](AsciiFileOperator& iStream, std::string& oErrorMessage) {
-            std::cout << "SceneData Ver: 0.0" << std::endl;
             return saveSceneData_Ver0_0(iStream, oErrorMessage);
         },
         iErrorMessage);
@@ -321,12 +321,9 @@ bool ProjectOperator::saveSceneData(std::string& iErrorMessage)
 
 bool ProjectOperator::saveCommunicationData(std::string& iErrorMessage)
 {
-    const std::string folderPath = getCommunicationFolderPath();
-    std::cout << "CommunicationFolderPath: " << folderPath << std::endl;
     return FL_saveFolder(
-        folderPath,
+        getCommunicationFolderPath(), "Communication", "0.1",
         [this](AsciiFileOperator& iStream, std::string& oErrorMessage) {
-            std::cout << "CommunicationData Ver: 0.1" << std::endl;
             return saveCommunicationData_Ver0_1(iStream, oErrorMessage);
         },
         iErrorMessage);
