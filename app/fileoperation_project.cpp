@@ -173,9 +173,12 @@ bool FL_saveFolder(const std::string& iFolderPath, const char* iKind, const char
         return false;
     }
     std::cout << iKind << "Data Ver: " << iVersion << std::endl;
-    flSavedGroup = &sections;
+    struct FLSaving
+    {
+        explicit FLSaving(stagedfile::Group* iGroup) { flSavedGroup = iGroup; }
+        ~FLSaving() { flSavedGroup = nullptr; }
+    } saving(&sections);
     const bool written = iSave(stream, iErrorMessage);
-    flSavedGroup = nullptr;
     if (!written)
         return false;
     errno = 0;

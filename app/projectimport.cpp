@@ -53,7 +53,8 @@ bool FL_checkImport(const ProjectOperator& iProject, const std::string& iFilePat
 
 // Runs a converter and waits for it; its verdict is the file it leaves. The converters write
 // beside the destination and rename the whole file over it, so one that died while writing
-// leaves no file there.
+// leaves no file there (where the file system has no unnamed files, a hidden one beside it,
+// which a later write of the same file removes).
 void FL_runConverter(const QString& iProgram, const QStringList& iArguments)
 {
     QProcess converter;

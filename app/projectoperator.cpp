@@ -291,10 +291,12 @@ bool FL_moveFile(const std::string& iFromPath, const std::string& iToPath)
 // Writes one object file per child as "<prefix><index>.<suffix>" and moves every other file of
 // the folder that no child names into Temp, which the caller empties. The new object files are
 // written under names of their own first; only when all of them were written is each renamed
-// over its old one. Then the object files beyond them go to Temp, and after them the files no
-// object names any more, so that at every moment, and after a crash at any point, each object
-// file in the folder names a data file that is there. A file that cannot be moved puts back
-// what was moved. False with the first message, which ends with the system's reason.
+// over its old one, in rising order, so that a shot that moves to a lower index is written there
+// before its old object file is replaced. Then the object files beyond them go to Temp, and
+// after them the files no object names any more: at every moment, and after a crash at any
+// point, each object file in the folder names a data file that is there. What was moved to Temp
+// is no object's any more and stays there when a later move fails. False with the first
+// message, which ends with the system's reason.
 bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTempPath, const Object3D* iManager,
                          const std::string& iPrefix, const std::string& iSuffix, const FLExportFunction& iExport,
                          std::string& iErrorMessage)
@@ -347,7 +349,6 @@ bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTem
         if (kept.count(name) == 0)
             (entry.suffix().toStdString() == iSuffix ? staleObjectFiles : otherFiles).push_back(name);
     }
-    std::vector<std::pair<std::string, std::string>> moved;
     for (const std::vector<std::string>* names : {&staleObjectFiles, &otherFiles}) {
         for (const std::string& name : *names) {
             std::cout << "move File: " << name << std::endl;
@@ -358,11 +359,8 @@ bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTem
             if (!FL_moveFile(from, to)) {
                 iErrorMessage =
                     stagedfile::withReason(ProjectOperator::tr("Cannot move file: ").toStdString() + from, errno);
-                for (auto it = moved.rbegin(); it != moved.rend(); ++it)
-                    FL_moveFile(it->second, it->first);
                 return false;
             }
-            moved.emplace_back(from, to);
         }
         stagedfile::syncFolder(iFolderPath);
         stagedfile::syncFolder(iTempPath);

@@ -89,11 +89,11 @@ public:
     // one object file "Shot_<i>.shot" / "Polygon_<i>.polygon" per object, written under names of
     // their own first; only when all were written is each renamed over its old one, and then the
     // object files beyond them, after them the files that no object names, are moved to "Temp"
-    // (made when missing). An interrupted save leaves every object file naming a data file that
-    // is there; a failed one puts back what it moved. Loading opens the object files (shots by
-    // the number in the name); cleaning deletes the files that neither are object files nor are
-    // named by an object. Meshes cannot be made yet: a polygon object file fails the load, and
-    // the polygon folder is cleaned only after it was read.
+    // (made when missing). An interrupted or failed save leaves every object file naming a data
+    // file that is there. Loading opens the object files (shots by the number in the name);
+    // cleaning deletes the files that neither are object files nor are named by an object.
+    // Meshes cannot be made yet: a polygon object file fails the load, and the polygon folder is
+    // cleaned only after it was read.
     bool savePointCloudData(std::string& iErrorMessage);
     bool savePolygonData(std::string& iErrorMessage);
     bool loadPointCloudData(std::string& iErrorMessage);

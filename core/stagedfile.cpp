@@ -105,15 +105,10 @@ std::string FL_randomToken()
 {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     static std::atomic<unsigned> counter{0};
-    unsigned char bytes[flTokenLength];
-    if (getrandom(bytes, sizeof bytes, 0) != ssize_t(sizeof bytes)) {
-        // Unlikely; the name is then only made unique by O_EXCL and the retries.
-        unsigned long long seed = (unsigned long long)(time(nullptr)) * 1000003ULL + getpid() * 7919ULL + counter++;
-        for (unsigned char& byte : bytes) {
-            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-            byte = static_cast<unsigned char>(seed >> 56);
-        }
-    }
+    unsigned char bytes[flTokenLength] = {};
+    // Should the system have no random bytes to give, O_EXCL still keeps the names apart.
+    if (getrandom(bytes, sizeof bytes, 0) != ssize_t(sizeof bytes))
+        std::snprintf(reinterpret_cast<char*>(bytes), sizeof bytes, "%x%x", unsigned(getpid()), counter++);
     std::string token;
     for (unsigned char byte : bytes)
         token += digits[byte % 62];
@@ -312,7 +307,8 @@ bool Stage::open()
         mSignalSlot = FL_remember(mName);
     }
     mOpen = true;
-    // Locked at once: a file that no one holds locked is a leftover once it is old enough.
+    // Locked at once: a file that no one holds locked is a leftover once it is old enough. On a
+    // file system without locks it stays unlocked, and only its age keeps others off it.
     struct flock lock = FL_wholeFileLock(F_WRLCK);
     fcntl(mFd, F_OFD_SETLKW, &lock);
     struct stat made;
@@ -339,7 +335,7 @@ bool Stage::commit()
     }
     // Without the flush a crash soon after the rename can leave an empty file in place of both.
     const std::string target = resolveLink(mFilePath);
-    bool done = (fsync(mFd) == 0 || errno == EINVAL) && FL_takeRights(mFd, target, mNewMode, false);
+    bool done = FL_takeRights(mFd, target, mNewMode, false) && (fsync(mFd) == 0 || errno == EINVAL);
     if (done && mName.empty()) {
         // The unnamed file gets a name beside the destination first, which is renamed over it at once.
         const std::string procPath = mPath;

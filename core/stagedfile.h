@@ -42,8 +42,9 @@ public:
     // failure errno tells why.
     bool open();
     const std::string& filePath() const { return mFilePath; }
-    // What the writer opens, anew and truncating: never the staged file's name, so that a writer
-    // cannot make that file again once it is gone. The destination itself for a direct write.
+    // What the writer opens, anew and truncating: the file itself under /proc, not the staged
+    // file's name, so that a writer cannot make that file again once it is gone (without /proc,
+    // the name). The destination itself for a direct write.
     const std::string& path() const { return mPath; }
     // Flushes the file, gives it the rights of the file it replaces as that file has them now
     // (the group rights dropped where the group could not be given; a new file the default

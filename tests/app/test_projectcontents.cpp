@@ -431,6 +431,9 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
     EXPECT_EQ(gWatch.unflushedFiles, std::vector<std::string>());
     EXPECT_TRUE(gWatch.unflushedFolders.empty()) << gWatch.unflushedFolders.begin()->second;
 
+    const std::vector<std::string> asItWas = {"scan.zrpcd", "room.zrpcd", "matrix.zrpmd"};
+    const std::vector<std::string> asSaved = {"scan.zrpcd", "matrix.zrpmd"};
+    const std::vector<std::string> eachAsItWasOrAsSaved = {"scan.zrpcd", "matrix.zrpmd", "matrix.zrpmd"};
     const std::string reason = ": Input/output error";
     for (int k = 1; k <= renames; ++k) {
         for (bool killed : {false, true}) {
@@ -462,8 +465,10 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
                 EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
             }
             ASSERT_TRUE(reopen(message)) << message;
-            const unsigned shots = getPointCloudManager()->getObjectSetSize();
-            EXPECT_TRUE(shots == 2 || shots == 3) << shots;
+            std::vector<std::string> shots;
+            for (unsigned i = 0; i < getPointCloudManager()->getObjectSetSize(); ++i)
+                shots.push_back(getPointCloudManager()->getObject(int(i))->getDataFileName());
+            EXPECT_TRUE(shots == asItWas || shots == asSaved || shots == eachAsItWasOrAsSaved) << shots.size();
         }
     }
 }

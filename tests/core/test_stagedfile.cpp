@@ -226,8 +226,9 @@ TEST_P(StagedWrite, AGroupThatCannotBeGivenGetsNoRights)
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, StagedWrite, ::testing::Bool());
 
-// A writer held at every system call: the old leftover it removes is locked by it from before its
-// checks until it is gone, so that no one else can take the file meanwhile.
+// A writer held at every system call: it locks an old leftover before its checks. Another file put
+// under that name meanwhile is not the one it locked, and stays; the next writer, which can lock
+// that one, removes it once it is old.
 TEST(StagedCleanUp, ALeftoverIsRemovedOnlyUnderTheCleanUpsOwnLock)
 {
     if (!testutil::canTrace())
@@ -257,11 +258,17 @@ TEST(StagedCleanUp, ALeftoverIsRemovedOnlyUnderTheCleanUpsOwnLock)
         return !exists(leftover);
     }));
     EXPECT_TRUE(lockedWhileThere);
+    const std::string other = dir.file("other");
+    testutil::writeFile(other, "another writer's");
+    makeOld(other);
+    ASSERT_EQ(rename(other.c_str(), leftover.c_str()), 0);
     ptrace(PTRACE_DETACH, pid, nullptr, nullptr);
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(folderEntries(dir.path()), Names{"cloud.zrpcd"});
+    EXPECT_EQ(testutil::readFile(leftover), "another writer's");
     close(probe);
+    EXPECT_TRUE(writeText(dir.file("cloud.zrpcd"), "newer"));
+    EXPECT_EQ(folderEntries(dir.path()), Names{"cloud.zrpcd"});
 }
 
 // A group holds each of its files open until it is committed: more of them than a low first

@@ -114,10 +114,12 @@ inline bool canMakePidNamespace(std::string* oReason)
     const pid_t pid = forkIntoPidNamespace();
     if (pid == 0)
         _exit(getpid() == 1 ? 0 : 1);
+    const int error = errno;
     int wstatus = 0;
     if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0)
         return true;
-    *oReason = std::string("this system refuses a new pid namespace: ") + std::strerror(errno);
+    *oReason = "this system refuses a new pid namespace: " +
+               std::string(pid < 0 ? std::strerror(error) : "its first process has another id");
     return false;
 }
 
