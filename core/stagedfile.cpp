@@ -1,6 +1,5 @@
 #include "stagedfile.h"
 
-#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <csignal>
@@ -95,15 +94,11 @@ std::string FL_stagedName(const std::string& iName, const std::string& iToken)
     return "." + name + tail;
 }
 
-bool FL_isTokenCharacter(char iCharacter)
-{
-    return (iCharacter >= '0' && iCharacter <= '9') || (iCharacter >= 'a' && iCharacter <= 'z') ||
-           (iCharacter >= 'A' && iCharacter <= 'Z');
-}
+// The characters of the unique part of a staged name.
+const std::string flTokenDigits = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 std::string FL_randomToken()
 {
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     static std::atomic<unsigned> counter{0};
     unsigned char bytes[flTokenLength] = {};
     // Should the system have no random bytes to give, O_EXCL still keeps the names apart.
@@ -111,7 +106,7 @@ std::string FL_randomToken()
         std::snprintf(reinterpret_cast<char*>(bytes), sizeof bytes, "%x%x", unsigned(getpid()), counter++);
     std::string token;
     for (unsigned char byte : bytes)
-        token += digits[byte % 62];
+        token += flTokenDigits[byte % flTokenDigits.size()];
     return token;
 }
 
@@ -229,8 +224,7 @@ void FL_removeLeftovers(const std::string& iTarget)
         const std::size_t dot = entryName.rfind('.', end - 1);
         const std::string token = entryName.substr(dot + 1, end - dot - 1);
         if (dot == 0 || token.empty() || token.size() > 16 ||
-            std::find_if_not(token.begin(), token.end(), FL_isTokenCharacter) != token.end() ||
-            entryName != FL_stagedName(name, token))
+            token.find_first_not_of(flTokenDigits) != std::string::npos || entryName != FL_stagedName(name, token))
             continue;
         const int fd = openat(dirfd(folder), entryName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
