@@ -46,10 +46,10 @@ public:
     // file's name, so that a writer cannot make that file again once it is gone (without /proc,
     // the name). The destination itself for a direct write.
     const std::string& path() const { return mPath; }
-    // Flushes the file, gives it the rights of the file it replaces as that file has them now
-    // (the group rights dropped where the group could not be given; a new file the default
-    // rights), renames it over the destination and flushes the folder. On failure errno tells
-    // why and the file is discarded.
+    // Gives the file the rights of the file it replaces as that file has them now (the group
+    // rights dropped where the group could not be given; a new file the default rights),
+    // flushes it, renames it over the destination and flushes the folder. On failure errno
+    // tells why and the file is discarded.
     bool commit();
     void discard();
 
