@@ -36,13 +36,6 @@ const char* const flFolderManagerFileName = "FolderManager.txt";
 // save runs, and the sections are then put in place at once.
 stagedfile::Group* flSavedGroup = nullptr;
 
-// "Cannot open file for writting: " and the path, then the system's reason.
-std::string FL_cannotWrite(const std::string& iFilePath, int iError)
-{
-    return stagedfile::withReason(ProjectOperator::tr("Cannot open file for writting: ").toStdString() + iFilePath,
-                                  iError);
-}
-
 using FLSectionFunction = std::function<bool(const std::string&, std::string&)>;
 
 // One section file of a list: its key, the file name that a save gives it, and its owner's
@@ -131,7 +124,7 @@ bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath,
         const std::string filePath = iFolderPath + "/" + section.fileName;
         const stagedfile::Stage* stage = group.add(filePath);
         if (!stage) {
-            message = FL_cannotWrite(filePath, errno);
+            message = ProjectOperator::cannotWriteMessage(filePath, errno);
         } else {
             errno = 0;
             if (section.exportFile(stage->path(), message))
@@ -152,7 +145,7 @@ bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath,
     }
     if (flSavedGroup || !written || group.commit())
         return written;
-    iErrorMessage = FL_cannotWrite(group.failedPath(), errno);
+    iErrorMessage = ProjectOperator::cannotWriteMessage(group.failedPath(), errno);
     return false;
 }
 
@@ -169,7 +162,7 @@ bool FL_saveFolder(const std::string& iFolderPath, const char* iKind, const char
     stagedfile::Stage list(listPath);
     AsciiFileOperator stream;
     if (!list.open() || !stream.openFile(list.path(), false)) {
-        iErrorMessage = FL_cannotWrite(listPath, errno);
+        iErrorMessage = ProjectOperator::cannotWriteMessage(listPath, errno);
         return false;
     }
     std::cout << iKind << "Data Ver: " << iVersion << std::endl;
@@ -183,15 +176,15 @@ bool FL_saveFolder(const std::string& iFolderPath, const char* iKind, const char
         return false;
     errno = 0;
     if (!stream.closeFile()) {
-        iErrorMessage = FL_cannotWrite(listPath, errno);
+        iErrorMessage = ProjectOperator::cannotWriteMessage(listPath, errno);
         return false;
     }
     if (!sections.commit()) {
-        iErrorMessage = FL_cannotWrite(sections.failedPath(), errno);
+        iErrorMessage = ProjectOperator::cannotWriteMessage(sections.failedPath(), errno);
         return false;
     }
     if (!list.commit()) {
-        iErrorMessage = FL_cannotWrite(listPath, errno);
+        iErrorMessage = ProjectOperator::cannotWriteMessage(listPath, errno);
         return false;
     }
     return true;
@@ -199,13 +192,18 @@ bool FL_saveFolder(const std::string& iFolderPath, const char* iKind, const char
 
 } // namespace
 
+std::string ProjectOperator::cannotWriteMessage(const std::string& iFilePath, int iError)
+{
+    return stagedfile::withReason(tr("Cannot open file for writting: ").toStdString() + iFilePath, iError);
+}
+
 bool ProjectOperator::saveProjectFile(const std::string& iFilePath, std::string& iErrorMessage)
 {
     const QFileInfo fileInfo(QString::fromStdString(iFilePath));
     stagedfile::Stage stage(iFilePath);
     AsciiFileOperator stream;
     if (!stage.open() || !stream.openFile(stage.path(), false)) {
-        iErrorMessage = FL_cannotWrite(iFilePath, errno);
+        iErrorMessage = ProjectOperator::cannotWriteMessage(iFilePath, errno);
         return false;
     }
     const std::string version = "0.1";
@@ -216,7 +214,7 @@ bool ProjectOperator::saveProjectFile(const std::string& iFilePath, std::string&
     // A full disk would otherwise leave a truncated project file behind a successful save.
     errno = 0;
     if (!stream.closeFile() || !stage.commit()) {
-        iErrorMessage = FL_cannotWrite(iFilePath, errno);
+        iErrorMessage = ProjectOperator::cannotWriteMessage(iFilePath, errno);
         return false;
     }
     setProjectVersion(version);

@@ -320,23 +320,21 @@ bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTem
         kept.insert(fileName);
         const stagedfile::Stage* stage = objectFiles.add(filePath);
         if (!stage) {
-            iErrorMessage = stagedfile::withReason(
-                ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath, errno);
+            iErrorMessage = ProjectOperator::cannotWriteMessage(filePath, errno);
             return false;
         }
         std::string message;
         errno = 0;
         if (!iExport(i, stage->path(), message)) {
-            message = message.empty() ? ProjectOperator::tr("Cannot open file for writting: ").toStdString() + filePath
-                                      : message;
+            const int error = errno;
             stagedfile::replacePath(message, stage->path(), filePath);
-            iErrorMessage = stagedfile::withReason(message, errno);
+            iErrorMessage = message.empty() ? ProjectOperator::cannotWriteMessage(filePath, error)
+                                            : stagedfile::withReason(message, error);
             return false;
         }
     }
     if (!objectFiles.commit()) {
-        iErrorMessage = stagedfile::withReason(
-            ProjectOperator::tr("Cannot open file for writting: ").toStdString() + objectFiles.failedPath(), errno);
+        iErrorMessage = ProjectOperator::cannotWriteMessage(objectFiles.failedPath(), errno);
         return false;
     }
 

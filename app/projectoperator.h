@@ -101,6 +101,10 @@ public:
     void cleanPointCloudFolder();
     void cleanPolygonFolder();
 
+    // "Cannot open file for writting: " and the path, then ": " and the system's text for iError
+    // (nothing for 0): how a save reports a file it could not write.
+    static std::string cannotWriteMessage(const std::string& iFilePath, int iError);
+
     // The folder in which the imports look for the converter programs; empty (the default)
     // means the program's own folder. Only tests set it.
     static void setConverterFolderPath(const std::string& iFolderPath);
