@@ -127,14 +127,14 @@ bool FL_saveSections(AsciiFileOperator& iStream, const std::string& iFolderPath,
             message = ProjectOperator::cannotWriteMessage(filePath, errno);
         } else {
             errno = 0;
-            if (section.exportFile(stage->path(), message))
+            if (section.exportFile(stage->writePath(), message))
                 continue;
             message = stagedfile::withReason(message, errno);
         }
         if (written) {
             written = false;
             if (stage)
-                stagedfile::replacePath(message, stage->path(), filePath);
+                stagedfile::replacePath(message, stage->writePath(), filePath);
             iErrorMessage = message;
         }
     }
@@ -161,7 +161,7 @@ bool FL_saveFolder(const std::string& iFolderPath, const char* iKind, const char
     const std::string listPath = iFolderPath + "/" + flFolderManagerFileName;
     stagedfile::Stage list(listPath);
     AsciiFileOperator stream;
-    if (!list.open() || !stream.openFile(list.path(), false)) {
+    if (!list.open() || !stream.openFile(list.writePath(), false)) {
         iErrorMessage = ProjectOperator::cannotWriteMessage(listPath, errno);
         return false;
     }
@@ -202,7 +202,7 @@ bool ProjectOperator::saveProjectFile(const std::string& iFilePath, std::string&
     const QFileInfo fileInfo(QString::fromStdString(iFilePath));
     stagedfile::Stage stage(iFilePath);
     AsciiFileOperator stream;
-    if (!stage.open() || !stream.openFile(stage.path(), false)) {
+    if (!stage.open() || !stream.openFile(stage.writePath(), false)) {
         iErrorMessage = ProjectOperator::cannotWriteMessage(iFilePath, errno);
         return false;
     }

@@ -325,11 +325,9 @@ bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTem
         }
         std::string message;
         errno = 0;
-        if (!iExport(i, stage->path(), message)) {
-            const int error = errno;
-            stagedfile::replacePath(message, stage->path(), filePath);
-            iErrorMessage = message.empty() ? ProjectOperator::cannotWriteMessage(filePath, error)
-                                            : stagedfile::withReason(message, error);
+        if (!iExport(i, stage->writePath(), message)) {
+            // The object writers' only failure is the file's, worded here in the user's language.
+            iErrorMessage = ProjectOperator::cannotWriteMessage(filePath, errno);
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "stagedfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <csignal>
@@ -20,7 +21,8 @@ namespace {
 
 // The named staged files being written, read by the signal handler: fixed buffers, no allocation.
 constexpr int flSlotCount = 4;
-char flSlotPaths[flSlotCount][PATH_MAX];
+int flSlotFolders[flSlotCount];
+char flSlotNames[flSlotCount][NAME_MAX + 1];
 std::atomic<bool> flSlotUsed[flSlotCount];
 std::atomic<bool> flSlotFilled[flSlotCount];
 std::atomic<bool> flUnnamedAllowed{true};
@@ -28,27 +30,31 @@ std::atomic<bool> flUnnamedAllowed{true};
 // A leftover younger than this may still be written by a writer whose lock does not reach here.
 const time_t flLeftoverAge = 10 * 60;
 const std::size_t flTokenLength = 12;
-const char* const flPartSuffix = ".part";
+const std::string flPartSuffix = ".part";
+const std::string flTokenDigits = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+// The byte a writer locks: far beyond any data, since a file server may refuse writes through
+// another open of the file over a locked range.
+const off_t flLockByte = off_t(1) << 62;
+const mode_t flPrivateMode = S_IRUSR | S_IWUSR;
 
 void FL_removeStagedAndEnd(int iSignal)
 {
     for (int slot = 0; slot < flSlotCount; ++slot)
         if (flSlotFilled[slot].load())
-            unlink(flSlotPaths[slot]);
+            unlinkat(flSlotFolders[slot], flSlotNames[slot], 0);
     std::signal(iSignal, SIG_DFL);
     // Delivered when the handler returns, so the process ends with the signal's own status.
     raise(iSignal);
 }
 
-// A slot that the signal handler removes iPath through; -1 when none is free or the path is too long.
-int FL_remember(const std::string& iPath)
+// A slot through which the signal handler removes iName from iFolder; -1 when none is free.
+int FL_remember(int iFolder, const std::string& iName)
 {
-    if (iPath.size() >= PATH_MAX)
-        return -1;
     for (int slot = 0; slot < flSlotCount; ++slot) {
         bool used = false;
-        if (flSlotUsed[slot].compare_exchange_strong(used, true)) {
-            std::memcpy(flSlotPaths[slot], iPath.c_str(), iPath.size() + 1);
+        if (iName.size() <= NAME_MAX && flSlotUsed[slot].compare_exchange_strong(used, true)) {
+            flSlotFolders[slot] = iFolder;
+            std::memcpy(flSlotNames[slot], iName.c_str(), iName.size() + 1);
             flSlotFilled[slot].store(true);
             return slot;
         }
@@ -63,19 +69,6 @@ void FL_forget(int& ioSlot)
     flSlotFilled[ioSlot].store(false);
     flSlotUsed[ioSlot].store(false);
     ioSlot = -1;
-}
-
-std::string FL_folderOf(const std::string& iFilePath)
-{
-    const std::size_t slash = iFilePath.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : iFilePath.substr(0, slash);
-}
-
-std::string FL_nameOf(const std::string& iFilePath)
-{
-    return iFilePath.substr(iFilePath.rfind('/') + 1); // the whole without a slash
 }
 
 // ".<name>.<token>.part", the name cut at a UTF-8 character to keep the whole within the file
@@ -94,8 +87,17 @@ std::string FL_stagedName(const std::string& iName, const std::string& iToken)
     return "." + name + tail;
 }
 
-// The characters of the unique part of a staged name.
-const std::string flTokenDigits = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+// Whether iName has the form of a staged file's name, of whatever destination.
+bool FL_isStagedName(const std::string& iName)
+{
+    const std::size_t size = iName.size();
+    const std::size_t suffix = flPartSuffix.size();
+    if (size < 3 + flTokenLength + suffix || iName[0] != '.' || iName.compare(size - suffix, suffix, flPartSuffix) != 0)
+        return false;
+    const std::size_t token = size - suffix - flTokenLength;
+    return iName[token - 1] == '.' &&
+           iName.find_first_not_of(flTokenDigits, token) == size - suffix;
+}
 
 std::string FL_randomToken()
 {
@@ -110,84 +112,18 @@ std::string FL_randomToken()
     return token;
 }
 
-// Makes a name beside iTarget through iMake(path), which fails with EEXIST when the name is taken;
-// a taken name is never touched, another is tried. The made path, empty with errno on failure.
+// Makes a staged name for iTarget through iMake(name), which fails with EEXIST when the name is
+// taken; a taken name is never touched, another is tried. The name, empty with errno on failure.
 std::string FL_makeStagedName(const std::string& iTarget, const std::function<bool(const std::string&)>& iMake)
 {
-    const std::string folder = iTarget.substr(0, iTarget.rfind('/') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = folder + FL_stagedName(FL_nameOf(iTarget), FL_randomToken());
-        if (iMake(path))
-            return path;
+        const std::string name = FL_stagedName(iTarget, FL_randomToken());
+        if (iMake(name))
+            return name;
         if (errno != EEXIST)
             return std::string();
     }
     return std::string();
-}
-
-// A file that exists but may not be replaced by a new one: the folder does not let this process
-// make a file, or is sticky (as /tmp) and the file belongs to another user.
-bool FL_isFixedInItsFolder(const std::string& iTarget, const struct stat& iInfo)
-{
-    const std::string folder = FL_folderOf(iTarget);
-    struct stat folderInfo;
-    if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0 || stat(folder.c_str(), &folderInfo) != 0)
-        return true;
-    const uid_t user = geteuid();
-    return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && iInfo.st_uid != user && folderInfo.st_uid != user;
-}
-
-// Whether iTarget is written directly (see the header).
-bool FL_isDirect(const std::string& iTarget)
-{
-    // lstat: a link left at the end of a loop is written directly and fails there.
-    struct stat info;
-    return lstat(iTarget.c_str(), &info) == 0 &&
-           (!S_ISREG(info.st_mode) || faccessat(AT_FDCWD, iTarget.c_str(), W_OK, AT_EACCESS) != 0 ||
-            FL_isFixedInItsFolder(iTarget, info));
-}
-
-// A file replacing another is made for its owner alone, then shows the rights of that file.
-const mode_t flPrivateMode = S_IRUSR | S_IWUSR;
-
-mode_t FL_createMode(const std::string& iTarget)
-{
-    struct stat old;
-    return stat(iTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? flPrivateMode : 0666;
-}
-
-// Gives the staged file the owner (root may give it) and group (where the user is in it) of the
-// file it replaces, and its permissions, less the group's where the group differs and the
-// set-user-id bit where the owner does; a new file keeps iNewMode, or stays private when that is
-// not known. While it is written its owner may also read and write it.
-bool FL_takeRights(int iFd, const std::string& iTarget, int iNewMode, bool iWhileWritten)
-{
-    struct stat old;
-    struct stat own;
-    mode_t mode = iNewMode >= 0 ? mode_t(iNewMode) : flPrivateMode;
-    if (stat(iTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        if (fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
-            // The group could not be given; the owner is the writer's.
-        }
-        if (fstat(iFd, &own) != 0)
-            return false;
-        mode = old.st_mode & 07777;
-        if (own.st_gid != old.st_gid)
-            mode &= ~mode_t(S_IRWXG | S_ISGID);
-        if (own.st_uid != old.st_uid)
-            mode &= ~mode_t(S_ISUID);
-    }
-    if (iWhileWritten)
-        mode |= flPrivateMode;
-    return fchmod(iFd, mode) == 0;
-}
-
-struct flock FL_wholeFileLock(short iType)
-{
-    struct flock lock = {};
-    lock.l_type = iType;
-    lock.l_whence = SEEK_SET;
-    return lock;
 }
 
 bool FL_sameFile(const struct stat& iOne, const struct stat& iOther)
@@ -204,69 +140,249 @@ bool FL_namesFile(int iFolder, const std::string& iName, int iFd)
            FL_sameFile(named, held);
 }
 
-// Removes the leftovers of iTarget's writers that were killed while writing: staged files of its
-// name that this process can lock itself (no writer holds them), that the name still refers to
-// once locked, and that have not changed for flLeftoverAge. Everything else is left alone.
-void FL_removeLeftovers(const std::string& iTarget)
+bool FL_linksProtected()
 {
-    DIR* folder = opendir(FL_folderOf(iTarget).c_str());
-    if (!folder)
-        return;
+    char value = '1';
+    if (FILE* setting = std::fopen("/proc/sys/fs/protected_symlinks", "re")) {
+        if (std::fread(&value, 1, 1, setting) != 1)
+            value = '1';
+        std::fclose(setting);
+    }
+    return value != '0';
+}
+
+// The system's rule on links in shared folders (fs.protected_symlinks): in a sticky folder that
+// everyone may write, only the links of the follower and of the folder's owner are followed.
+bool FL_mayFollow(const struct stat& iLink, const struct stat& iFolder)
+{
+    const mode_t shared = S_ISVTX | S_IWOTH;
+    return (iFolder.st_mode & shared) != shared || iLink.st_uid == geteuid() || iLink.st_uid == iFolder.st_uid ||
+           !FL_linksProtected();
+}
+
+int FL_openFolder(const std::string& iPath)
+{
+    const int folder = ::open(iPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder that may be entered but not listed is still where the file goes.
+    return folder >= 0 || errno != EACCES ? folder : ::open(iPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Where a write of a path puts its file.
+struct FLPlace
+{
+    int folder = -1;        // held open; -1 for a direct write
+    std::string folderPath; // as the path names it
+    std::string name;
+};
+
+// Follows iPath as the system does, under its rules on links: the system's own open gives the
+// file a path reaches, and each link followed here to find its folder is followed only where the
+// system would. A link to a file not there yet leads to where that file is to be made. False with
+// errno as a plain open gives it (EACCES for a protected link); EAGAIN when the path kept
+// changing while it was followed.
+bool FL_locate(const std::string& iPath, FLPlace& oPlace)
+{
+    const int reached = ::open(iPath.c_str(), O_PATH | O_CLOEXEC);
+    struct stat reachedInfo;
+    if (reached < 0 && errno != ENOENT)
+        return false;
+    const bool exists = reached >= 0 && fstat(reached, &reachedInfo) == 0;
+    if (reached >= 0)
+        close(reached);
+    if (exists && !S_ISREG(reachedInfo.st_mode))
+        return true;
+    std::string path = iPath;
+    for (int hop = 0; hop <= 40; ++hop) {
+        const std::size_t slash = path.rfind('/');
+        const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        const std::string name = path.substr(slash + 1);
+        if (name.empty() || name == "." || name == "..")
+            return true;
+        const int folder = FL_openFolder(folderPath);
+        if (folder < 0)
+            return false;
+        struct stat info;
+        if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode)) {
+            // Read from the link held open, so that the rule is checked on the link followed.
+            const int link = openat(folder, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+            struct stat folderInfo;
+            char target[PATH_MAX];
+            ssize_t length = -1;
+            int error = errno;
+            if (link >= 0 && fstat(link, &info) == 0 && fstat(folder, &folderInfo) == 0) {
+                if (!S_ISLNK(info.st_mode))
+                    error = EAGAIN;
+                else if (!FL_mayFollow(info, folderInfo))
+                    error = EACCES;
+                else if ((length = readlinkat(link, "", target, sizeof target)) == ssize_t(sizeof target))
+                    error = ENAMETOOLONG;
+                else
+                    error = errno;
+            }
+            if (link >= 0)
+                close(link);
+            close(folder);
+            if (length <= 0 || length == ssize_t(sizeof target)) {
+                errno = error;
+                return false;
+            }
+            const std::string linked(target, std::size_t(length));
+            path = linked[0] == '/' ? linked : folderPath + "/" + linked;
+            continue;
+        }
+        const bool found = fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+        if (exists && !(found && FL_sameFile(info, reachedInfo))) {
+            close(folder);
+            errno = EAGAIN;
+            return false;
+        }
+        if (found && !S_ISREG(info.st_mode)) {
+            close(folder);
+            return true;
+        }
+        oPlace = {folder, folderPath, name};
+        return true;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// A file that may not be replaced by a new one, so is written directly: one the process may not
+// write, or whose folder does not let this process make a file, or is sticky (as /tmp) while the
+// file belongs to another user.
+bool FL_isDirect(int iFolder, const std::string& iName)
+{
+    struct stat info;
+    struct stat folderInfo;
+    if (fstatat(iFolder, iName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (faccessat(iFolder, iName.c_str(), W_OK, AT_EACCESS) != 0 ||
+        faccessat(iFolder, ".", W_OK | X_OK, AT_EACCESS) != 0 || fstat(iFolder, &folderInfo) != 0)
+        return true;
+    const uid_t user = geteuid();
+    return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && info.st_uid != user && folderInfo.st_uid != user;
+}
+
+// Without /proc a writer opens the staged file by its name: that is safe only where no other user
+// can put something else under that name.
+bool FL_nameStaysOwn(int iFolder)
+{
+    struct stat info;
+    const uid_t user = geteuid();
+    return fstat(iFolder, &info) == 0 && (info.st_uid == user || info.st_uid == 0) &&
+           ((info.st_mode & S_ISVTX) != 0 || (info.st_mode & (S_IWGRP | S_IWOTH)) == 0);
+}
+
+mode_t FL_defaultMode()
+{
+    unsigned mask = 022;
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        std::fclose(status);
+    }
+    return 0666 & ~mode_t(mask);
+}
+
+// The permissions of iOld for a file whose owner or group could not be kept: whoever falls
+// under the group or the others now gets no more than under either before.
+mode_t FL_narrowedMode(mode_t iOld, bool iOwnerDiffers, bool iGroupDiffers)
+{
+    const mode_t user = (iOld >> 6) & 7;
+    const mode_t group = (iOld >> 3) & 7;
+    mode_t special = iOld & (S_ISUID | S_ISGID | S_ISVTX);
+    mode_t newGroup = group;
+    mode_t others = iOld & 7;
+    if (iOwnerDiffers) {
+        newGroup &= user;
+        others &= user;
+        special &= ~mode_t(S_ISUID);
+    }
+    if (iGroupDiffers) {
+        others &= group;
+        newGroup = 0;
+        special &= ~mode_t(S_ISGID);
+    }
+    return special | (user << 6) | (newGroup << 3) | others;
+}
+
+// Gives the staged file the owner (root may give it) and group (where the user is in it) of the
+// file iName in iFolder as it is now, and its permissions as far as they grant no one more than
+// before; a new file gets the rights a new file gets.
+bool FL_giveRights(int iFd, int iFolder, const std::string& iName)
+{
+    struct stat old;
+    struct stat own;
+    if (fstatat(iFolder, iName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode))
+        return fchmod(iFd, FL_defaultMode()) == 0;
+    if (fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
+        // The group could not be given; the owner is the writer's.
+    }
+    return fstat(iFd, &own) == 0 &&
+           fchmod(iFd, FL_narrowedMode(old.st_mode & 07777, own.st_uid != old.st_uid, own.st_gid != old.st_gid)) ==
+               0;
+}
+
+struct flock FL_markLock(short iType)
+{
+    struct flock lock = {};
+    lock.l_type = iType;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = flLockByte;
+    lock.l_len = 1;
+    return lock;
+}
+
+// A file system without locks; its files are told from leftovers by their age alone.
+bool FL_hasNoLocks(int iError)
+{
+    return iError == ENOLCK || iError == EINVAL || iError == EOPNOTSUPP || iError == ENOSYS;
+}
+
+// Removes the leftovers of writers that were killed while writing: staged files that this
+// process can lock itself (no writer holds them), that their name still refers to once locked,
+// and that have not changed for flLeftoverAge. Everything else is left alone.
+void FL_removeLeftovers(int iFolder)
+{
     const int error = errno;
-    const std::string name = FL_nameOf(iTarget);
-    const std::size_t suffixSize = std::strlen(flPartSuffix);
+    const int listed = openat(iFolder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* folder = listed >= 0 ? fdopendir(listed) : nullptr;
+    if (!folder) {
+        if (listed >= 0)
+            close(listed);
+        errno = error;
+        return;
+    }
     while (const dirent* entry = readdir(folder)) {
-        const std::string entryName = entry->d_name;
-        if (entryName[0] != '.' || entryName.size() <= suffixSize + 2 ||
-            entryName.compare(entryName.size() - suffixSize, suffixSize, flPartSuffix) != 0)
+        const std::string name = entry->d_name;
+        if (!FL_isStagedName(name))
             continue;
-        const std::size_t end = entryName.size() - suffixSize;
-        const std::size_t dot = entryName.rfind('.', end - 1);
-        const std::string token = entryName.substr(dot + 1, end - dot - 1);
-        if (dot == 0 || token.empty() || token.size() > 16 ||
-            token.find_first_not_of(flTokenDigits) != std::string::npos || entryName != FL_stagedName(name, token))
-            continue;
-        const int fd = openat(dirfd(folder), entryName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd = openat(iFolder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct flock lock = FL_wholeFileLock(F_RDLCK);
+        struct flock lock = FL_markLock(F_RDLCK);
         struct stat info;
-        if (fcntl(fd, F_OFD_SETLK, &lock) == 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            time(nullptr) - info.st_mtime >= flLeftoverAge && FL_namesFile(dirfd(folder), entryName, fd))
-            unlinkat(dirfd(folder), entryName.c_str(), 0);
+        if ((fcntl(fd, F_OFD_SETLK, &lock) == 0 || FL_hasNoLocks(errno)) && fstat(fd, &info) == 0 &&
+            S_ISREG(info.st_mode) && time(nullptr) - info.st_mtime >= flLeftoverAge && FL_namesFile(iFolder, name, fd))
+            unlinkat(iFolder, name.c_str(), 0);
         close(fd);
     }
     closedir(folder);
     errno = error;
 }
 
-// The path under which a writer reopens the file iFd; iFallback where there is none.
-std::string FL_writerPath(int iFd, const std::string& iFallback)
+// The path under which a writer opens the file iFd anew; empty without /proc.
+std::string FL_procPath(int iFd)
 {
     const std::string path = "/proc/self/fd/" + std::to_string(iFd);
-    return access(path.c_str(), F_OK) == 0 ? path : iFallback;
+    return access(path.c_str(), F_OK) == 0 ? path : std::string();
 }
 
 } // namespace
 
-std::string resolveLink(const std::string& iFilePath)
-{
-    std::string path = iFilePath;
-    // A chain longer than the system follows is left to fail at the open.
-    for (int hop = 0; hop < 40; ++hop) {
-        char target[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), target, sizeof target);
-        if (length <= 0 || length == ssize_t(sizeof target))
-            return path;
-        // A relative target is relative to the link's folder.
-        const std::size_t slash = path.rfind('/');
-        const std::string link(target, std::size_t(length));
-        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
-    }
-    return path;
-}
-
-Stage::Stage(const std::string& iFilePath) : mFilePath(iFilePath), mPath(iFilePath) {}
+Stage::Stage(const std::string& iDestination) : mDestination(iDestination), mWritePath(iDestination) {}
 
 Stage::~Stage()
 {
@@ -275,47 +391,74 @@ Stage::~Stage()
 
 bool Stage::open()
 {
+    return open(nullptr);
+}
+
+bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
+{
     discard();
-    mPath = mFilePath;
-    const std::string target = resolveLink(mFilePath);
-    if (FL_isDirect(target)) {
-        mOpen = true;
+    FLPlace place;
+    if (!FL_locate(mDestination, place))
+        return false;
+    mOpen = true;
+    if (place.folder < 0)
+        return true;
+    if (FL_isDirect(place.folder, place.name)) {
+        close(place.folder);
         return true;
     }
-    const mode_t createMode = FL_createMode(target);
+    mFolder = place.folder;
+    mTargetName = place.name;
     if (flUnnamedAllowed.load()) {
         // The writer reaches the unnamed file only through /proc; without it the named file is used.
-        mFd = ::open(FL_folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, createMode);
-        if (mFd >= 0 && FL_writerPath(mFd, std::string()).empty()) {
+        mFd = openat(mFolder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, flPrivateMode);
+        if (mFd >= 0 && FL_procPath(mFd).empty()) {
             close(mFd);
             mFd = -1;
         }
     }
     if (mFd < 0) {
-        mName = FL_makeStagedName(target, [&](const std::string& iPath) {
-            mFd = ::open(iPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, createMode);
+        mName = FL_makeStagedName(mTargetName, [&](const std::string& iName) {
+            mFd = openat(mFolder, iName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, flPrivateMode);
             return mFd >= 0;
         });
-        if (mName.empty())
+        if (mName.empty()) {
+            const int error = errno;
+            discard();
+            errno = error;
             return false;
-        mSignalSlot = FL_remember(mName);
+        }
+        mSignalSlot = FL_remember(mFolder, mName);
     }
-    mOpen = true;
-    // Locked at once: a file that no one holds locked is a leftover once it is old enough. On a
-    // file system without locks it stays unlocked, and only its age keeps others off it.
-    struct flock lock = FL_wholeFileLock(F_WRLCK);
-    fcntl(mFd, F_OFD_SETLKW, &lock);
-    struct stat made;
-    if (createMode != flPrivateMode && fstat(mFd, &made) == 0)
-        mNewMode = int(made.st_mode & 07777);
-    if (!FL_takeRights(mFd, target, mNewMode, true)) {
+    // Locked at once: a file that no one holds locked is a leftover once it is old enough. Its
+    // writer may write it also where the umask takes that right from new files.
+    struct flock lock = FL_markLock(F_WRLCK);
+    int locked;
+    while ((locked = fcntl(mFd, F_OFD_SETLKW, &lock)) != 0 && errno == EINTR) {
+    }
+    if ((locked != 0 && !FL_hasNoLocks(errno)) || fchmod(mFd, flPrivateMode) != 0) {
         const int error = errno;
         discard();
         errno = error;
         return false;
     }
-    mPath = FL_writerPath(mFd, mName);
-    FL_removeLeftovers(target);
+    mWritePath = FL_procPath(mFd);
+    if (mWritePath.empty()) {
+        if (!FL_nameStaysOwn(mFolder)) {
+            // Written directly, as by any other program.
+            discard();
+            mOpen = true;
+            return true;
+        }
+        mWritePath = place.folderPath + "/" + mName;
+    }
+    struct stat folderInfo;
+    if (fstat(mFolder, &folderInfo) == 0 && (!ioCleaned || std::find(ioCleaned->begin(), ioCleaned->end(),
+                                                                       std::make_pair(folderInfo.st_dev, folderInfo.st_ino)) == ioCleaned->end())) {
+        FL_removeLeftovers(mFolder);
+        if (ioCleaned)
+            ioCleaned->emplace_back(folderInfo.st_dev, folderInfo.st_ino);
+    }
     return true;
 }
 
@@ -327,30 +470,30 @@ bool Stage::commit()
         mOpen = false;
         return true;
     }
-    // Without the flush a crash soon after the rename can leave an empty file in place of both.
-    const std::string target = resolveLink(mFilePath);
-    bool done = FL_takeRights(mFd, target, mNewMode, false) && (fsync(mFd) == 0 || errno == EINVAL);
+    // The rights first, then the flush: without it a crash soon after the rename can leave an
+    // empty file in place of both.
+    bool done = FL_giveRights(mFd, mFolder, mTargetName) && (fsync(mFd) == 0 || errno == EINVAL);
     if (done && mName.empty()) {
         // The unnamed file gets a name beside the destination first, which is renamed over it at once.
-        const std::string procPath = mPath;
-        mName = FL_makeStagedName(target, [&](const std::string& iPath) {
-            return linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, iPath.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        const std::string procPath = mWritePath;
+        mName = FL_makeStagedName(mTargetName, [&](const std::string& iName) {
+            return linkat(AT_FDCWD, procPath.c_str(), mFolder, iName.c_str(), AT_SYMLINK_FOLLOW) == 0;
         });
         done = !mName.empty();
         if (done)
-            mSignalSlot = FL_remember(mName);
-    } else if (done && !FL_namesFile(AT_FDCWD, mName, mFd)) {
+            mSignalSlot = FL_remember(mFolder, mName);
+    } else if (done && !FL_namesFile(mFolder, mName, mFd)) {
         // Someone removed the file; a file now of that name is not this writer's.
         errno = ENOENT;
         done = false;
     }
-    done = done && std::rename(mName.c_str(), target.c_str()) == 0;
+    done = done && renameat(mFolder, mName.c_str(), mFolder, mTargetName.c_str()) == 0;
     const int error = errno;
     if (done) {
         mName.clear();
         // The rename lives in the folder; the file is in place either way, so a folder that
-        // cannot be synced does not fail the write.
-        syncFolder(FL_folderOf(target));
+        // cannot be flushed does not fail the write.
+        fsync(mFolder);
     }
     discard();
     errno = error;
@@ -361,22 +504,25 @@ void Stage::discard()
 {
     if (!mOpen)
         return;
-    if (!mName.empty() && mFd >= 0 && FL_namesFile(AT_FDCWD, mName, mFd))
-        unlink(mName.c_str());
+    if (!mName.empty() && mFd >= 0 && FL_namesFile(mFolder, mName, mFd))
+        unlinkat(mFolder, mName.c_str(), 0);
     FL_forget(mSignalSlot);
     if (mFd >= 0)
         close(mFd);
+    if (mFolder >= 0)
+        close(mFolder);
     mFd = -1;
+    mFolder = -1;
     mName.clear();
-    mPath = mFilePath;
-    mNewMode = -1;
+    mTargetName.clear();
+    mWritePath = mDestination;
     mOpen = false;
 }
 
-Stage* Group::add(const std::string& iFilePath)
+Stage* Group::add(const std::string& iDestination)
 {
-    mStages.push_back(std::make_unique<Stage>(iFilePath));
-    if (mStages.back()->open())
+    mStages.push_back(std::make_unique<Stage>(iDestination));
+    if (mStages.back()->open(&mCleaned))
         return mStages.back().get();
     const int error = errno;
     mStages.pop_back();
@@ -390,7 +536,7 @@ bool Group::commit()
     for (const std::unique_ptr<Stage>& stage : mStages) {
         if (!stage->commit()) {
             const int error = errno;
-            mFailedPath = stage->filePath();
+            mFailedPath = stage->destination();
             mStages.clear();
             errno = error;
             return false;
@@ -402,7 +548,7 @@ bool Group::commit()
 
 void syncFolder(const std::string& iFolderPath)
 {
-    const int folder = open(iFolderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder = ::open(iFolderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         fsync(folder);
         close(folder);

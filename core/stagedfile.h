@@ -6,59 +6,61 @@
 #include <cerrno>
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // Replacing a file safely: the new content is written to a file of its own beside its place and
 // put there by one rename only when the whole write succeeded, so a failed save leaves the
-// previous file as it was. Where the file system offers it that file is unnamed, and a writer
-// killed on the way leaves nothing of it; elsewhere it has a hidden name that no other writer can
-// have, ".<name>.<random>.part". Its writer holds it open and locked from its creation to the
-// rename. A leftover of such a name (its writer was killed) is removed by a later writer of the
-// same file once no one holds its lock and it has not changed for ten minutes: a writer on
-// another machine may not see this machine's locks.
+// previous file as it was. The place is found once, when the write starts, following links only
+// where the system itself would; that folder is then held, and everything happens in it. Where
+// the file system offers it the new file is unnamed, and a writer killed on the way leaves
+// nothing of it; elsewhere it has a hidden name that no other writer can have,
+// ".<name>.<random>.part". Its writer holds it open and locked from its creation to the rename.
+// A leftover of such a name (its writer was killed) is removed by a later write into the same
+// folder once no one holds its lock and it has not changed for ten minutes: a writer on another
+// machine may not see this machine's locks.
 // Anything other than a regular file that the process may write (a device, a folder, a
 // write-protected file), and a file in a folder that would not let the process put a new file in
 // its place, is written directly and never replaced, so that the writer's open fails, or writes,
-// as it did before files were staged.
+// as that of any other program.
 namespace stagedfile {
-
-// The file a path names: symbolic links are followed, also one whose target does not exist yet,
-// so that a save writes the file a link points to and the link stays.
-std::string resolveLink(const std::string& iFilePath);
 
 // One replacement of a file. Files of one group (a project's) are each staged, all written, then
 // committed one after another. What was not committed is removed with the object.
 class Stage
 {
 public:
-    explicit Stage(const std::string& iFilePath);
+    explicit Stage(const std::string& iDestination);
     ~Stage();
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
 
-    // Makes the file to write. While it is written it shows no more than the file it will
-    // replace: that file's group where the user is in it (and owner, for root) and its
-    // permissions, no group rights under another group; its writer may always write it. On
-    // failure errno tells why.
+    // Finds the destination's place and makes the file to write there, private to its writer
+    // while it is written. On failure errno tells why.
     bool open();
-    const std::string& filePath() const { return mFilePath; }
-    // What the writer opens, anew and truncating: the file itself under /proc, not the staged
-    // file's name, so that a writer cannot make that file again once it is gone (without /proc,
-    // the name). The destination itself for a direct write.
-    const std::string& path() const { return mPath; }
-    // Gives the file the rights of the file it replaces as that file has them now (the group
-    // rights dropped where the group could not be given; a new file the default rights),
-    // flushes it, renames it over the destination and flushes the folder. On failure errno
-    // tells why and the file is discarded.
+    const std::string& destination() const { return mDestination; }
+    // What the writer opens, anew and truncating: the staged file itself under /proc, so that
+    // its name is never followed. The destination itself for a direct write.
+    const std::string& writePath() const { return mWritePath; }
+    // Gives the file the rights of the file it replaces as that file has them now (no one gets
+    // more than before where its owner or group could not be kept; a new file the rights a new
+    // file gets), flushes it, renames it over the destination's name in the folder found at the
+    // open and flushes that folder. On failure errno tells why and the file is discarded.
     bool commit();
     void discard();
 
 private:
-    std::string mFilePath;
-    std::string mPath;
-    std::string mName;  // the staged file's own name; empty while it has none
-    int mFd = -1;       // the file written, held open and locked while it is
-    int mNewMode = -1;  // the rights of a file made new, as its creation gave them
+    friend class Group;
+    // Removes the leftovers of the folder unless it is one of ioCleaned, which it then joins.
+    bool open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned);
+
+    std::string mDestination;
+    std::string mWritePath;
+    std::string mTargetName; // the destination's name in mFolder, links followed
+    std::string mName;       // the staged file's own name; empty while it has none
+    int mFolder = -1;        // the folder of the file replaced
+    int mFd = -1;            // the file written, held open and locked while it is
     int mSignalSlot = -1;
     bool mOpen = false;
 };
@@ -69,18 +71,20 @@ private:
 class Group
 {
 public:
-    // The new stage of iFilePath, opened; nullptr with errno when it cannot be.
-    Stage* add(const std::string& iFilePath);
+    // The new stage of iDestination, opened; nullptr with errno when it cannot be. Each folder's
+    // leftovers are looked for once.
+    Stage* add(const std::string& iDestination);
     // False with errno at the first file that could not be put in place, which failedPath() names.
     bool commit();
     const std::string& failedPath() const { return mFailedPath; }
 
 private:
     std::vector<std::unique_ptr<Stage>> mStages;
+    std::vector<std::pair<dev_t, ino_t>> mCleaned;
     std::string mFailedPath;
 };
 
-// Flushes a folder's entries (the renames into and out of it) to the disk; failures are ignored.
+// Flushes a folder's entries (the moves into and out of it) to the disk; failures are ignored.
 void syncFolder(const std::string& iFolderPath);
 
 // A writer's message names the file it wrote; the user knows the file by its place.
@@ -116,7 +120,7 @@ bool write(const std::string& iFilePath, W&& iWrite, std::string& oErrorMessage,
     bool returned = false;
     bool done = memoryguard::run([&] {
         errno = 0;
-        const bool written = iWrite(stage.path());
+        const bool written = iWrite(stage.writePath());
         returned = true;
         return written;
     });

@@ -21,7 +21,9 @@
 
 #include "../pointcloud/shotfixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTranslator>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -31,6 +33,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -57,6 +60,9 @@ struct RenameWatch
     int count = 0;
     int failAt = 0;
     bool killAtFail = false;
+    int fileFlushes = 0;
+    int failFlushAt = 0;
+    std::vector<std::string> events; // "move <from folder>/<name> <to folder>", "flush <folder>"
     std::set<FileKey> flushed;
     std::vector<std::string> unflushedFiles;
     std::map<FileKey, std::string> unflushedFolders;
@@ -65,7 +71,24 @@ RenameWatch gWatch;
 
 } // namespace
 
-extern "C" int rename(const char* iFrom, const char* iTo)
+namespace {
+
+// The folder a path relative to iFolder lies in, as a key and a name.
+std::pair<FileKey, std::string> watchedFolder(int iFolder, const char* iPath)
+{
+    std::string folder = std::filesystem::path(iPath).parent_path().string();
+    if (iFolder != AT_FDCWD && (iPath[0] == 0 || iPath[0] != '/')) {
+        std::error_code error;
+        const std::string held = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(iFolder), error);
+        folder = folder.empty() ? held : held + "/" + folder;
+    }
+    struct stat info;
+    if (stat(folder.empty() ? "." : folder.c_str(), &info) != 0)
+        return {};
+    return {{info.st_dev, info.st_ino}, folder};
+}
+
+int watchedRename(int iFromFolder, const char* iFrom, int iToFolder, const char* iTo)
 {
     struct stat info;
     if (gWatch.active) {
@@ -75,23 +98,45 @@ extern "C" int rename(const char* iFrom, const char* iTo)
             errno = EIO;
             return -1;
         }
-        if (std::filesystem::path(iFrom).filename().string()[0] == '.' && lstat(iFrom, &info) == 0 &&
+        if (std::filesystem::path(iFrom).filename().string()[0] == '.' &&
+            fstatat(iFromFolder, iFrom, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             gWatch.flushed.count({info.st_dev, info.st_ino}) == 0)
             gWatch.unflushedFiles.push_back(iTo);
     }
-    const int result = renameat(AT_FDCWD, iFrom, AT_FDCWD, iTo);
-    for (const char* path : {iFrom, iTo}) {
-        const std::string folder = std::filesystem::path(path).parent_path().string();
-        if (result == 0 && gWatch.active && stat(folder.c_str(), &info) == 0)
-            gWatch.unflushedFolders[{info.st_dev, info.st_ino}] = folder;
+    const int result = int(syscall(SYS_renameat2, iFromFolder, iFrom, iToFolder, iTo, 0));
+    if (result == 0 && gWatch.active) {
+        const auto from = watchedFolder(iFromFolder, iFrom);
+        const auto to = watchedFolder(iToFolder, iTo);
+        gWatch.unflushedFolders.insert(from);
+        gWatch.unflushedFolders.insert(to);
+        gWatch.events.push_back("move " + from.second + "/" + std::filesystem::path(iFrom).filename().string() + " " +
+                                to.second);
     }
     return result;
+}
+
+} // namespace
+
+extern "C" int rename(const char* iFrom, const char* iTo)
+{
+    return watchedRename(AT_FDCWD, iFrom, AT_FDCWD, iTo);
+}
+
+extern "C" int renameat(int iFromFolder, const char* iFrom, int iToFolder, const char* iTo)
+{
+    return watchedRename(iFromFolder, iFrom, iToFolder, iTo);
 }
 
 extern "C" int fsync(int iFd)
 {
     struct stat info;
     if (gWatch.active && fstat(iFd, &info) == 0) {
+        if (S_ISREG(info.st_mode) && ++gWatch.fileFlushes == gWatch.failFlushAt) {
+            errno = EIO;
+            return -1;
+        }
+        if (S_ISDIR(info.st_mode))
+            gWatch.events.push_back("flush " + watchedFolder(iFd, "").second);
         gWatch.flushed.insert({info.st_dev, info.st_ino});
         gWatch.unflushedFolders.erase({info.st_dev, info.st_ino});
     }
@@ -291,19 +336,19 @@ TEST_F(ProjectContentsTest, ImportRefusals)
     // file. The next conversion onto that place removes it once it is ten minutes old; a newer
     // one, that a writer elsewhere may still be writing, stays.
     const std::string killed = mDir.file("Kestrune");
-    writeFile(killed, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").killedlong.part\"\nkill -9 $$\n");
+    writeFile(killed, "#!/bin/sh\nprintf cut > \"$(dirname \"$2\")/.$(basename \"$2\").killedlong00.part\"\nkill -9 $$\n");
     ASSERT_EQ(chmod(killed.c_str(), 0700), 0);
     writeFile(source("scan2.ptx"), ptxText());
     ProjectOperator::setConverterFolderPath(mDir.path());
     EXPECT_FALSE(mProject.importPointCloud(source("scan2.ptx"), message));
     EXPECT_EQ(message, "Unknown File Format...");
-    const std::string left = points() + "/.scan2.zrpcd.killedlong.part";
+    const std::string left = points() + "/.scan2.zrpcd.killedlong00.part";
     const struct timespec hourAgo[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, left.c_str(), hourAgo, 0), 0);
-    writeFile(points() + "/.scan2.zrpcd.writtennow.part", "other");
+    writeFile(points() + "/.scan2.zrpcd.writtennow00.part", "other");
     ProjectOperator::setConverterFolderPath(std::getenv("VISTREL_APP_DIR"));
     EXPECT_TRUE(mProject.importPointCloud(source("scan2.ptx"), message)) << message;
-    EXPECT_EQ(names(points()), (std::set<std::string>{".scan2.zrpcd.writtennow.part", "Shot_0.shot", "scan.zrpcd",
+    EXPECT_EQ(names(points()), (std::set<std::string>{".scan2.zrpcd.writtennow00.part", "Shot_0.shot", "scan.zrpcd",
                                                        "scan2.zrpcd"}));
 
     ProjectOperator::setConverterFolderPath(mDir.file("nowhere"));
@@ -393,13 +438,43 @@ std::set<std::string> hiddenEntries(const std::string& iPath)
     return hidden;
 }
 
+// An object file that cannot be written gives its message in the user's language, as every
+// other file of a save does.
+TEST_F(ProjectContentsTest, AFailedObjectFileWriteIsReportedInTheUsersLanguage)
+{
+    importThree();
+    std::string message;
+    QTranslator translator;
+    ASSERT_TRUE(translator.load("Vistrel_Japanese.qm", QString::fromLocal8Bit(std::getenv("VISTREL_APP_DIR"))));
+    QCoreApplication::installTranslator(&translator);
+    const std::string cannot = ProjectOperator::tr("Cannot open file for writting: ").toStdString();
+    rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const rlimit small = {64, old.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool saved = false;
+    {
+        CoutCapture quiet;
+        saved = mProject.savePointCloudData(message);
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, SIG_DFL);
+    QCoreApplication::removeTranslator(&translator);
+    EXPECT_NE(cannot, "Cannot open file for writting: ");
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(message, cannot + points() + "/Shot_0.shot: File too large");
+    EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
+}
+
 // The saved project with its second shot deleted is saved again: the third shot is renumbered,
 // and its old object file and the second shot's data file go to Temp. The k-th rename of that
 // save fails, or the save is killed there, for every k. The project then opens with every shot
 // and its data file, as it was or as saved (or, after its first object file was put in place,
 // each object file as it was or as saved). A failed save leaves no staged file and gives the
 // system's reason. A whole save flushes each file before it renames it into place, and each
-// folder after its renames.
+// folder after its renames; PointClouds between the last object file's move to Temp and the
+// first data file's. A flush of any file that fails fails the save in the same way.
 TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
 {
     importThree();
@@ -430,6 +505,14 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
     EXPECT_EQ(renames, 19);
     EXPECT_EQ(gWatch.unflushedFiles, std::vector<std::string>());
     EXPECT_TRUE(gWatch.unflushedFolders.empty()) << gWatch.unflushedFolders.begin()->second;
+    const std::vector<std::string>& events = gWatch.events;
+    const std::string points = mProjectPath + "/PointClouds/";
+    const auto lastObjectOut = std::find(events.rbegin(), events.rend(), "move " + points + "Shot_2.shot " + mProjectPath + "/Temp");
+    const auto firstDataOut = std::find(events.begin(), events.end(), "move " + points + "room.zrpcd " + mProjectPath + "/Temp");
+    ASSERT_TRUE(lastObjectOut != events.rend() && firstDataOut != events.end());
+    EXPECT_NE(std::find(lastObjectOut.base(), firstDataOut, "flush " + mProjectPath + "/PointClouds"), firstDataOut);
+    const int fileFlushes = gWatch.fileFlushes;
+    EXPECT_EQ(fileFlushes, renames - 2);
 
     const std::vector<std::string> asItWas = {"scan.zrpcd", "room.zrpcd", "matrix.zrpmd"};
     const std::vector<std::string> asSaved = {"scan.zrpcd", "matrix.zrpmd"};
@@ -470,6 +553,26 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
                 shots.push_back(getPointCloudManager()->getObject(int(i))->getDataFileName());
             EXPECT_TRUE(shots == asItWas || shots == asSaved || shots == eachAsItWasOrAsSaved) << shots.size();
         }
+    }
+    for (int k = 1; k <= fileFlushes; ++k) {
+        SCOPED_TRACE("failed flush " + std::to_string(k));
+        prepare();
+        const auto before = snapshot(mProjectPath);
+        gWatch = RenameWatch();
+        gWatch.failFlushAt = k;
+        gWatch.active = true;
+        {
+            CoutCapture quiet;
+            EXPECT_FALSE(mProject.save(message));
+        }
+        gWatch.active = false;
+        EXPECT_EQ(message.substr(message.size() - std::min(message.size(), reason.size())), reason) << message;
+        EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
+        if (k == 1) {
+            EXPECT_TRUE(snapshot(mProjectPath) == before);
+        }
+        ASSERT_TRUE(reopen(message)) << message;
+        EXPECT_EQ(getPointCloudManager()->getObjectSetSize(), 3u);
     }
 }
 

@@ -18,6 +18,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -313,8 +315,9 @@ protected:
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(iPid) + "/fd", error)) {
             const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-            const bool unnamed = target.rfind(mDir.path() + "/#", 0) == 0 && target.find(" (deleted)") != std::string::npos;
-            if (unnamed || target.rfind(path(".out.zrpcd."), 0) == 0)
+            const std::string name = std::filesystem::path(target).filename().string();
+            const bool unnamed = name[0] == '#' && target.find(" (deleted)") != std::string::npos;
+            if (target.rfind(mDir.path() + "/", 0) == 0 && (unnamed || name.rfind(".out.zrpcd.", 0) == 0))
                 return entry.path().string();
         }
         return std::string();
@@ -1102,8 +1105,8 @@ TEST_F(KestruneTest, InterruptDuringTheWriteRemovesTheStagingFile)
 }
 
 // Runs killed while writing leave nothing, and the output never shows more rights than it has: a
-// user's private file rewritten by root keeps its owner, and the rights it is given while the new
-// file is written.
+// user's private file rewritten by root keeps its owner and the rights it has when the run ends;
+// while it is written the new file is root's alone.
 TEST_F(KestruneTest, KilledRunsLeaveNothingAndAPrivateOutputStaysPrivate)
 {
     if (!testutil::canTrace())
@@ -1122,7 +1125,7 @@ TEST_F(KestruneTest, KilledRunsLeaveNothingAndAPrivateOutputStaysPrivate)
         const RunResult r = runHeld(
             "grid.ptx",
             [&](pid_t iPid) {
-                EXPECT_EQ(status(stagingFile(iPid)), std::make_pair(0600, owner));
+                EXPECT_EQ(status(stagingFile(iPid)), std::make_pair(0600, getuid()));
                 if (k < 2)
                     kill(iPid, SIGKILL);
                 else
@@ -1171,6 +1174,120 @@ TEST_F(KestruneTest, LinkToAFileNotYetThereIsWrittenThrough)
     int number = 0;
     PointSystem system;
     EXPECT_TRUE(loadPoints("real/out.zrpcd", &number, &system) && number == 5);
+}
+
+// Root's run onto another user's link in a sticky folder that everyone may write: where the
+// system protects such links, it follows neither that link nor one to a file not there yet, and
+// the run fails as a plain open would; the files they name stay as they were. Root's own link
+// there is written through.
+TEST_F(KestruneTest, AnotherUsersLinkInASharedFolderIsNotFollowed)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root, to make a link of another user";
+    const testutil::LinkProtection protection;
+    if (!protection.on())
+        GTEST_SKIP() << protection.reason();
+    write("in.ptx", ptxText(2, 3, kScanLines));
+    ASSERT_EQ(mkdir(path("shared").c_str(), 01777) | chmod(path("shared").c_str(), 01777), 0);
+    ASSERT_EQ(mkdir(path("private").c_str(), 0700), 0);
+    write("private/precious", "precious");
+    for (const std::string target : {"precious", "planted"}) {
+        SCOPED_TRACE(target);
+        const std::string link = "shared/" + target + ".zrpcd";
+        ASSERT_EQ(symlink(path("private/" + target).c_str(), path(link).c_str()), 0);
+        ASSERT_EQ(lchown(path(link).c_str(), 65534, 65534), 0);
+        const RunResult r = run({"in.ptx", link, "4", "1"});
+        ASSERT_TRUE(r.exited && r.lines.size() >= 3);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(Names(r.lines.end() - 3, r.lines.end()),
+                  (Names{"Cannot open file for writting: " + link, "Error: Permission denied",
+                         "Error: Export File Writing. --> " + link}));
+        EXPECT_TRUE(std::filesystem::is_symlink(path(link)));
+    }
+    EXPECT_EQ(readFile(path("private/precious")), "precious");
+    EXPECT_FALSE(std::filesystem::exists(path("private/planted")));
+    ASSERT_EQ(symlink(path("private/own.zrpcd").c_str(), path("shared/own.zrpcd").c_str()), 0);
+    EXPECT_EQ(run({"in.ptx", "shared/own.zrpcd", "4", "1"}).status, 1);
+    int number = 0;
+    PointSystem system;
+    EXPECT_TRUE(loadPoints("private/own.zrpcd", &number, &system) && number == 5);
+}
+
+// The place of the output is found when the run starts. A link put at a new output's name while
+// the run writes, to a file in another folder, is replaced by the output; a link re-pointed
+// meanwhile to another folder leaves the output where the link named at the start. Nothing
+// reaches the other folder.
+TEST_F(KestruneTest, LinksChangedWhileTheRunWritesLeadNowhereElse)
+{
+    if (!testutil::canTrace())
+        GTEST_SKIP() << "this system refuses ptrace, which holds a run mid-write";
+    write("grid.ptx", ptxText(5, 4, gridLines()));
+    ASSERT_EQ(run({"grid.ptx", "whole.zrpcd", "4", "1"}).status, 1);
+    const std::string whole = readFile(path("whole.zrpcd"));
+    ASSERT_TRUE(std::filesystem::create_directory(path("other")) && std::filesystem::create_directory(path("real")));
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed staged file" : "named staged file");
+        testutil::ProcessLimits limits;
+        limits.withoutUnnamedFiles = !unnamed;
+        RunResult r = runHeld(
+            "grid.ptx", [&](pid_t) { ASSERT_EQ(symlink(path("other/planted").c_str(), path("out.zrpcd").c_str()), 0); },
+            limits, true);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_FALSE(std::filesystem::is_symlink(path("out.zrpcd")));
+        EXPECT_TRUE(readFile(path("out.zrpcd")) == whole);
+        ASSERT_EQ(unlink(path("out.zrpcd").c_str()), 0);
+
+        ASSERT_EQ(symlink("real/out.zrpcd", path("out.zrpcd").c_str()), 0);
+        r = runHeld(
+            "grid.ptx",
+            [&](pid_t) {
+                ASSERT_EQ(unlink(path("out.zrpcd").c_str()), 0);
+                ASSERT_EQ(symlink("other/elsewhere", path("out.zrpcd").c_str()), 0);
+            },
+            limits, true);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(std::filesystem::read_symlink(path("out.zrpcd")), "other/elsewhere");
+        EXPECT_TRUE(readFile(path("real/out.zrpcd")) == whole);
+        ASSERT_EQ(unlink(path("out.zrpcd").c_str()) | unlink(path("real/out.zrpcd").c_str()), 0);
+        EXPECT_TRUE(std::filesystem::is_empty(path("other")));
+        EXPECT_TRUE(std::filesystem::is_empty(path("real")));
+    }
+}
+
+// The writer's lock lies beyond the data: a file server that holds a lock against the file's
+// other opens would otherwise refuse the writes made through the writer's own open.
+TEST_F(KestruneTest, TheWritersLockCoversNoByteOfTheData)
+{
+    if (!testutil::canTrace())
+        GTEST_SKIP() << "this system refuses ptrace, which holds a run mid-write";
+    write("grid.ptx", ptxText(5, 4, gridLines()));
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed staged file" : "named staged file");
+        testutil::ProcessLimits limits;
+        limits.withoutUnnamedFiles = !unnamed;
+        const RunResult r = runHeld(
+            "grid.ptx",
+            [&](pid_t iPid) {
+                struct stat file;
+                ASSERT_EQ(stat(stagingFile(iPid).c_str(), &file), 0);
+                std::ifstream locks("/proc/locks");
+                std::string line;
+                int held = 0;
+                while (std::getline(locks, line)) {
+                    std::istringstream fields(line.substr(line.find(':') + 1));
+                    std::string kind, mode, access, owner, where;
+                    long long start = 0;
+                    fields >> kind >> mode >> access >> owner >> where >> start;
+                    if (where.substr(where.rfind(':') + 1) != std::to_string(file.st_ino))
+                        continue;
+                    ++held;
+                    EXPECT_GE(start, (long long)(file.st_size) + (1ll << 40)) << line;
+                }
+                EXPECT_EQ(held, 1);
+            },
+            limits, true);
+        EXPECT_EQ(r.status, 1);
+    }
 }
 
 // The folder would let a rename replace it, but the user may not write the file: refused as a

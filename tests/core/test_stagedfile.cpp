@@ -12,6 +12,7 @@
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <filesystem>
 #include <grp.h>
 #include <string>
@@ -111,10 +112,11 @@ protected:
     bool mUnnamed = true;
 };
 
-// SIGTERM removes the staged file; SIGKILL leaves nothing of an unnamed one. A later write of the
-// same file removes a leftover only when it holds its lock itself and the file is ten minutes
-// old: the file of a live writer, even an old one, a file just made and not yet locked, and the
-// leftovers of other files stay. The live writer then puts its own file in place.
+// SIGTERM removes the staged file; SIGKILL leaves nothing of an unnamed one. A later write into
+// the folder removes a writer's leftover, of any name, only when it holds its lock itself and the
+// file is ten minutes old: the file of a live writer, even an old one, a file just made and not
+// yet locked, and a user's own hidden file of another form stay. The live writer then puts its
+// own file in place.
 TEST_P(StagedWrite, LeftoversOfKilledWritersGoAndLiveWritersFilesStay)
 {
     const std::string out = mDir.file("cloud.zrpcd");
@@ -135,16 +137,16 @@ TEST_P(StagedWrite, LeftoversOfKilledWritersGoAndLiveWritersFilesStay)
     const Names withLive = folderEntries(mDir.path());
     std::set_difference(withLive.begin(), withLive.end(), kept.begin(), kept.end(), std::back_inserter(liveFile));
     ASSERT_EQ(liveFile.size(), 1u);
-    testutil::writeFile(live.path(), "live contents");
+    testutil::writeFile(live.writePath(), "live contents");
     makeOld(mDir.file(liveFile[0]));
     // Files of writers whose locks do not reach here: one just made, and those left long ago.
-    const Names old = {".cloud.zrpcd.leftlongago0.part", ".other.zrpcd.leftlongago0.part"};
-    for (const std::string& name : Names{".cloud.zrpcd.justmade0000.part", old[0], old[1]}) {
+    const Names old = {".cloud.zrpcd.leftlongago0.part", ".other.zrpcd.leftlongago0.part", ".cloud.zrpcd.backup.part"};
+    for (const std::string& name : Names{".cloud.zrpcd.justmade0000.part", old[0], old[1], old[2]}) {
         testutil::writeFile(mDir.file(name), "another writer's");
         if (name != ".cloud.zrpcd.justmade0000.part")
             makeOld(mDir.file(name));
     }
-    kept.insert(kept.end(), {liveFile[0], ".cloud.zrpcd.justmade0000.part", old[1]});
+    kept.insert(kept.end(), {liveFile[0], ".cloud.zrpcd.justmade0000.part", old[2]});
     std::sort(kept.begin(), kept.end());
 
     std::string message;
@@ -167,8 +169,9 @@ TEST_P(StagedWrite, LeftoversOfKilledWritersGoAndLiveWritersFilesStay)
     EXPECT_EQ(folderEntries(mDir.path()), kept);
 }
 
-// The new file gets the rights the destination has when it is put in place; a new destination
-// those the umask gives, also when they leave the owner no right to write.
+// The new file gets the rights, owner and group the destination has when it is put in place; a
+// new destination, or one removed meanwhile, those the umask gives, also when they leave the
+// owner no right to write. While it is written it is its writer's alone.
 TEST_P(StagedWrite, TheCommitGivesTheRightsOfTheDestinationThen)
 {
     const std::string out = mDir.file("cloud.zrpcd");
@@ -176,10 +179,27 @@ TEST_P(StagedWrite, TheCommitGivesTheRightsOfTheDestinationThen)
     ASSERT_EQ(chmod(out.c_str(), 0600), 0);
     stagedfile::Stage stage(out);
     ASSERT_TRUE(stage.open());
-    testutil::writeFile(stage.path(), "new contents");
+    EXPECT_EQ(modeOf(stage.writePath()), 0600);
+    testutil::writeFile(stage.writePath(), "new contents");
     ASSERT_EQ(chmod(out.c_str(), 0640), 0);
+    const bool root = getuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(out.c_str(), 65534, 65534), 0);
+    }
     ASSERT_TRUE(stage.commit());
-    EXPECT_EQ(modeOf(out), 0640);
+    struct stat info;
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_TRUE(info.st_uid == 65534 && info.st_gid == 65534) << info.st_uid << ':' << info.st_gid;
+    }
+
+    ASSERT_TRUE(stage.open());
+    testutil::writeFile(stage.writePath(), "after a removal");
+    ASSERT_EQ(unlink(out.c_str()), 0);
+    ASSERT_TRUE(stage.commit());
+    EXPECT_EQ(modeOf(out), 0644);
+    EXPECT_EQ(testutil::readFile(out), "after a removal");
 
     umask(0222);
     EXPECT_TRUE(writeText(mDir.file("new.zrpcd"), "new file"));
@@ -188,40 +208,32 @@ TEST_P(StagedWrite, TheCommitGivesTheRightsOfTheDestinationThen)
     EXPECT_EQ(folderEntries(mDir.path()), (Names{"cloud.zrpcd", "new.zrpcd"}));
 }
 
-// nobody rewrites root's 0662 file in an open folder. He cannot give the new file root's group,
-// so it has no group rights while it is written nor after, under his own group.
-TEST_P(StagedWrite, AGroupThatCannotBeGivenGetsNoRights)
+// nobody rewrites root's 06606 file of a group that he is not in, whose members it denies, in an
+// open folder. He can give the new file neither root as owner nor that group: its others get no
+// more than the old group had, so a member of that group is still denied, and the set-id bits go.
+TEST_P(StagedWrite, WhoFallsUnderAnotherOwnerOrGroupGainsNoRights)
 {
     if (getuid() != 0)
         GTEST_SKIP() << "needs root, to make a file of another user";
     const std::string out = mDir.file("cloud.zrpcd");
     testutil::writeFile(out, "root's");
-    ASSERT_EQ(chmod(mDir.path().c_str(), 0777) | chown(out.c_str(), 0, 0) | chmod(out.c_str(), 0662), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(2);
-        int whileWritten = -1;
-        std::string message;
-        std::string reason;
-        const bool written = stagedfile::write(
-            out, [&](const std::string& iPath) {
-                whileWritten = modeOf(iPath);
-                testutil::writeFile(iPath, "nobody's");
-                return true;
-            },
-            message, reason);
-        _exit(written && whileWritten == 0602 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_EQ(chmod(mDir.path().c_str(), 0777) | chown(out.c_str(), 0, 1234) | chmod(out.c_str(), 06606), 0);
+    const auto asUser = [](uid_t iUser, gid_t iGroup, const std::function<bool()>& iDo) {
+        const pid_t pid = fork();
+        if (pid == 0)
+            _exit(setgroups(0, nullptr) == 0 && setgid(iGroup) == 0 && setuid(iUser) == 0 && iDo() ? 0 : 1);
+        int status = 0;
+        return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    const bool memberDeniedBefore = asUser(1234, 1234, [&] { return open(out.c_str(), O_RDONLY) < 0 && errno == EACCES; });
+    EXPECT_TRUE(memberDeniedBefore);
+    EXPECT_TRUE(asUser(65534, 65534, [&] { return writeText(out, "nobody's"); }));
     struct stat info;
     ASSERT_EQ(stat(out.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0602u);
-    EXPECT_EQ(info.st_uid, 65534u);
-    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_TRUE(info.st_uid == 65534 && info.st_gid == 65534) << info.st_uid << ':' << info.st_gid;
     EXPECT_EQ(testutil::readFile(out), "nobody's");
+    EXPECT_TRUE(asUser(1234, 1234, [&] { return open(out.c_str(), O_RDONLY) < 0 && errno == EACCES; }));
 }
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, StagedWrite, ::testing::Bool());
@@ -272,7 +284,8 @@ TEST(StagedCleanUp, ALeftoverIsRemovedOnlyUnderTheCleanUpsOwnLock)
 }
 
 // A group holds each of its files open until it is committed: more of them than a low first
-// open-file limit allows are written once the limit is raised, and put in place together.
+// open-file limit allows are written once the limit is raised, and put in place together. It
+// lists their folder once, not once for each file.
 TEST(StagedGroup, MoreFilesThanTheFirstOpenFileLimit)
 {
     rlimit old;
@@ -289,13 +302,51 @@ TEST(StagedGroup, MoreFilesThanTheFirstOpenFileLimit)
         expected.push_back("Shot_" + std::to_string(k) + ".shot");
         const stagedfile::Stage* stage = group.add(dir.file(expected.back()));
         ASSERT_TRUE(stage) << k;
-        testutil::writeFile(stage->path(), expected.back());
+        testutil::writeFile(stage->writePath(), expected.back());
+        // The folder's leftovers were looked for at its first file, and only then.
+        if (k == 0) {
+            testutil::writeFile(dir.file(".left.shot.leftlongago0.part"), "left");
+            makeOld(dir.file(".left.shot.leftlongago0.part"));
+        }
     }
+    expected.push_back(".left.shot.leftlongago0.part");
     setrlimit(RLIMIT_NOFILE, &old);
     ASSERT_TRUE(group.commit());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(folderEntries(dir.path()), expected);
     EXPECT_EQ(testutil::readFile(dir.file("Shot_99.shot")), "Shot_99.shot");
+}
+
+// Another file renamed over a writer's staged name is not the writer's: the commit fails with
+// ENOENT and a discard leaves it, and the destination stays as it was.
+TEST(StagedName, AnotherFileUnderTheStagedNameIsLeftAlone)
+{
+    testutil::TempDir dir;
+    const std::string out = dir.file("cloud.zrpcd");
+    testutil::writeFile(out, "previous contents");
+    stagedfile::detail::allowUnnamedFiles(false);
+    for (bool commit : {true, false}) {
+        SCOPED_TRACE(commit ? "commit" : "discard");
+        stagedfile::Stage stage(out);
+        ASSERT_TRUE(stage.open());
+        testutil::writeFile(stage.writePath(), "new contents");
+        Names names = folderEntries(dir.path());
+        ASSERT_EQ(names.size(), 2u);
+        const std::string staged = dir.file(names[0]);
+        testutil::writeFile(dir.file("other"), "another's");
+        ASSERT_EQ(rename(dir.file("other").c_str(), staged.c_str()), 0);
+        if (commit) {
+            errno = 0;
+            EXPECT_FALSE(stage.commit());
+            EXPECT_EQ(errno, ENOENT);
+        } else {
+            stage.discard();
+        }
+        EXPECT_EQ(testutil::readFile(staged), "another's");
+        EXPECT_EQ(testutil::readFile(out), "previous contents");
+        ASSERT_EQ(unlink(staged.c_str()), 0);
+    }
+    stagedfile::detail::allowUnnamedFiles(true);
 }
 
 // A staged name stays within the file name limit of 255 bytes, cut between characters.
@@ -314,7 +365,7 @@ TEST(StagedName, ALongNameIsCutBetweenCharacters)
     ASSERT_EQ(names.size(), 1u);
     EXPECT_EQ(names[0].size(), 1u + 234 + 1 + 12 + 5);
     EXPECT_EQ(names[0].rfind("." + wide.substr(0, 234) + ".", 0), 0u) << names[0];
-    testutil::writeFile(stage.path(), "x");
+    testutil::writeFile(stage.writePath(), "x");
     ASSERT_TRUE(stage.commit());
     EXPECT_EQ(folderEntries(dir.path()), Names{wide + ".zrpcd"});
 }

@@ -181,6 +181,42 @@ inline bool canTrace()
     return pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0;
 }
 
+// The system's protection of links in shared sticky folders (fs.protected_symlinks), on for the
+// object's lifetime: turned on, and off again after, where it is off and this process may set it.
+class LinkProtection
+{
+public:
+    LinkProtection()
+    {
+        if (read() == '1') {
+            mOn = true;
+            return;
+        }
+        std::ofstream(mSetting) << '1';
+        mOn = mTurnedOn = read() == '1';
+    }
+    ~LinkProtection()
+    {
+        if (mTurnedOn)
+            std::ofstream(mSetting) << '0';
+    }
+    LinkProtection(const LinkProtection&) = delete;
+    LinkProtection& operator=(const LinkProtection&) = delete;
+    bool on() const { return mOn; }
+    std::string reason() const { return "fs.protected_symlinks is off and cannot be turned on here"; }
+
+private:
+    char read() const
+    {
+        char value = 0;
+        std::ifstream(mSetting) >> value;
+        return value;
+    }
+    const char* const mSetting = "/proc/sys/fs/protected_symlinks";
+    bool mOn = false;
+    bool mTurnedOn = false;
+};
+
 // Runs iProgram in iWorkDir. The child starts with the default action of SIGXFSZ (death), so a
 // program that writes past the file size limit survives only by ignoring the signal itself. With
 // iHeld the child is traced and stopped at its start while iHeld(its id) runs, and goes on after.
