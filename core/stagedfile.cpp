@@ -12,7 +12,9 @@
 #include <functional>
 #include <sys/random.h>
 #include <sys/resource.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace stagedfile {
@@ -167,29 +169,51 @@ int FL_openFolder(const std::string& iPath)
     return folder >= 0 || errno != EACCES ? folder : ::open(iPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
-// Where a write of a path puts its file.
+// The target of the link iName in iFolder, read from the link held open so that the system's
+// rule is checked on the link that is followed; empty with errno where it may not be followed.
+std::string FL_followLink(int iFolder, const std::string& iName)
+{
+    const int link = openat(iFolder, iName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    struct stat linkInfo;
+    struct stat folderInfo;
+    char target[PATH_MAX];
+    ssize_t length = -1;
+    if (link >= 0 && fstat(link, &linkInfo) == 0 && fstat(iFolder, &folderInfo) == 0) {
+        errno = !S_ISLNK(linkInfo.st_mode) ? EAGAIN : !FL_mayFollow(linkInfo, folderInfo) ? EACCES : 0;
+        if (errno == 0 && (length = readlinkat(link, "", target, sizeof target)) == ssize_t(sizeof target))
+            errno = ENAMETOOLONG;
+    }
+    const int error = errno;
+    if (link >= 0)
+        close(link);
+    errno = error;
+    return length > 0 && length < ssize_t(sizeof target) ? std::string(target, std::size_t(length)) : std::string();
+}
+
+// Where a write of a path puts its file: a folder held open and the name in it; no folder for a
+// direct write.
 struct FLPlace
 {
-    int folder = -1;        // held open; -1 for a direct write
-    std::string folderPath; // as the path names it
+    int folder = -1;
     std::string name;
 };
 
 // Follows iPath as the system does, under its rules on links: the system's own open gives the
 // file a path reaches, and each link followed here to find its folder is followed only where the
-// system would. A link to a file not there yet leads to where that file is to be made. False with
-// errno as a plain open gives it (EACCES for a protected link); EAGAIN when the path kept
-// changing while it was followed.
+// system would. A link to a file not there yet leads to where that file is to be made. The links
+// of /proc stand for open files, not for their text: what they reach is written directly. False
+// with errno as a plain open gives it (EACCES for a protected link); EAGAIN when the path changed
+// while it was followed.
 bool FL_locate(const std::string& iPath, FLPlace& oPlace)
 {
-    const int reached = ::open(iPath.c_str(), O_PATH | O_CLOEXEC);
-    struct stat reachedInfo;
-    if (reached < 0 && errno != ENOENT)
+    const int file = ::open(iPath.c_str(), O_PATH | O_CLOEXEC);
+    struct stat reached;
+    if (file < 0 && errno != ENOENT)
         return false;
-    const bool exists = reached >= 0 && fstat(reached, &reachedInfo) == 0;
-    if (reached >= 0)
-        close(reached);
-    if (exists && !S_ISREG(reachedInfo.st_mode))
+    const bool exists = file >= 0 && fstat(file, &reached) == 0;
+    if (file >= 0)
+        close(file);
+    if (exists && !S_ISREG(reached.st_mode))
         return true;
     std::string path = iPath;
     for (int hop = 0; hop <= 40; ++hop) {
@@ -202,86 +226,65 @@ bool FL_locate(const std::string& iPath, FLPlace& oPlace)
         if (folder < 0)
             return false;
         struct stat info;
-        if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode)) {
-            // Read from the link held open, so that the rule is checked on the link followed.
-            const int link = openat(folder, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-            struct stat folderInfo;
-            char target[PATH_MAX];
-            ssize_t length = -1;
-            int error = errno;
-            if (link >= 0 && fstat(link, &info) == 0 && fstat(folder, &folderInfo) == 0) {
-                if (!S_ISLNK(info.st_mode))
-                    error = EAGAIN;
-                else if (!FL_mayFollow(info, folderInfo))
-                    error = EACCES;
-                else if ((length = readlinkat(link, "", target, sizeof target)) == ssize_t(sizeof target))
-                    error = ENAMETOOLONG;
-                else
-                    error = errno;
-            }
-            if (link >= 0)
-                close(link);
+        struct statfs system;
+        const bool found = fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+        if (found && S_ISLNK(info.st_mode)) {
+            const bool procLink = fstatfs(folder, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
+            const std::string linked = procLink ? std::string() : FL_followLink(folder, name);
+            const int error = errno;
             close(folder);
-            if (length <= 0 || length == ssize_t(sizeof target)) {
+            if (procLink)
+                return true;
+            if (linked.empty()) {
                 errno = error;
                 return false;
             }
-            const std::string linked(target, std::size_t(length));
             path = linked[0] == '/' ? linked : folderPath + "/" + linked;
             continue;
         }
-        const bool found = fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-        if (exists && !(found && FL_sameFile(info, reachedInfo))) {
+        if (exists && !(found && FL_sameFile(info, reached))) {
             close(folder);
             errno = EAGAIN;
             return false;
         }
-        if (found && !S_ISREG(info.st_mode)) {
-            close(folder);
-            return true;
-        }
-        oPlace = {folder, folderPath, name};
+        oPlace = {folder, name};
         return true;
     }
     errno = ELOOP;
     return false;
 }
 
-// A file that may not be replaced by a new one, so is written directly: one the process may not
-// write, or whose folder does not let this process make a file, or is sticky (as /tmp) while the
-// file belongs to another user.
+// A file that may not be replaced by a new one, so is written directly: anything but a regular
+// file, a file the process may not write, a file mounted on its place, one whose folder does not
+// let this process make a file, or is sticky (as /tmp) while the file belongs to another user.
 bool FL_isDirect(int iFolder, const std::string& iName)
 {
-    struct stat info;
+    struct statx info;
     struct stat folderInfo;
-    if (fstatat(iFolder, iName.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    if (statx(iFolder, iName.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0)
         return false;
-    if (faccessat(iFolder, iName.c_str(), W_OK, AT_EACCESS) != 0 ||
+    if (!S_ISREG(info.stx_mode) || (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0 ||
+        faccessat(iFolder, iName.c_str(), W_OK, AT_EACCESS) != 0 ||
         faccessat(iFolder, ".", W_OK | X_OK, AT_EACCESS) != 0 || fstat(iFolder, &folderInfo) != 0)
         return true;
     const uid_t user = geteuid();
-    return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && info.st_uid != user && folderInfo.st_uid != user;
-}
-
-// Without /proc a writer opens the staged file by its name: that is safe only where no other user
-// can put something else under that name.
-bool FL_nameStaysOwn(int iFolder)
-{
-    struct stat info;
-    const uid_t user = geteuid();
-    return fstat(iFolder, &info) == 0 && (info.st_uid == user || info.st_uid == 0) &&
-           ((info.st_mode & S_ISVTX) != 0 || (info.st_mode & (S_IWGRP | S_IWOTH)) == 0);
+    return (folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && info.stx_uid != user && folderInfo.st_uid != user;
 }
 
 mode_t FL_defaultMode()
 {
-    unsigned mask = 022;
+    unsigned mask = 0;
+    bool known = false;
     if (FILE* status = std::fopen("/proc/self/status", "re")) {
         char line[256];
-        while (std::fgets(line, sizeof line, status))
-            if (std::sscanf(line, "Umask: %o", &mask) == 1)
-                break;
+        while (!known && std::fgets(line, sizeof line, status))
+            known = std::sscanf(line, "Umask: %o", &mask) == 1;
         std::fclose(status);
+    }
+    if (!known) {
+        // Older systems do not show it: read by setting it, which other threads may meet.
+        mask = umask(0);
+        umask(mode_t(mask));
     }
     return 0666 & ~mode_t(mask);
 }
@@ -310,19 +313,25 @@ mode_t FL_narrowedMode(mode_t iOld, bool iOwnerDiffers, bool iGroupDiffers)
 
 // Gives the staged file the owner (root may give it) and group (where the user is in it) of the
 // file iName in iFolder as it is now, and its permissions as far as they grant no one more than
-// before; a new file gets the rights a new file gets.
+// before; a new file gets the rights a new file gets. Another user's file in a sticky folder may
+// have been put there for root to hand its output to: its owner and group are not given, and its
+// permissions no more than a new file's.
 bool FL_giveRights(int iFd, int iFolder, const std::string& iName)
 {
     struct stat old;
     struct stat own;
+    struct stat folder;
     if (fstatat(iFolder, iName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode))
         return fchmod(iFd, FL_defaultMode()) == 0;
-    if (fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
+    const bool planted = geteuid() == 0 && old.st_uid != 0 &&
+                         (fstat(iFolder, &folder) != 0 || ((folder.st_mode & S_ISVTX) && old.st_uid != folder.st_uid));
+    if (!planted && fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
         // The group could not be given; the owner is the writer's.
     }
-    return fstat(iFd, &own) == 0 &&
-           fchmod(iFd, FL_narrowedMode(old.st_mode & 07777, own.st_uid != old.st_uid, own.st_gid != old.st_gid)) ==
-               0;
+    if (fstat(iFd, &own) != 0)
+        return false;
+    const mode_t mode = FL_narrowedMode(old.st_mode & 07777, own.st_uid != old.st_uid, own.st_gid != old.st_gid);
+    return fchmod(iFd, planted ? mode & FL_defaultMode() : mode) == 0;
 }
 
 struct flock FL_markLock(short iType)
@@ -357,13 +366,14 @@ void FL_removeLeftovers(int iFolder)
     }
     while (const dirent* entry = readdir(folder)) {
         const std::string name = entry->d_name;
-        if (!FL_isStagedName(name))
+        struct stat info;
+        if (!FL_isStagedName(name) || fstatat(iFolder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode))
             continue;
-        const int fd = openat(iFolder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd = openat(iFolder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
             continue;
         struct flock lock = FL_markLock(F_RDLCK);
-        struct stat info;
         if ((fcntl(fd, F_OFD_SETLK, &lock) == 0 || FL_hasNoLocks(errno)) && fstat(fd, &info) == 0 &&
             S_ISREG(info.st_mode) && time(nullptr) - info.st_mtime >= flLeftoverAge && FL_namesFile(iFolder, name, fd))
             unlinkat(iFolder, name.c_str(), 0);
@@ -371,13 +381,6 @@ void FL_removeLeftovers(int iFolder)
     }
     closedir(folder);
     errno = error;
-}
-
-// The path under which a writer opens the file iFd anew; empty without /proc.
-std::string FL_procPath(int iFd)
-{
-    const std::string path = "/proc/self/fd/" + std::to_string(iFd);
-    return access(path.c_str(), F_OK) == 0 ? path : std::string();
 }
 
 } // namespace
@@ -398,25 +401,23 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
 {
     discard();
     FLPlace place;
-    if (!FL_locate(mDestination, place))
-        return false;
+    // A file replaced while its path is followed (by another save) is followed anew.
+    for (int attempt = 0; !FL_locate(mDestination, place); ++attempt)
+        if (errno != EAGAIN || attempt == 10)
+            return false;
     mOpen = true;
+    // The writer opens the staged file through /proc; without it, by a path that others could
+    // change, so the destination is written directly.
+    if (place.folder >= 0 && (FL_isDirect(place.folder, place.name) || access("/proc/self/fd", F_OK) != 0)) {
+        close(place.folder);
+        place.folder = -1;
+    }
     if (place.folder < 0)
         return true;
-    if (FL_isDirect(place.folder, place.name)) {
-        close(place.folder);
-        return true;
-    }
     mFolder = place.folder;
     mTargetName = place.name;
-    if (flUnnamedAllowed.load()) {
-        // The writer reaches the unnamed file only through /proc; without it the named file is used.
+    if (flUnnamedAllowed.load())
         mFd = openat(mFolder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, flPrivateMode);
-        if (mFd >= 0 && FL_procPath(mFd).empty()) {
-            close(mFd);
-            mFd = -1;
-        }
-    }
     if (mFd < 0) {
         mName = FL_makeStagedName(mTargetName, [&](const std::string& iName) {
             mFd = openat(mFolder, iName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, flPrivateMode);
@@ -442,16 +443,7 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
         errno = error;
         return false;
     }
-    mWritePath = FL_procPath(mFd);
-    if (mWritePath.empty()) {
-        if (!FL_nameStaysOwn(mFolder)) {
-            // Written directly, as by any other program.
-            discard();
-            mOpen = true;
-            return true;
-        }
-        mWritePath = place.folderPath + "/" + mName;
-    }
+    mWritePath = "/proc/self/fd/" + std::to_string(mFd);
     struct stat folderInfo;
     if (fstat(mFolder, &folderInfo) == 0 && (!ioCleaned || std::find(ioCleaned->begin(), ioCleaned->end(),
                                                                        std::make_pair(folderInfo.st_dev, folderInfo.st_ino)) == ioCleaned->end())) {
@@ -464,8 +456,10 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
 
 bool Stage::commit()
 {
-    if (!mOpen)
+    if (!mOpen) {
+        errno = EINVAL;
         return false;
+    }
     if (mFd < 0) {
         mOpen = false;
         return true;

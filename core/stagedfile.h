@@ -21,9 +21,10 @@
 // folder once no one holds its lock and it has not changed for ten minutes: a writer on another
 // machine may not see this machine's locks.
 // Anything other than a regular file that the process may write (a device, a folder, a
-// write-protected file), and a file in a folder that would not let the process put a new file in
-// its place, is written directly and never replaced, so that the writer's open fails, or writes,
-// as that of any other program.
+// write-protected file, a file mounted in its place, what a link of /proc stands for), a file in
+// a folder that would not let the process put a new file in its place, and every file where the
+// system has no /proc, is written directly and never replaced, so that the writer's open fails,
+// or writes, as that of any other program.
 namespace stagedfile {
 
 // One replacement of a file. Files of one group (a project's) are each staged, all written, then

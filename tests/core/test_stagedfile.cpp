@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <sched.h>
+#include <sys/mount.h>
+#include <thread>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
@@ -236,7 +241,93 @@ TEST_P(StagedWrite, WhoFallsUnderAnotherOwnerOrGroupGainsNoRights)
     EXPECT_TRUE(asUser(1234, 1234, [&] { return open(out.c_str(), O_RDONLY) < 0 && errno == EACCES; }));
 }
 
+// Root writes a new file into a sticky folder that everyone may write; another user puts a file
+// of that name there, open to all, before root's is put in place. Root's file goes in its place
+// as root's, with no more rights than a new file has.
+TEST_P(StagedWrite, AFilePutInAStickyFolderMeanwhileDoesNotGetRootsFile)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root, to make a file of another user";
+    ASSERT_EQ(chmod(mDir.path().c_str(), 01777), 0);
+    const std::string out = mDir.file("cloud.zrpcd");
+    stagedfile::Stage stage(out);
+    ASSERT_TRUE(stage.open());
+    testutil::writeFile(stage.writePath(), "root's");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        umask(0);
+        _exit(setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0 &&
+                      close(open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL, 06666)) == 0
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_TRUE(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(stage.commit());
+    struct stat info;
+    ASSERT_EQ(stat(out.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 0u);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    EXPECT_EQ(testutil::readFile(out), "root's");
+}
+
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, StagedWrite, ::testing::Bool());
+
+// What a link of /proc stands for (here a file already removed), and a file mounted on its
+// place, cannot be replaced by a rename: they are written in place.
+TEST(StagedPlace, FilesThatCannotBeReplacedAreWrittenInPlace)
+{
+    testutil::TempDir dir;
+    const int removed = open(dir.file("removed").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(removed, 0);
+    ASSERT_EQ(unlink(dir.file("removed").c_str()), 0);
+    EXPECT_TRUE(writeText("/dev/fd/" + std::to_string(removed), "through the link"));
+    char read[32] = {};
+    EXPECT_EQ(pread(removed, read, sizeof read, 0), ssize_t(std::strlen("through the link")));
+    EXPECT_STREQ(read, "through the link");
+    close(removed);
+
+    testutil::writeFile(dir.file("source"), "source");
+    testutil::writeFile(dir.file("mounted"), "covered");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(dir.file("source").c_str(), dir.file("mounted").c_str(), nullptr, MS_BIND, nullptr) != 0)
+            _exit(2);
+        _exit(writeText(dir.file("mounted"), "written") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_TRUE(waitpid(pid, &status, 0) == pid && WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "this process may not mount a file in a mount namespace of its own";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(testutil::readFile(dir.file("source")), "written");
+    EXPECT_EQ(testutil::readFile(dir.file("mounted")), "covered");
+    EXPECT_EQ(folderEntries(dir.path()), (Names{"mounted", "source"}));
+}
+
+// Another save replaces the destination again and again while writes of it start: each finds its
+// place all the same.
+TEST(StagedPlace, ADestinationReplacedWhileItIsFollowedIsFollowedAnew)
+{
+    testutil::TempDir dir;
+    const std::string out = dir.file("cloud.zrpcd");
+    testutil::writeFile(out, "first");
+    std::atomic<bool> stop{false};
+    std::thread other([&] {
+        for (int k = 0; !stop.load(); ++k) {
+            const std::string mine = dir.file("other" + std::to_string(k % 2));
+            testutil::writeFile(mine, "other's");
+            rename(mine.c_str(), out.c_str());
+        }
+    });
+    int failed = 0;
+    for (int k = 0; k < 200; ++k)
+        failed += writeText(out, "mine") ? 0 : 1;
+    stop.store(true);
+    other.join();
+    EXPECT_EQ(failed, 0);
+}
 
 // A writer held at every system call: it locks an old leftover before its checks. Another file put
 // under that name meanwhile is not the one it locked, and stays; the next writer, which can lock
