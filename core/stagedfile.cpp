@@ -10,9 +10,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <linux/magic.h>
 #include <sys/random.h>
 #include <sys/resource.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -97,8 +97,7 @@ bool FL_isStagedName(const std::string& iName)
     if (size < 3 + flTokenLength + suffix || iName[0] != '.' || iName.compare(size - suffix, suffix, flPartSuffix) != 0)
         return false;
     const std::size_t token = size - suffix - flTokenLength;
-    return iName[token - 1] == '.' &&
-           iName.find_first_not_of(flTokenDigits, token) == size - suffix;
+    return iName[token - 1] == '.' && iName.find_first_not_of(flTokenDigits, token) == size - suffix;
 }
 
 std::string FL_randomToken()
@@ -445,11 +444,13 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
     }
     mWritePath = "/proc/self/fd/" + std::to_string(mFd);
     struct stat folderInfo;
-    if (fstat(mFolder, &folderInfo) == 0 && (!ioCleaned || std::find(ioCleaned->begin(), ioCleaned->end(),
-                                                                       std::make_pair(folderInfo.st_dev, folderInfo.st_ino)) == ioCleaned->end())) {
+    if (fstat(mFolder, &folderInfo) != 0)
+        return true;
+    const std::pair<dev_t, ino_t> folderId(folderInfo.st_dev, folderInfo.st_ino);
+    if (!ioCleaned || std::find(ioCleaned->begin(), ioCleaned->end(), folderId) == ioCleaned->end()) {
         FL_removeLeftovers(mFolder);
         if (ioCleaned)
-            ioCleaned->emplace_back(folderInfo.st_dev, folderInfo.st_ino);
+            ioCleaned->push_back(folderId);
     }
     return true;
 }
