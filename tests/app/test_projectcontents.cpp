@@ -517,7 +517,18 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
     const std::vector<std::string> asItWas = {"scan.zrpcd", "room.zrpcd", "matrix.zrpmd"};
     const std::vector<std::string> asSaved = {"scan.zrpcd", "matrix.zrpmd"};
     const std::vector<std::string> eachAsItWasOrAsSaved = {"scan.zrpcd", "matrix.zrpmd", "matrix.zrpmd"};
-    const std::string reason = ": Input/output error";
+    // A save whose watched call fails: it fails with the system's reason and leaves no staged file.
+    auto failingSave = [&] {
+        const std::string reason = ": Input/output error";
+        gWatch.active = true;
+        {
+            CoutCapture quiet;
+            EXPECT_FALSE(mProject.save(message));
+        }
+        gWatch.active = false;
+        EXPECT_EQ(message.substr(message.size() - std::min(message.size(), reason.size())), reason) << message;
+        EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
+    };
     for (int k = 1; k <= renames; ++k) {
         for (bool killed : {false, true}) {
             SCOPED_TRACE((killed ? "killed at rename " : "failed rename ") + std::to_string(k));
@@ -538,14 +549,7 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
                 ASSERT_EQ(waitpid(child, &status, 0), child);
                 EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
             } else {
-                gWatch.active = true;
-                {
-                    CoutCapture quiet;
-                    EXPECT_FALSE(mProject.save(message));
-                }
-                gWatch.active = false;
-                EXPECT_EQ(message.substr(message.size() - std::min(message.size(), reason.size())), reason) << message;
-                EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
+                failingSave();
             }
             ASSERT_TRUE(reopen(message)) << message;
             std::vector<std::string> shots;
@@ -560,14 +564,7 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
         const auto before = snapshot(mProjectPath);
         gWatch = RenameWatch();
         gWatch.failFlushAt = k;
-        gWatch.active = true;
-        {
-            CoutCapture quiet;
-            EXPECT_FALSE(mProject.save(message));
-        }
-        gWatch.active = false;
-        EXPECT_EQ(message.substr(message.size() - std::min(message.size(), reason.size())), reason) << message;
-        EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
+        failingSave();
         if (k == 1) {
             EXPECT_TRUE(snapshot(mProjectPath) == before);
         }
