@@ -10,11 +10,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
-#include <linux/magic.h>
 #include <sys/random.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace stagedfile {
@@ -141,116 +139,73 @@ bool FL_namesFile(int iFolder, const std::string& iName, int iFd)
            FL_sameFile(named, held);
 }
 
-bool FL_linksProtected()
+// The folder of iPath, held open, and in oName the name in it. -1 with errno when the folder
+// cannot be opened; -1 and no name for a path that names no file in a folder ("dir/", "..").
+int FL_openFolderOf(const std::string& iPath, std::string& oName)
 {
-    char value = '1';
-    if (FILE* setting = std::fopen("/proc/sys/fs/protected_symlinks", "re")) {
-        if (std::fread(&value, 1, 1, setting) != 1)
-            value = '1';
-        std::fclose(setting);
+    const std::size_t slash = iPath.rfind('/');
+    oName = iPath.substr(slash + 1);
+    if (oName.empty() || oName == "." || oName == "..") {
+        oName.clear();
+        return -1;
     }
-    return value != '0';
-}
-
-// The system's rule on links in shared folders (fs.protected_symlinks): in a sticky folder that
-// everyone may write, only the links of the follower and of the folder's owner are followed.
-bool FL_mayFollow(const struct stat& iLink, const struct stat& iFolder)
-{
-    const mode_t shared = S_ISVTX | S_IWOTH;
-    return (iFolder.st_mode & shared) != shared || iLink.st_uid == geteuid() || iLink.st_uid == iFolder.st_uid ||
-           !FL_linksProtected();
-}
-
-int FL_openFolder(const std::string& iPath)
-{
-    const int folder = ::open(iPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : iPath.substr(0, slash);
+    const int folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // A folder that may be entered but not listed is still where the file goes.
-    return folder >= 0 || errno != EACCES ? folder : ::open(iPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return folder >= 0 || errno != EACCES ? folder : ::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
-// The target of the link iName in iFolder, read from the link held open so that the system's
-// rule is checked on the link that is followed; empty with errno where it may not be followed.
-std::string FL_followLink(int iFolder, const std::string& iName)
-{
-    const int link = openat(iFolder, iName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    struct stat linkInfo;
-    struct stat folderInfo;
-    char target[PATH_MAX];
-    ssize_t length = -1;
-    if (link >= 0 && fstat(link, &linkInfo) == 0 && fstat(iFolder, &folderInfo) == 0) {
-        errno = !S_ISLNK(linkInfo.st_mode) ? EAGAIN : !FL_mayFollow(linkInfo, folderInfo) ? EACCES : 0;
-        if (errno == 0 && (length = readlinkat(link, "", target, sizeof target)) == ssize_t(sizeof target))
-            errno = ENAMETOOLONG;
-    }
-    const int error = errno;
-    if (link >= 0)
-        close(link);
-    errno = error;
-    return length > 0 && length < ssize_t(sizeof target) ? std::string(target, std::size_t(length)) : std::string();
-}
-
-// Where a write of a path puts its file: a folder held open and the name in it; no folder for a
-// direct write.
+// Where a write of a path puts its file: a folder held open and the name in it, no folder for a
+// direct write; and the file the system made for it, if it did.
 struct FLPlace
 {
     int folder = -1;
     std::string name;
+    ino_t made = 0;
 };
 
-// Follows iPath as the system does, under its rules on links: the system's own open gives the
-// file a path reaches, and each link followed here to find its folder is followed only where the
-// system would. A link to a file not there yet leads to where that file is to be made. The links
-// of /proc stand for open files, not for their text: what they reach is written directly. False
-// with errno as a plain open gives it (EACCES for a protected link); EAGAIN when the path changed
-// while it was followed.
+// The system follows the links of iPath under its own rules (EACCES for a protected link). A
+// link to a file not there yet has the system make that file, empty, for the write to replace.
+// The place is read from the file the system reached, by its path under /proc, and checked
+// against it. Anything but a regular file, a file with no name left and a path that names no
+// file in a folder are written directly. False with errno as a plain open gives it; EAGAIN when
+// the file moved meanwhile.
 bool FL_locate(const std::string& iPath, FLPlace& oPlace)
 {
-    const int file = ::open(iPath.c_str(), O_PATH | O_CLOEXEC);
     struct stat reached;
+    int file = ::open(iPath.c_str(), O_PATH | O_CLOEXEC);
+    bool made = false;
+    if (file < 0 && errno == ENOENT && lstat(iPath.c_str(), &reached) == 0 && S_ISLNK(reached.st_mode)) {
+        file = ::open(iPath.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, flPrivateMode);
+        made = file >= 0;
+    }
     if (file < 0 && errno != ENOENT)
         return false;
-    const bool exists = file >= 0 && fstat(file, &reached) == 0;
-    if (file >= 0)
-        close(file);
-    if (exists && !S_ISREG(reached.st_mode))
-        return true;
+    const bool exists = file >= 0;
     std::string path = iPath;
-    for (int hop = 0; hop <= 40; ++hop) {
-        const std::size_t slash = path.rfind('/');
-        const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-        const std::string name = path.substr(slash + 1);
-        if (name.empty() || name == "." || name == "..")
+    if (exists) {
+        char target[PATH_MAX];
+        ssize_t length = 0;
+        if (fstat(file, &reached) == 0 && S_ISREG(reached.st_mode) && reached.st_nlink > 0)
+            length = readlink(("/proc/self/fd/" + std::to_string(file)).c_str(), target, sizeof target);
+        close(file);
+        if (length <= 0 || length == ssize_t(sizeof target) || target[0] != '/')
             return true;
-        const int folder = FL_openFolder(folderPath);
-        if (folder < 0)
-            return false;
-        struct stat info;
-        struct statfs system;
-        const bool found = fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-        if (found && S_ISLNK(info.st_mode)) {
-            const bool procLink = fstatfs(folder, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
-            const std::string linked = procLink ? std::string() : FL_followLink(folder, name);
-            const int error = errno;
-            close(folder);
-            if (procLink)
-                return true;
-            if (linked.empty()) {
-                errno = error;
-                return false;
-            }
-            path = linked[0] == '/' ? linked : folderPath + "/" + linked;
-            continue;
-        }
-        if (exists && !(found && FL_sameFile(info, reached))) {
-            close(folder);
-            errno = EAGAIN;
-            return false;
-        }
-        oPlace = {folder, name};
-        return true;
+        path.assign(target, std::size_t(length));
     }
-    errno = ELOOP;
-    return false;
+    oPlace.folder = FL_openFolderOf(path, oPlace.name);
+    if (oPlace.folder < 0)
+        return oPlace.name.empty();
+    struct stat named;
+    if (exists && (fstatat(oPlace.folder, oPlace.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+                   !FL_sameFile(named, reached))) {
+        close(oPlace.folder);
+        oPlace.folder = -1;
+        errno = EAGAIN;
+        return false;
+    }
+    oPlace.made = made ? reached.st_ino : 0;
+    return true;
 }
 
 // A file that may not be replaced by a new one, so is written directly: anything but a regular
@@ -312,15 +267,16 @@ mode_t FL_narrowedMode(mode_t iOld, bool iOwnerDiffers, bool iGroupDiffers)
 
 // Gives the staged file the owner (root may give it) and group (where the user is in it) of the
 // file iName in iFolder as it is now, and its permissions as far as they grant no one more than
-// before; a new file gets the rights a new file gets. Another user's file in a sticky folder may
-// have been put there for root to hand its output to: its owner and group are not given, and its
-// permissions no more than a new file's.
-bool FL_giveRights(int iFd, int iFolder, const std::string& iName)
+// before; a new file, also the empty one made for the write (inode iMade), gets the rights a new
+// file gets. Another user's file in a sticky folder may have been put there for root to hand its
+// output to: its owner and group are not given, and its permissions no more than a new file's.
+bool FL_giveRights(int iFd, int iFolder, const std::string& iName, ino_t iMade)
 {
     struct stat old;
     struct stat own;
     struct stat folder;
-    if (fstatat(iFolder, iName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode))
+    if (fstatat(iFolder, iName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode) ||
+        old.st_ino == iMade)
         return fchmod(iFd, FL_defaultMode()) == 0;
     const bool planted = geteuid() == 0 && old.st_uid != 0 &&
                          (fstat(iFolder, &folder) != 0 || ((folder.st_mode & S_ISVTX) && old.st_uid != folder.st_uid));
@@ -415,6 +371,9 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
         return true;
     mFolder = place.folder;
     mTargetName = place.name;
+    mMade = place.made;
+    if (mMade)
+        mMadeSlot = FL_remember(mFolder, mTargetName);
     if (flUnnamedAllowed.load())
         mFd = openat(mFolder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, flPrivateMode);
     if (mFd < 0) {
@@ -467,7 +426,7 @@ bool Stage::commit()
     }
     // The rights first, then the flush: without it a crash soon after the rename can leave an
     // empty file in place of both.
-    bool done = FL_giveRights(mFd, mFolder, mTargetName) && (fsync(mFd) == 0 || errno == EINVAL);
+    bool done = FL_giveRights(mFd, mFolder, mTargetName, mMade) && (fsync(mFd) == 0 || errno == EINVAL);
     if (done && mName.empty()) {
         // The unnamed file gets a name beside the destination first, which is renamed over it at once.
         const std::string procPath = mWritePath;
@@ -482,10 +441,12 @@ bool Stage::commit()
         errno = ENOENT;
         done = false;
     }
+    FL_forget(mMadeSlot);
     done = done && renameat(mFolder, mName.c_str(), mFolder, mTargetName.c_str()) == 0;
     const int error = errno;
     if (done) {
         mName.clear();
+        mMade = 0;
         // The rename lives in the folder; the file is in place either way, so a folder that
         // cannot be flushed does not fail the write.
         fsync(mFolder);
@@ -501,7 +462,13 @@ void Stage::discard()
         return;
     if (!mName.empty() && mFd >= 0 && FL_namesFile(mFolder, mName, mFd))
         unlinkat(mFolder, mName.c_str(), 0);
+    // The file made for the write goes too, while it is still that empty file.
+    struct stat made;
+    if (mMade != 0 && fstatat(mFolder, mTargetName.c_str(), &made, AT_SYMLINK_NOFOLLOW) == 0 &&
+        made.st_ino == mMade && made.st_size == 0)
+        unlinkat(mFolder, mTargetName.c_str(), 0);
     FL_forget(mSignalSlot);
+    FL_forget(mMadeSlot);
     if (mFd >= 0)
         close(mFd);
     if (mFolder >= 0)
@@ -510,6 +477,7 @@ void Stage::discard()
     mFolder = -1;
     mName.clear();
     mTargetName.clear();
+    mMade = 0;
     mWritePath = mDestination;
     mOpen = false;
 }

@@ -12,8 +12,9 @@
 
 // Replacing a file safely: the new content is written to a file of its own beside its place and
 // put there by one rename only when the whole write succeeded, so a failed save leaves the
-// previous file as it was. The place is found once, when the write starts, following links only
-// where the system itself would; that folder is then held, and everything happens in it. Where
+// previous file as it was. The place is found once, when the write starts, by the system, which
+// follows links under its own rules (a link to a file not there yet has it make that file,
+// empty, which the write replaces); that folder is then held, and everything happens in it. Where
 // the file system offers it the new file is unnamed, and a writer killed on the way leaves
 // nothing of it; elsewhere it has a hidden name that no other writer can have,
 // ".<name>.<random>.part". Its writer holds it open and locked from its creation to the rename.
@@ -62,7 +63,9 @@ private:
     std::string mName;       // the staged file's own name; empty while it has none
     int mFolder = -1;        // the folder of the file replaced
     int mFd = -1;            // the file written, held open and locked while it is
+    ino_t mMade = 0;         // the empty file the system made where a link led to none
     int mSignalSlot = -1;
+    int mMadeSlot = -1;
     bool mOpen = false;
 };
 

@@ -306,6 +306,31 @@ TEST(StagedPlace, FilesThatCannotBeReplacedAreWrittenInPlace)
     EXPECT_EQ(folderEntries(dir.path()), (Names{"mounted", "source"}));
 }
 
+// A link to a file not there yet has the system make that file, which the write then replaces
+// with the rights of a new file; a write that fails or is ended by SIGTERM removes it again. The
+// link stays.
+TEST(StagedPlace, ALinkToAFileNotThereYetIsWrittenThroughOrLeftAsItWas)
+{
+    testutil::TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("real").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("real/new.zrpcd", dir.file("link.zrpcd").c_str()), 0);
+    std::string message;
+    std::string reason;
+    EXPECT_FALSE(stagedfile::write(
+        dir.file("link.zrpcd"), [](const std::string& iPath) {
+            testutil::writeFile(iPath, "half");
+            return false;
+        },
+        message, reason));
+    killedWriter(dir.file("link.zrpcd"), true, SIGTERM);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("real")));
+    umask(022);
+    EXPECT_TRUE(writeText(dir.file("link.zrpcd"), "through the link"));
+    EXPECT_EQ(testutil::readFile(dir.file("real/new.zrpcd")), "through the link");
+    EXPECT_EQ(modeOf(dir.file("real/new.zrpcd")), 0644);
+    EXPECT_EQ(std::filesystem::read_symlink(dir.file("link.zrpcd")), "real/new.zrpcd");
+}
+
 // Another save replaces the destination again and again while writes of it start: each finds its
 // place all the same.
 TEST(StagedPlace, ADestinationReplacedWhileItIsFollowedIsFollowedAnew)
