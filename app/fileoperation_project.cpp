@@ -161,7 +161,8 @@ bool FL_saveFolder(const std::string& iFolderPath, const char* iKind, const char
     const std::string listPath = iFolderPath + "/" + flFolderManagerFileName;
     stagedfile::Stage list(listPath);
     AsciiFileOperator stream;
-    if (!list.open() || !stream.openFile(list.writePath(), false)) {
+    // The list is put in place after the group; its folder is cleaned once for both.
+    if (!sections.open(list) || !stream.openFile(list.writePath(), false)) {
         iErrorMessage = ProjectOperator::cannotWriteMessage(listPath, errno);
         return false;
     }

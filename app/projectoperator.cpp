@@ -24,6 +24,8 @@
 #include <functional>
 #include <iostream>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -55,12 +57,20 @@ ProjectOperator::~ProjectOperator() = default;
 bool ProjectOperator::createNewProject(const std::string& iProjectFolderPath, const std::string& iProjectName,
                                        std::string& iErrorMessage)
 {
-    if (!createProjectFiles(iProjectFolderPath, iProjectName, iErrorMessage))
-        return false;
-    if (!save(iErrorMessage))
-        return false;
-    setProjectState(true);
-    return true;
+    const std::string projectFilePath = iProjectFolderPath + "/" + iProjectName + ".bgp";
+    struct stat info;
+    const bool projectFileWasThere = lstat(projectFilePath.c_str(), &info) == 0;
+    mMadeSubFolders.clear();
+    const bool filesMade = createProjectFiles(iProjectFolderPath, iProjectName, iErrorMessage);
+    if (filesMade && save(iErrorMessage)) {
+        setProjectState(true);
+        return true;
+    }
+    // A creation that failed takes back what it made, so that the folder can be used again.
+    if (filesMade && !projectFileWasThere)
+        std::remove(projectFilePath.c_str());
+    removeMadeSubFolders();
+    return false;
 }
 
 bool ProjectOperator::checkNewProject(const std::string& iProjectFolderPath, const std::string& iProjectName,
@@ -248,10 +258,27 @@ bool ProjectOperator::createSubFolders(std::string& iErrorMessage)
         iErrorMessage = tr("Project Folder is needed to be empty.").toStdString();
         return false;
     }
+    mMadeSubFolders.clear();
     for (const std::string* name : {&flSceneFolderName, &flCommunicationFolderName, &flPointCloudFolderName,
-                                    &flPolygonFolderName, &flTempFolderName})
-        folder.mkdir(FL_toQString(*name));
+                                    &flPolygonFolderName, &flTempFolderName}) {
+        if (folder.mkdir(FL_toQString(*name)))
+            mMadeSubFolders.push_back(flProjectFolderPath + "/" + *name);
+    }
     return true;
+}
+
+void ProjectOperator::removeMadeSubFolders()
+{
+    for (const std::string& path : mMadeSubFolders) {
+        // Made by this creation, empty then: its files are those of the creation's save.
+        QDir folder(FL_toQString(path));
+        for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+            if (entry.isFile() && !entry.isSymLink())
+                folder.remove(entry.fileName());
+        }
+        rmdir(path.c_str());
+    }
+    mMadeSubFolders.clear();
 }
 
 void ProjectOperator::clearTempFolder()
@@ -314,6 +341,8 @@ bool FL_saveObjectFolder(const std::string& iFolderPath, const std::string& iTem
     }
 
     stagedfile::Group objectFiles;
+    // Also where no object is left to write there.
+    objectFiles.clean(iFolderPath);
     for (int i = 0; i < count; ++i) {
         const std::string fileName = iPrefix + std::to_string(i) + "." + iSuffix;
         const std::string filePath = iFolderPath + "/" + fileName;

@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include <string>
+#include <vector>
 
 class AsciiFileOperator;
 
@@ -113,7 +114,9 @@ signals:
     void changedProjectState();
 
 public slots:
-    // Makes a project in an empty folder and saves it; the project is then open.
+    // Makes a project in an empty folder and saves it; the project is then open. A creation
+    // that fails removes the sub-folders it made, the files its save put there and the project
+    // file it wrote.
     bool createNewProject(const std::string& iProjectFolderPath, const std::string& iProjectName,
                           std::string& iErrorMessage);
     // Reads a project whose file is iFileName into the model. Does not close the open one.
@@ -130,10 +133,15 @@ public slots:
     bool importPolygon(const std::string& iFilePath, std::string& iErrorMessage);
 
 private:
+    // Removes the sub-folders that the last createSubFolders made, with the files saved in them.
+    void removeMadeSubFolders();
+
     bool mProjectState;
     // Set by loadPolygonData: whether the polygon folder was read, so that its cleaning knows
     // which data files the meshes name.
     bool mPolygonDataLoaded = false;
+    // The sub-folders that the last createSubFolders made, which a failed creation removes.
+    std::vector<std::string> mMadeSubFolders;
 };
 
 #endif

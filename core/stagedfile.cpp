@@ -13,6 +13,7 @@
 #include <sys/random.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace stagedfile {
@@ -20,9 +21,13 @@ namespace stagedfile {
 namespace {
 
 // The named staged files being written, read by the signal handler: fixed buffers, no allocation.
+// Each name is removed only while it still names the file remembered with it.
 constexpr int flSlotCount = 4;
 int flSlotFolders[flSlotCount];
 char flSlotNames[flSlotCount][NAME_MAX + 1];
+dev_t flSlotDevices[flSlotCount];
+ino_t flSlotInodes[flSlotCount];
+bool flSlotEmptyOnly[flSlotCount];
 std::atomic<bool> flSlotUsed[flSlotCount];
 std::atomic<bool> flSlotFilled[flSlotCount];
 std::atomic<bool> flUnnamedAllowed{true};
@@ -36,25 +41,36 @@ const std::string flTokenDigits = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHI
 // another open of the file over a locked range.
 const off_t flLockByte = off_t(1) << 62;
 const mode_t flPrivateMode = S_IRUSR | S_IWUSR;
+const char* const flAccessAcl = "system.posix_acl_access";
+const char* const flDefaultAcl = "system.posix_acl_default";
 
 void FL_removeStagedAndEnd(int iSignal)
 {
-    for (int slot = 0; slot < flSlotCount; ++slot)
-        if (flSlotFilled[slot].load())
+    for (int slot = 0; slot < flSlotCount; ++slot) {
+        struct stat named;
+        if (flSlotFilled[slot].load() &&
+            fstatat(flSlotFolders[slot], flSlotNames[slot], &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == flSlotDevices[slot] && named.st_ino == flSlotInodes[slot] &&
+            (!flSlotEmptyOnly[slot] || named.st_size == 0))
             unlinkat(flSlotFolders[slot], flSlotNames[slot], 0);
+    }
     std::signal(iSignal, SIG_DFL);
     // Delivered when the handler returns, so the process ends with the signal's own status.
     raise(iSignal);
 }
 
-// A slot through which the signal handler removes iName from iFolder; -1 when none is free.
-int FL_remember(int iFolder, const std::string& iName)
+// A slot through which the signal handler removes iName from iFolder while it names the file
+// iFile is of (and, with iEmptyOnly, that file is still empty); -1 when none is free.
+int FL_remember(int iFolder, const std::string& iName, const struct stat& iFile, bool iEmptyOnly)
 {
     for (int slot = 0; slot < flSlotCount; ++slot) {
         bool used = false;
         if (iName.size() <= NAME_MAX && flSlotUsed[slot].compare_exchange_strong(used, true)) {
             flSlotFolders[slot] = iFolder;
             std::memcpy(flSlotNames[slot], iName.c_str(), iName.size() + 1);
+            flSlotDevices[slot] = iFile.st_dev;
+            flSlotInodes[slot] = iFile.st_ino;
+            flSlotEmptyOnly[slot] = iEmptyOnly;
             flSlotFilled[slot].store(true);
             return slot;
         }
@@ -161,7 +177,7 @@ struct FLPlace
 {
     int folder = -1;
     std::string name;
-    ino_t made = 0;
+    struct stat made = {}; // st_ino 0: none
 };
 
 // The system follows the links of iPath under its own rules (EACCES for a protected link). A
@@ -204,7 +220,8 @@ bool FL_locate(const std::string& iPath, FLPlace& oPlace)
         errno = EAGAIN;
         return false;
     }
-    oPlace.made = made ? reached.st_ino : 0;
+    if (made)
+        oPlace.made = reached;
     return true;
 }
 
@@ -243,9 +260,72 @@ mode_t FL_defaultMode()
     return 0666 & ~mode_t(mask);
 }
 
+// A file system that keeps no rights (FAT through FUSE, network shares of phones) answers so.
+bool FL_keepsNoRights(int iError)
+{
+    return iError == ENOSYS || iError == EOPNOTSUPP;
+}
+
+bool FL_setMode(int iFd, mode_t iMode)
+{
+    return fchmod(iFd, iMode) == 0 || FL_keepsNoRights(errno);
+}
+
+std::string FL_descriptorPath(int iFd)
+{
+    return "/proc/self/fd/" + std::to_string(iFd);
+}
+
+// The ACL iName of the file at iPath, as the system stores it; empty where there is none or the
+// file system keeps none. False with errno when it cannot be read.
+bool FL_readAcl(const std::string& iPath, const char* iName, std::string& oAcl)
+{
+    oAcl.clear();
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const ssize_t size = getxattr(iPath.c_str(), iName, nullptr, 0);
+        if (size <= 0)
+            return size == 0 || errno == ENODATA || FL_keepsNoRights(errno);
+        oAcl.resize(std::size_t(size));
+        const ssize_t read = getxattr(iPath.c_str(), iName, &oAcl[0], oAcl.size());
+        if (read >= 0) {
+            oAcl.resize(std::size_t(read));
+            return true;
+        }
+        // ERANGE: it grew meanwhile.
+        if (errno != ERANGE)
+            return errno == ENODATA || FL_keepsNoRights(errno);
+    }
+    return false;
+}
+
+// The rights of the owning group in an access ACL (its group entry within the mask), or iMode's
+// group bits where it has none.
+mode_t FL_owningGroupRights(const std::string& iAcl, mode_t iMode)
+{
+    // A version word, then entries of a 16-bit tag, 16-bit rights and a 32-bit id, little-endian.
+    const std::size_t header = 4;
+    const std::size_t entry = 8;
+    const unsigned groupTag = 0x04;
+    const unsigned maskTag = 0x10;
+    mode_t group = (iMode >> 3) & 7;
+    mode_t mask = 7;
+    for (std::size_t at = header; !iAcl.empty() && at + entry <= iAcl.size(); at += entry) {
+        const auto word = [&](std::size_t iAt) {
+            return unsigned(static_cast<unsigned char>(iAcl[iAt])) |
+                   unsigned(static_cast<unsigned char>(iAcl[iAt + 1])) << 8;
+        };
+        if (word(at) == groupTag)
+            group = mode_t(word(at + 2) & 7);
+        else if (word(at) == maskTag)
+            mask = mode_t(word(at + 2) & 7);
+    }
+    return group & mask;
+}
+
 // The permissions of iOld for a file whose owner or group could not be kept: whoever falls
-// under the group or the others now gets no more than under either before.
-mode_t FL_narrowedMode(mode_t iOld, bool iOwnerDiffers, bool iGroupDiffers)
+// under the group or the others now gets no more than under either before. iOwningGroup is
+// what the old owning group had (its ACL entry, where the group bits are an ACL's mask).
+mode_t FL_narrowedMode(mode_t iOld, mode_t iOwningGroup, bool iOwnerDiffers, bool iGroupDiffers)
 {
     const mode_t user = (iOld >> 6) & 7;
     const mode_t group = (iOld >> 3) & 7;
@@ -258,35 +338,73 @@ mode_t FL_narrowedMode(mode_t iOld, bool iOwnerDiffers, bool iGroupDiffers)
         special &= ~mode_t(S_ISUID);
     }
     if (iGroupDiffers) {
-        others &= group;
+        others &= iOwningGroup;
         newGroup = 0;
         special &= ~mode_t(S_ISGID);
     }
     return special | (user << 6) | (newGroup << 3) | others;
 }
 
-// Gives the staged file the owner (root may give it) and group (where the user is in it) of the
-// file iName in iFolder as it is now, and its permissions as far as they grant no one more than
-// before; a new file, also the empty one made for the write (inode iMade), gets the rights a new
-// file gets. Another user's file in a sticky folder may have been put there for root to hand its
-// output to: its owner and group are not given, and its permissions no more than a new file's.
+// The rights a file made in iFolder now gets: those of the folder's default ACL for a file made
+// with the usual 0666 where it has one, the umask's otherwise.
+bool FL_giveNewFileRights(int iFd, int iFolder)
+{
+    std::string acl;
+    if (!FL_readAcl(FL_descriptorPath(iFolder), flDefaultAcl, acl))
+        return false;
+    if (acl.empty())
+        return FL_setMode(iFd, FL_defaultMode());
+    struct stat own;
+    return fsetxattr(iFd, flAccessAcl, acl.data(), acl.size(), 0) == 0 && fstat(iFd, &own) == 0 &&
+           FL_setMode(iFd, own.st_mode & 0666);
+}
+
+// Gives the staged file the owner (root may give it), group (where the user is in it) and access
+// ACL (none where it had none) of the file iName in iFolder as it is now, and its permissions as
+// far as they grant no one more than before; a new file, also the empty one made for the write
+// (inode iMade), gets the rights a new file gets. Another user's file, or a file of several links,
+// in a sticky folder may have been put there for the writer to hand its output to: its owner,
+// group and ACL are not given, and its permissions no more than a new file's.
 bool FL_giveRights(int iFd, int iFolder, const std::string& iName, ino_t iMade)
 {
     struct stat old;
-    struct stat own;
+    std::string acl;
+    const int oldFile = openat(iFolder, iName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const bool replaced = oldFile >= 0 && fstat(oldFile, &old) == 0 && S_ISREG(old.st_mode) && old.st_ino != iMade;
+    const bool aclRead = !replaced || FL_readAcl(FL_descriptorPath(oldFile), flAccessAcl, acl);
+    const int error = errno;
+    if (oldFile >= 0)
+        close(oldFile);
+    errno = error;
+    if (!aclRead)
+        return false;
+    if (!replaced)
+        return FL_giveNewFileRights(iFd, iFolder);
     struct stat folder;
-    if (fstatat(iFolder, iName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(old.st_mode) ||
-        old.st_ino == iMade)
-        return fchmod(iFd, FL_defaultMode()) == 0;
-    const bool planted = geteuid() == 0 && old.st_uid != 0 &&
-                         (fstat(iFolder, &folder) != 0 || ((folder.st_mode & S_ISVTX) && old.st_uid != folder.st_uid));
-    if (!planted && fchown(iFd, geteuid() == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
+    struct stat own;
+    if (fstat(iFolder, &folder) != 0)
+        return false;
+    const uid_t user = geteuid();
+    const bool planted = (folder.st_mode & S_ISVTX) != 0 &&
+                         ((old.st_uid != user && old.st_uid != folder.st_uid) || old.st_nlink > 1);
+    if (planted) {
+        if (!FL_giveNewFileRights(iFd, iFolder) || fstat(iFd, &own) != 0)
+            return false;
+        const mode_t mode = FL_narrowedMode(old.st_mode & 07777, FL_owningGroupRights(acl, old.st_mode),
+                                            own.st_uid != old.st_uid, own.st_gid != old.st_gid);
+        return FL_setMode(iFd, own.st_mode & mode & 0777);
+    }
+    if (fchown(iFd, user == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
         // The group could not be given; the owner is the writer's.
     }
     if (fstat(iFd, &own) != 0)
         return false;
-    const mode_t mode = FL_narrowedMode(old.st_mode & 07777, own.st_uid != old.st_uid, own.st_gid != old.st_gid);
-    return fchmod(iFd, planted ? mode & FL_defaultMode() : mode) == 0;
+    // What the folder's default ACL gave the new file is for new files only.
+    if (acl.empty() ? fremovexattr(iFd, flAccessAcl) != 0 && errno != ENODATA && !FL_keepsNoRights(errno)
+                    : fsetxattr(iFd, flAccessAcl, acl.data(), acl.size(), 0) != 0)
+        return false;
+    return FL_setMode(iFd, FL_narrowedMode(old.st_mode & 07777, FL_owningGroupRights(acl, old.st_mode),
+                                           own.st_uid != old.st_uid, own.st_gid != old.st_gid));
 }
 
 struct flock FL_markLock(short iType)
@@ -338,6 +456,21 @@ void FL_removeLeftovers(int iFolder)
     errno = error;
 }
 
+// Removes the leftovers of iFolder unless it is one of ioCleaned, which it then joins; always
+// without ioCleaned.
+void FL_removeLeftoversOnce(int iFolder, std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
+{
+    struct stat folderInfo;
+    if (fstat(iFolder, &folderInfo) != 0)
+        return;
+    const std::pair<dev_t, ino_t> folderId(folderInfo.st_dev, folderInfo.st_ino);
+    if (!ioCleaned || std::find(ioCleaned->begin(), ioCleaned->end(), folderId) == ioCleaned->end()) {
+        FL_removeLeftovers(iFolder);
+        if (ioCleaned)
+            ioCleaned->push_back(folderId);
+    }
+}
+
 } // namespace
 
 Stage::Stage(const std::string& iDestination) : mDestination(iDestination), mWritePath(iDestination) {}
@@ -371,9 +504,9 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
         return true;
     mFolder = place.folder;
     mTargetName = place.name;
-    mMade = place.made;
+    mMade = place.made.st_ino;
     if (mMade)
-        mMadeSlot = FL_remember(mFolder, mTargetName);
+        mMadeSlot = FL_remember(mFolder, mTargetName, place.made, true);
     if (flUnnamedAllowed.load())
         mFd = openat(mFolder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, flPrivateMode);
     if (mFd < 0) {
@@ -381,13 +514,14 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
             mFd = openat(mFolder, iName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, flPrivateMode);
             return mFd >= 0;
         });
-        if (mName.empty()) {
+        struct stat own;
+        if (mName.empty() || fstat(mFd, &own) != 0) {
             const int error = errno;
             discard();
             errno = error;
             return false;
         }
-        mSignalSlot = FL_remember(mFolder, mName);
+        mSignalSlot = FL_remember(mFolder, mName, own, false);
     }
     // Locked at once: a file that no one holds locked is a leftover once it is old enough. Its
     // writer may write it also where the umask takes that right from new files.
@@ -395,22 +529,14 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
     int locked;
     while ((locked = fcntl(mFd, F_OFD_SETLKW, &lock)) != 0 && errno == EINTR) {
     }
-    if ((locked != 0 && !FL_hasNoLocks(errno)) || fchmod(mFd, flPrivateMode) != 0) {
+    if ((locked != 0 && !FL_hasNoLocks(errno)) || (fchmod(mFd, flPrivateMode) != 0 && !FL_keepsNoRights(errno))) {
         const int error = errno;
         discard();
         errno = error;
         return false;
     }
-    mWritePath = "/proc/self/fd/" + std::to_string(mFd);
-    struct stat folderInfo;
-    if (fstat(mFolder, &folderInfo) != 0)
-        return true;
-    const std::pair<dev_t, ino_t> folderId(folderInfo.st_dev, folderInfo.st_ino);
-    if (!ioCleaned || std::find(ioCleaned->begin(), ioCleaned->end(), folderId) == ioCleaned->end()) {
-        FL_removeLeftovers(mFolder);
-        if (ioCleaned)
-            ioCleaned->push_back(folderId);
-    }
+    mWritePath = FL_descriptorPath(mFd);
+    FL_removeLeftoversOnce(mFolder, ioCleaned);
     return true;
 }
 
@@ -427,15 +553,18 @@ bool Stage::commit()
     // The rights first, then the flush: without it a crash soon after the rename can leave an
     // empty file in place of both.
     bool done = FL_giveRights(mFd, mFolder, mTargetName, mMade) && (fsync(mFd) == 0 || errno == EINVAL);
-    if (done && mName.empty()) {
-        // The unnamed file gets a name beside the destination first, which is renamed over it at once.
+    struct stat own;
+    if (done && mName.empty() && (done = fstat(mFd, &own) == 0)) {
+        // The unnamed file gets a name beside the destination first, which is renamed over it at
+        // once. Each name is remembered before the link is made, so that a signal in between
+        // removes it if it is there.
         const std::string procPath = mWritePath;
         mName = FL_makeStagedName(mTargetName, [&](const std::string& iName) {
+            FL_forget(mSignalSlot);
+            mSignalSlot = FL_remember(mFolder, iName, own, false);
             return linkat(AT_FDCWD, procPath.c_str(), mFolder, iName.c_str(), AT_SYMLINK_FOLLOW) == 0;
         });
         done = !mName.empty();
-        if (done)
-            mSignalSlot = FL_remember(mFolder, mName);
     } else if (done && !FL_namesFile(mFolder, mName, mFd)) {
         // Someone removed the file; a file now of that name is not this writer's.
         errno = ENOENT;
@@ -491,6 +620,22 @@ Stage* Group::add(const std::string& iDestination)
     mStages.pop_back();
     errno = error;
     return nullptr;
+}
+
+bool Group::open(Stage& ioStage)
+{
+    return ioStage.open(&mCleaned);
+}
+
+void Group::clean(const std::string& iFolderPath)
+{
+    const int error = errno;
+    const int folder = ::open(iFolderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        FL_removeLeftoversOnce(folder, &mCleaned);
+        close(folder);
+    }
+    errno = error;
 }
 
 bool Group::commit()

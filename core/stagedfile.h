@@ -22,10 +22,13 @@
 // folder once no one holds its lock and it has not changed for ten minutes: a writer on another
 // machine may not see this machine's locks.
 // Anything other than a regular file that the process may write (a device, a folder, a
-// write-protected file, a file mounted in its place, what a link of /proc stands for), a file in
-// a folder that would not let the process put a new file in its place, and every file where the
-// system has no /proc, is written directly and never replaced, so that the writer's open fails,
-// or writes, as that of any other program.
+// write-protected file, a file mounted in its place, a file with no name left, as one reached
+// through /dev/fd after its removal), a file in a folder that would not let the process put a
+// new file in its place, and every file where the system has no /proc, is written directly and
+// never replaced, so that the writer's open fails, or writes, as that of any other program. A
+// link of /proc to a file that has a name leads to that name, like any other link.
+// Where the file system keeps no rights (FAT through FUSE), the file is written as a plain write
+// would write it, with the rights the file system gives.
 namespace stagedfile {
 
 // One replacement of a file. Files of one group (a project's) are each staged, all written, then
@@ -45,10 +48,11 @@ public:
     // What the writer opens, anew and truncating: the staged file itself under /proc, so that
     // its name is never followed. The destination itself for a direct write.
     const std::string& writePath() const { return mWritePath; }
-    // Gives the file the rights of the file it replaces as that file has them now (no one gets
-    // more than before where its owner or group could not be kept; a new file the rights a new
-    // file gets), flushes it, renames it over the destination's name in the folder found at the
-    // open and flushes that folder. On failure errno tells why and the file is discarded.
+    // Gives the file the rights of the file it replaces as that file has them now, its access
+    // ACL among them (no one gets more than before where its owner or group could not be kept;
+    // a new file the rights a new file gets in that folder), flushes it, renames it over the
+    // destination's name in the folder found at the open and flushes that folder. On failure
+    // errno tells why and the file is discarded.
     bool commit();
     void discard();
 
@@ -78,6 +82,11 @@ public:
     // The new stage of iDestination, opened; nullptr with errno when it cannot be. Each folder's
     // leftovers are looked for once.
     Stage* add(const std::string& iDestination);
+    // Opens ioStage, which the caller commits, as add() opens the group's own.
+    bool open(Stage& ioStage);
+    // Looks for the leftovers of a folder that may get no file of the group, unless a file of the
+    // group has done so; a folder that cannot be opened is passed over.
+    void clean(const std::string& iFolderPath);
     // False with errno at the first file that could not be put in place, which failedPath() names.
     bool commit();
     const std::string& failedPath() const { return mFailedPath; }

@@ -18,6 +18,8 @@ test_packages=(
     xvfb xauth libgl1-mesa-dri xdotool
     clang libclang-rt-14-dev
     locales
+    # A FAT image mounted through FUSE, for writes where the file system keeps no rights.
+    fusefat dosfstools
 )
 
 packages=("${run_packages[@]}")

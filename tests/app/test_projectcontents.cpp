@@ -573,6 +573,58 @@ TEST_F(ProjectContentsTest, SavesFailingOrKilledAtAnyRenameLeaveTheProjectWhole)
     }
 }
 
+// A new project whose k-th rename fails, for every k, takes back what it made: its folder is empty
+// again, and the same creation then succeeds there with the same files.
+TEST_F(ProjectContentsTest, AFailedCreationCanBeTriedAgainInTheSameFolder)
+{
+    std::string message;
+    const std::string folder = mDir.file("New");
+    CoutCapture quiet;
+    auto create = [&](int iFailAt) {
+        mProject.close(message);
+        std::filesystem::remove_all(folder);
+        EXPECT_EQ(mkdir(folder.c_str(), 0700), 0);
+        gWatch = RenameWatch();
+        gWatch.failAt = iFailAt;
+        gWatch.active = true;
+        const bool created = mProject.createNewProject(folder, "New", message);
+        gWatch.active = false;
+        return created;
+    };
+    ASSERT_TRUE(create(0)) << message;
+    const int renames = gWatch.count;
+    EXPECT_EQ(renames, 16);
+    const auto made = snapshot(folder);
+    for (int k = 1; k <= renames; ++k) {
+        SCOPED_TRACE("failed rename " + std::to_string(k));
+        EXPECT_FALSE(create(k));
+        EXPECT_FALSE(mProject.hasProject());
+        EXPECT_EQ(names(folder), std::set<std::string>());
+        gWatch = RenameWatch();
+        ASSERT_TRUE(mProject.createNewProject(folder, "New", message)) << message;
+        EXPECT_EQ(snapshot(folder), made);
+    }
+}
+
+// A killed save's leftovers in the data folders go at the next save, also where no object is
+// left to write there.
+TEST_F(ProjectContentsTest, LeftoversInDataFoldersWithoutObjectsGo)
+{
+    const std::string leftovers[] = {points() + "/.Shot_0.shot.leftlongago0.part",
+                                     mProjectPath + "/Polygons/.Polygon_0.polygon.leftlongago0.part"};
+    const struct timespec hourAgo[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+    for (const std::string& leftover : leftovers) {
+        writeFile(leftover, "left");
+        ASSERT_EQ(utimensat(AT_FDCWD, leftover.c_str(), hourAgo, 0), 0);
+    }
+    std::string message;
+    {
+        CoutCapture quiet;
+        ASSERT_TRUE(mProject.save(message)) << message;
+    }
+    EXPECT_EQ(hiddenEntries(mProjectPath), std::set<std::string>());
+}
+
 TEST_F(ProjectContentsTest, BrokenFilesGiveTheirMessages)
 {
     importThree();

@@ -1,5 +1,5 @@
 // Staged writes with and without unnamed files: writers killed on the way, the leftovers of killed
-// writers beside the files of live ones, and the rights of the file being replaced.
+// writers beside the files of live ones, and the rights and ACLs of the file being replaced.
 
 #include "stagedfile.h"
 
@@ -9,8 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <sched.h>
 #include <sys/mount.h>
 #include <thread>
@@ -24,9 +27,45 @@
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
+
+// The rights calls and links of the code under test, watched while gCalls.active: the fchmod
+// numbered failChmodAt fails with chmodError; every linkat is followed by signalAfterLink.
+namespace {
+
+struct CallWatch
+{
+    bool active = false;
+    int chmods = 0;
+    int failChmodAt = 0;
+    int chmodError = 0;
+    int signalAfterLink = 0;
+};
+CallWatch gCalls;
+
+} // namespace
+
+extern "C" int fchmod(int iFd, mode_t iMode)
+{
+    if (gCalls.active && ++gCalls.chmods == gCalls.failChmodAt) {
+        errno = gCalls.chmodError;
+        return -1;
+    }
+    return int(syscall(SYS_fchmod, iFd, iMode));
+}
+
+extern "C" int linkat(int iFromFolder, const char* iFrom, int iToFolder, const char* iTo, int iFlags)
+{
+    const int result = int(syscall(SYS_linkat, iFromFolder, iFrom, iToFolder, iTo, iFlags));
+    if (gCalls.signalAfterLink != 0)
+        raise(gCalls.signalAfterLink);
+    return result;
+}
 
 namespace {
 
@@ -80,6 +119,16 @@ pid_t killedWriter(const std::string& iFilePath, bool iUnnamed, int iSignal)
     int status = 0;
     EXPECT_TRUE(waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == iSignal);
     return pid;
+}
+
+// Whether iDo() holds in a child that runs as iUser of iGroup alone.
+bool asUser(uid_t iUser, gid_t iGroup, const std::function<bool()>& iDo)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(setgroups(0, nullptr) == 0 && setgid(iGroup) == 0 && setuid(iUser) == 0 && iDo() ? 0 : 1);
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool writeText(const std::string& iFilePath, const std::string& iText)
@@ -223,13 +272,6 @@ TEST_P(StagedWrite, WhoFallsUnderAnotherOwnerOrGroupGainsNoRights)
     const std::string out = mDir.file("cloud.zrpcd");
     testutil::writeFile(out, "root's");
     ASSERT_EQ(chmod(mDir.path().c_str(), 0777) | chown(out.c_str(), 0, 1234) | chmod(out.c_str(), 06606), 0);
-    const auto asUser = [](uid_t iUser, gid_t iGroup, const std::function<bool()>& iDo) {
-        const pid_t pid = fork();
-        if (pid == 0)
-            _exit(setgroups(0, nullptr) == 0 && setgid(iGroup) == 0 && setuid(iUser) == 0 && iDo() ? 0 : 1);
-        int status = 0;
-        return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    };
     const bool memberDeniedBefore = asUser(1234, 1234, [&] { return open(out.c_str(), O_RDONLY) < 0 && errno == EACCES; });
     EXPECT_TRUE(memberDeniedBefore);
     EXPECT_TRUE(asUser(65534, 65534, [&] { return writeText(out, "nobody's"); }));
@@ -241,34 +283,75 @@ TEST_P(StagedWrite, WhoFallsUnderAnotherOwnerOrGroupGainsNoRights)
     EXPECT_TRUE(asUser(1234, 1234, [&] { return open(out.c_str(), O_RDONLY) < 0 && errno == EACCES; }));
 }
 
-// Root writes a new file into a sticky folder that everyone may write; another user puts a file
-// of that name there, open to all, before root's is put in place. Root's file goes in its place
-// as root's, with no more rights than a new file has.
+// Root writes a new file into a sticky folder that everyone may write; before root's is put in
+// place, another user puts there a file of that name open to all, or a second link of a file of
+// root's open to all. Root's file goes in its place as root's, with no more rights than a new
+// file has; the linked file keeps its contents.
 TEST_P(StagedWrite, AFilePutInAStickyFolderMeanwhileDoesNotGetRootsFile)
 {
     if (getuid() != 0)
         GTEST_SKIP() << "needs root, to make a file of another user";
     ASSERT_EQ(chmod(mDir.path().c_str(), 01777), 0);
     const std::string out = mDir.file("cloud.zrpcd");
-    stagedfile::Stage stage(out);
-    ASSERT_TRUE(stage.open());
-    testutil::writeFile(stage.writePath(), "root's");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        umask(0);
-        _exit(setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0 &&
-                      close(open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL, 06666)) == 0
-                  ? 0
-                  : 1);
+    const std::string everyones = mDir.file("everyones.zrpcd");
+    testutil::writeFile(everyones, "open to all");
+    ASSERT_EQ(chmod(everyones.c_str(), 0666), 0);
+    for (bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "a link of root's file" : "another user's file");
+        std::remove(out.c_str());
+        stagedfile::Stage stage(out);
+        ASSERT_TRUE(stage.open());
+        testutil::writeFile(stage.writePath(), "root's");
+        ASSERT_TRUE(asUser(65534, 65534, [&] {
+            umask(0);
+            return linked ? link(everyones.c_str(), out.c_str()) == 0
+                          : close(::open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL, 06666)) == 0;
+        }));
+        ASSERT_TRUE(stage.commit());
+        struct stat info;
+        ASSERT_EQ(stat(out.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 0u);
+        EXPECT_EQ(info.st_mode & 07777, linked ? 0644u : 0604u);
+        EXPECT_EQ(testutil::readFile(out), "root's");
     }
-    int status = 0;
-    ASSERT_TRUE(waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ASSERT_TRUE(stage.commit());
-    struct stat info;
-    ASSERT_EQ(stat(out.c_str(), &info), 0);
-    EXPECT_EQ(info.st_uid, 0u);
-    EXPECT_EQ(info.st_mode & 07777, 0604u);
-    EXPECT_EQ(testutil::readFile(out), "root's");
+    EXPECT_EQ(testutil::readFile(everyones), "open to all");
+}
+
+// A file system that keeps no rights answers the rights calls with ENOSYS or EOPNOTSUPP: the
+// write goes on as a plain write would, at the open and at the commit alike. Any other failure
+// fails the write with its reason and leaves the file as it was.
+TEST_P(StagedWrite, RightsThatTheFileSystemDoesNotKeep)
+{
+    const std::string out = mDir.file("cloud.zrpcd");
+    std::string contents = "previous contents";
+    testutil::writeFile(out, contents);
+    for (int error : {ENOSYS, EOPNOTSUPP, EIO}) {
+        for (int failAt : {1, 2}) {
+            SCOPED_TRACE(std::string(std::strerror(error)) + (failAt == 1 ? " at the open" : " at the commit"));
+            gCalls = CallWatch();
+            gCalls.failChmodAt = failAt;
+            gCalls.chmodError = error;
+            gCalls.active = true;
+            const std::string text = "written " + std::to_string(error) + "/" + std::to_string(failAt);
+            std::string message;
+            std::string reason;
+            const bool written = stagedfile::write(
+                out, [&](const std::string& iPath) {
+                    testutil::writeFile(iPath, text);
+                    return true;
+                },
+                message, reason);
+            gCalls.active = false;
+            EXPECT_EQ(gCalls.chmods, error == EIO ? failAt : 2);
+            EXPECT_EQ(written, error != EIO);
+            if (written)
+                contents = text;
+            else
+                EXPECT_EQ(reason, "Input/output error");
+            EXPECT_EQ(testutil::readFile(out), contents);
+            EXPECT_EQ(folderEntries(mDir.path()), Names{"cloud.zrpcd"});
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, StagedWrite, ::testing::Bool());
@@ -329,6 +412,44 @@ TEST(StagedPlace, ALinkToAFileNotThereYetIsWrittenThroughOrLeftAsItWas)
     EXPECT_EQ(testutil::readFile(dir.file("real/new.zrpcd")), "through the link");
     EXPECT_EQ(modeOf(dir.file("real/new.zrpcd")), 0644);
     EXPECT_EQ(std::filesystem::read_symlink(dir.file("link.zrpcd")), "real/new.zrpcd");
+}
+
+// A FAT file system through FUSE keeps no rights: a new file and its rewrite are written there
+// as on a local disk, and nothing hidden is left.
+TEST(StagedPlace, AFileSystemThatKeepsNoRights)
+{
+    if (getuid() != 0 || access("/dev/fuse", R_OK | W_OK) != 0)
+        GTEST_SKIP() << "needs root and /dev/fuse, to mount a FAT image through FUSE";
+    if (std::system("command -v fusefat && PATH=$PATH:/usr/sbin:/sbin command -v mkfs.vfat >/dev/null") != 0)
+        GTEST_SKIP() << "needs fusefat and mkfs.vfat (Debian's fusefat and dosfstools)";
+    testutil::TempDir dir;
+    const std::string image = dir.file("fat.img");
+    const std::string mounted = dir.file("m");
+    ASSERT_EQ(mkdir(mounted.c_str(), 0700), 0);
+    ASSERT_EQ(std::system(("truncate -s 64M '" + image + "' && PATH=$PATH:/usr/sbin:/sbin mkfs.vfat -F 32 '" + image +
+                           "' >/dev/null")
+                              .c_str()),
+              0);
+    struct statfs mount;
+    const long fuseMagic = 0x65735546;
+    if (std::system(("fusefat -o rw+ '" + image + "' '" + mounted + "' >/dev/null 2>&1").c_str()) != 0 ||
+        statfs(mounted.c_str(), &mount) != 0 || mount.f_type != fuseMagic)
+        GTEST_SKIP() << "fusefat cannot mount the image here";
+    struct Unmount
+    {
+        std::string path;
+        ~Unmount() { (void)std::system(("fusermount -u '" + path + "' || umount '" + path + "'").c_str()); }
+    } unmount{mounted};
+    for (bool unnamed : {true, false}) {
+        stagedfile::detail::allowUnnamedFiles(unnamed);
+        const std::string out = mounted + (unnamed ? "/unnamed.zrpcd" : "/named.zrpcd");
+        EXPECT_TRUE(writeText(out, "new file"));
+        EXPECT_EQ(testutil::readFile(out), "new file");
+        EXPECT_TRUE(writeText(out, "rewritten"));
+        EXPECT_EQ(testutil::readFile(out), "rewritten");
+    }
+    stagedfile::detail::allowUnnamedFiles(true);
+    EXPECT_EQ(folderEntries(mounted), (Names{"named.zrpcd", "unnamed.zrpcd"}));
 }
 
 // Another save replaces the destination again and again while writes of it start: each finds its
@@ -484,6 +605,166 @@ TEST(StagedName, ALongNameIsCutBetweenCharacters)
     testutil::writeFile(stage.writePath(), "x");
     ASSERT_TRUE(stage.commit());
     EXPECT_EQ(folderEntries(dir.path()), Names{wide + ".zrpcd"});
+}
+
+// The raw access or default ACL of the entries {tag, rights, id}, as the system stores it.
+std::string aclValue(std::initializer_list<std::array<std::uint32_t, 3>> iEntries)
+{
+    std::string value;
+    testutil::appendRaw(&value, std::uint32_t(2));
+    for (const auto& entry : iEntries) {
+        testutil::appendRaw(&value, std::uint16_t(entry[0]));
+        testutil::appendRaw(&value, std::uint16_t(entry[1]));
+        testutil::appendRaw(&value, entry[2]);
+    }
+    return value;
+}
+
+std::string xattrOf(const std::string& iPath, const char* iName)
+{
+    char value[1024];
+    const ssize_t size = getxattr(iPath.c_str(), iName, value, sizeof value);
+    return size > 0 ? std::string(value, std::size_t(size)) : std::string();
+}
+
+bool setAcl(const std::string& iPath, const char* iName, const std::string& iValue)
+{
+    return setxattr(iPath.c_str(), iName, iValue.data(), iValue.size(), 0) == 0;
+}
+
+// Root rewrites a file whose ACL denies its owning group and lets u2 in: the rewrite has the
+// same ACL and mode, so a member of that group is still denied and u2 let in; so is the member
+// when a user who cannot give the file its group rewrites it. A file without an
+// ACL in a folder whose default ACL names u1 is rewritten without an ACL, u1 still denied; a new
+// file there gets the mode and ACL that a plain new file gets, which let u1 write it.
+TEST(StagedRights, TheReplacedFilesACLOrNone)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root, to give files to other users and groups";
+    const std::uint32_t none = ~0u;
+    const uid_t u1 = 2001;
+    const uid_t u2 = 2002;
+    const uid_t member = 2003;
+    const gid_t group = 1234;
+    const char* const access = "system.posix_acl_access";
+    testutil::TempDir dir;
+    ASSERT_EQ(chmod(dir.path().c_str(), 0711), 0);
+    umask(022);
+    const std::string out = dir.file("o.zrpcd");
+    testutil::writeFile(out, "root's");
+    ASSERT_EQ(chown(out.c_str(), 0, group) | chmod(out.c_str(), 0600), 0);
+    if (!setAcl(out, access, aclValue({{1, 6, none}, {2, 6, u2}, {4, 0, none}, {0x10, 6, none}, {0x20, 0, none}})))
+        GTEST_SKIP() << "no ACLs in " << dir.path() << ": " << std::strerror(errno);
+    const std::string acl = xattrOf(out, access);
+    const auto denied = [](const std::string& iPath) {
+        return [iPath] { return open(iPath.c_str(), O_RDONLY) < 0 && errno == EACCES; };
+    };
+    const auto writable = [](const std::string& iPath) {
+        return [iPath] { return close(open(iPath.c_str(), O_RDWR)) == 0; };
+    };
+    ASSERT_TRUE(asUser(member, group, denied(out)) && asUser(u2, u2, writable(out)));
+    EXPECT_TRUE(writeText(out, "rewritten"));
+    EXPECT_EQ(xattrOf(out, access), acl);
+    EXPECT_EQ(modeOf(out), 0660);
+    EXPECT_TRUE(asUser(member, group, denied(out)));
+    EXPECT_TRUE(asUser(u2, u2, writable(out)));
+
+    // nobody, let in by the ACL, cannot keep its group: the others, where the group's members
+    // now fall, get no more than the group had.
+    const std::string everyones = dir.file("everyones");
+    ASSERT_EQ(mkdir(everyones.c_str(), 0700) | chmod(everyones.c_str(), 0777), 0);
+    const std::string others = everyones + "/o.zrpcd";
+    testutil::writeFile(others, "root's");
+    ASSERT_EQ(chown(others.c_str(), 0, group), 0);
+    ASSERT_TRUE(setAcl(others, access,
+                       aclValue({{1, 6, none}, {2, 6, 65534}, {4, 0, none}, {0x10, 6, none}, {0x20, 4, none}})));
+    ASSERT_TRUE(asUser(member, group, denied(others)));
+    EXPECT_TRUE(asUser(65534, 65534, [&] { return writeText(others, "nobody's"); }));
+    struct stat info;
+    ASSERT_EQ(stat(others.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_TRUE(asUser(member, group, denied(others)));
+
+    const std::string folder = dir.file("shared");
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const std::string kept = folder + "/f.zrpcd";
+    testutil::writeFile(kept, "root's");
+    ASSERT_EQ(chmod(kept.c_str(), 0640), 0);
+    ASSERT_TRUE(setAcl(folder, "system.posix_acl_default",
+                       aclValue({{1, 6, none}, {2, 6, u1}, {4, 4, none}, {0x10, 6, none}, {0x20, 0, none}})));
+    EXPECT_TRUE(writeText(kept, "rewritten"));
+    EXPECT_EQ(xattrOf(kept, access), "");
+    EXPECT_EQ(modeOf(kept), 0640);
+    EXPECT_TRUE(asUser(u1, u1, denied(kept)));
+
+    const std::string plain = folder + "/plain.zrpcd";
+    ASSERT_EQ(close(open(plain.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666)), 0);
+    const std::string made = folder + "/new.zrpcd";
+    EXPECT_TRUE(writeText(made, "new"));
+    EXPECT_EQ(modeOf(made), modeOf(plain));
+    EXPECT_EQ(xattrOf(made, access), xattrOf(plain, access));
+    EXPECT_TRUE(asUser(u1, u1, writable(made)));
+}
+
+// SIGTERM to a writer removes only what is still its own. A writes through a link to a file not
+// there yet, which the system makes for it; B writes that file meanwhile, through a staged write
+// of its own or in place: B's file stays. A writer ended just after its unnamed file got its
+// staged name leaves nothing behind.
+TEST(StagedSignal, ASignalRemovesOnlyTheWritersOwnFiles)
+{
+    for (bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "B writes in place" : "B replaces the file");
+        testutil::TempDir dir;
+        ASSERT_EQ(mkdir(dir.file("real").c_str(), 0755), 0);
+        ASSERT_EQ(symlink("real/t.zrpcd", dir.file("link.zrpcd").c_str()), 0);
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t writerA = fork();
+        if (writerA == 0) {
+            stagedfile::removeOnSignals();
+            std::string message;
+            std::string reason;
+            stagedfile::write(
+                dir.file("link.zrpcd"), [&](const std::string&) { return write(ready[1], "", 1) == 1 && pause(); },
+                message, reason);
+            _exit(0);
+        }
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        const std::string target = dir.file("real/t.zrpcd");
+        if (inPlace)
+            testutil::writeFile(target, "B's");
+        else
+            EXPECT_TRUE(writeText(target, "B's"));
+        kill(writerA, SIGTERM);
+        int status = 0;
+        ASSERT_EQ(waitpid(writerA, &status, 0), writerA);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+        EXPECT_EQ(testutil::readFile(target), "B's");
+        EXPECT_EQ(folderEntries(dir.file("real")), Names{"t.zrpcd"});
+        close(ready[0]);
+        close(ready[1]);
+    }
+
+    testutil::TempDir dir;
+    const int probe = open(dir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0)
+        GTEST_SKIP() << "no unnamed files in " << dir.path();
+    close(probe);
+    const std::string out = dir.file("cloud.zrpcd");
+    testutil::writeFile(out, "previous contents");
+    const pid_t writer = fork();
+    if (writer == 0) {
+        stagedfile::removeOnSignals();
+        gCalls.signalAfterLink = SIGTERM;
+        writeText(out, "whole");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(folderEntries(dir.path()), Names{"cloud.zrpcd"});
+    EXPECT_EQ(testutil::readFile(out), "previous contents");
 }
 
 } // namespace
