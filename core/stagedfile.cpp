@@ -172,12 +172,14 @@ int FL_openFolderOf(const std::string& iPath, std::string& oName)
 }
 
 // Where a write of a path puts its file: a folder held open and the name in it, no folder for a
-// direct write; and the file the system made for it, if it did.
+// direct write; the file found there (st_ino 0: none), and whether the system made it for the
+// write.
 struct FLPlace
 {
     int folder = -1;
     std::string name;
-    struct stat made = {}; // st_ino 0: none
+    struct stat found = {};
+    bool made = false;
 };
 
 // The system follows the links of iPath under its own rules (EACCES for a protected link). A
@@ -220,8 +222,9 @@ bool FL_locate(const std::string& iPath, FLPlace& oPlace)
         errno = EAGAIN;
         return false;
     }
-    if (made)
-        oPlace.made = reached;
+    if (exists)
+        oPlace.found = reached;
+    oPlace.made = made;
     return true;
 }
 
@@ -291,10 +294,12 @@ bool FL_readAcl(const std::string& iPath, const char* iName, std::string& oAcl)
             oAcl.resize(std::size_t(read));
             return true;
         }
+        oAcl.clear();
         // ERANGE: it grew meanwhile.
         if (errno != ERANGE)
             return errno == ENODATA || FL_keepsNoRights(errno);
     }
+    errno = ERANGE;
     return false;
 }
 
@@ -362,21 +367,26 @@ bool FL_giveNewFileRights(int iFd, int iFolder)
 // Gives the staged file the owner (root may give it), group (where the user is in it) and access
 // ACL (none where it had none) of the file iName in iFolder as it is now, and its permissions as
 // far as they grant no one more than before; a new file, also the empty one made for the write
-// (inode iMade), gets the rights a new file gets. Another user's file, or a file of several links,
-// in a sticky folder may have been put there for the writer to hand its output to: its owner,
-// group and ACL are not given, and its permissions no more than a new file's.
-bool FL_giveRights(int iFd, int iFolder, const std::string& iName, ino_t iMade)
+// (inode iMade), gets the rights a new file gets. In a sticky folder another user's file, a file
+// of several links or any file but iFound, the one found there at the open, may have been put
+// there for the writer to hand its output to: its owner, group and ACL are not given, and its
+// permissions no more than a new file's.
+bool FL_giveRights(int iFd, int iFolder, const std::string& iName, ino_t iMade,
+                   const std::pair<dev_t, ino_t>& iFound)
 {
     struct stat old;
     std::string acl;
     const int oldFile = openat(iFolder, iName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    const bool replaced = oldFile >= 0 && fstat(oldFile, &old) == 0 && S_ISREG(old.st_mode) && old.st_ino != iMade;
-    const bool aclRead = !replaced || FL_readAcl(FL_descriptorPath(oldFile), flAccessAcl, acl);
+    if (oldFile < 0 && errno != ENOENT)
+        return false;
+    bool looked = oldFile < 0 || fstat(oldFile, &old) == 0;
+    const bool replaced = looked && oldFile >= 0 && S_ISREG(old.st_mode) && old.st_ino != iMade;
+    looked = looked && (!replaced || FL_readAcl(FL_descriptorPath(oldFile), flAccessAcl, acl));
     const int error = errno;
     if (oldFile >= 0)
         close(oldFile);
     errno = error;
-    if (!aclRead)
+    if (!looked)
         return false;
     if (!replaced)
         return FL_giveNewFileRights(iFd, iFolder);
@@ -386,7 +396,8 @@ bool FL_giveRights(int iFd, int iFolder, const std::string& iName, ino_t iMade)
         return false;
     const uid_t user = geteuid();
     const bool planted = (folder.st_mode & S_ISVTX) != 0 &&
-                         ((old.st_uid != user && old.st_uid != folder.st_uid) || old.st_nlink > 1);
+                         ((old.st_uid != user && old.st_uid != folder.st_uid) || old.st_nlink > 1 ||
+                          old.st_dev != iFound.first || old.st_ino != iFound.second);
     if (planted) {
         if (!FL_giveNewFileRights(iFd, iFolder) || fstat(iFd, &own) != 0)
             return false;
@@ -504,9 +515,16 @@ bool Stage::open(std::vector<std::pair<dev_t, ino_t>>* ioCleaned)
         return true;
     mFolder = place.folder;
     mTargetName = place.name;
-    mMade = place.made.st_ino;
-    if (mMade)
-        mMadeSlot = FL_remember(mFolder, mTargetName, place.made, true);
+    mFound = {place.found.st_dev, place.found.st_ino};
+    if (place.made) {
+        // Held, so that no later file can have its inode while it is told by it.
+        mMadeFile = openat(mFolder, mTargetName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        struct stat held;
+        if (mMadeFile >= 0 && fstat(mMadeFile, &held) == 0 && FL_sameFile(held, place.found)) {
+            mMade = held.st_ino;
+            mMadeSlot = FL_remember(mFolder, mTargetName, held, true);
+        }
+    }
     if (flUnnamedAllowed.load())
         mFd = openat(mFolder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, flPrivateMode);
     if (mFd < 0) {
@@ -552,7 +570,7 @@ bool Stage::commit()
     }
     // The rights first, then the flush: without it a crash soon after the rename can leave an
     // empty file in place of both.
-    bool done = FL_giveRights(mFd, mFolder, mTargetName, mMade) && (fsync(mFd) == 0 || errno == EINVAL);
+    bool done = FL_giveRights(mFd, mFolder, mTargetName, mMade, mFound) && (fsync(mFd) == 0 || errno == EINVAL);
     struct stat own;
     if (done && mName.empty() && (done = fstat(mFd, &own) == 0)) {
         // The unnamed file gets a name beside the destination first, which is renamed over it at
@@ -598,14 +616,14 @@ void Stage::discard()
         unlinkat(mFolder, mTargetName.c_str(), 0);
     FL_forget(mSignalSlot);
     FL_forget(mMadeSlot);
-    if (mFd >= 0)
-        close(mFd);
-    if (mFolder >= 0)
-        close(mFolder);
-    mFd = -1;
-    mFolder = -1;
+    for (int* fd : {&mFd, &mMadeFile, &mFolder}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
     mName.clear();
     mTargetName.clear();
+    mFound = {0, 0};
     mMade = 0;
     mWritePath = mDestination;
     mOpen = false;

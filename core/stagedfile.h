@@ -67,7 +67,10 @@ private:
     std::string mName;       // the staged file's own name; empty while it has none
     int mFolder = -1;        // the folder of the file replaced
     int mFd = -1;            // the file written, held open and locked while it is
+    // The destination the open found there; 0 when none.
+    std::pair<dev_t, ino_t> mFound{0, 0};
     ino_t mMade = 0;         // the empty file the system made where a link led to none
+    int mMadeFile = -1;      // that file, held open
     int mSignalSlot = -1;
     int mMadeSlot = -1;
     bool mOpen = false;

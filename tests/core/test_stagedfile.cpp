@@ -255,6 +255,24 @@ TEST_P(StagedWrite, TheCommitGivesTheRightsOfTheDestinationThen)
     EXPECT_EQ(modeOf(out), 0644);
     EXPECT_EQ(testutil::readFile(out), "after a removal");
 
+    // A commit that cannot look at the file it replaces fails, rather than give it a new file's.
+    ASSERT_EQ(chmod(out.c_str(), 0600), 0);
+    ASSERT_TRUE(stage.open());
+    rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    const rlimit low = {64, old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> spent;
+    for (int fd; (fd = dup(0)) >= 0;)
+        spent.push_back(fd);
+    errno = 0;
+    EXPECT_FALSE(stage.commit());
+    EXPECT_EQ(errno, EMFILE);
+    for (int fd : spent)
+        close(fd);
+    setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_EQ(modeOf(out), 0600);
+
     umask(0222);
     EXPECT_TRUE(writeText(mDir.file("new.zrpcd"), "new file"));
     EXPECT_EQ(modeOf(mDir.file("new.zrpcd")), 0444);
@@ -285,36 +303,41 @@ TEST_P(StagedWrite, WhoFallsUnderAnotherOwnerOrGroupGainsNoRights)
 
 // Root writes a new file into a sticky folder that everyone may write; before root's is put in
 // place, another user puts there a file of that name open to all, or a second link of a file of
-// root's open to all. Root's file goes in its place as root's, with no more rights than a new
-// file has; the linked file keeps its contents.
+// root's open to all, whose first name he may then remove. Root's file goes in its place as
+// root's, with no more rights than a new file has; a linked file keeps its contents.
 TEST_P(StagedWrite, AFilePutInAStickyFolderMeanwhileDoesNotGetRootsFile)
 {
     if (getuid() != 0)
         GTEST_SKIP() << "needs root, to make a file of another user";
     ASSERT_EQ(chmod(mDir.path().c_str(), 01777), 0);
     const std::string out = mDir.file("cloud.zrpcd");
-    const std::string everyones = mDir.file("everyones.zrpcd");
-    testutil::writeFile(everyones, "open to all");
-    ASSERT_EQ(chmod(everyones.c_str(), 0666), 0);
-    for (bool linked : {false, true}) {
-        SCOPED_TRACE(linked ? "a link of root's file" : "another user's file");
+    const std::string nobodys = mDir.file("nobodys");
+    ASSERT_EQ(mkdir(nobodys.c_str(), 0700) | chown(nobodys.c_str(), 65534, 65534), 0);
+    for (int kind : {0, 1, 2}) {
+        SCOPED_TRACE(kind == 0 ? "another user's file" : kind == 1 ? "a link of root's file" : "its only link");
+        const std::string linked = kind == 1 ? mDir.file("everyones.zrpcd") : nobodys + "/everyones.zrpcd";
+        testutil::writeFile(linked, "open to all");
+        ASSERT_EQ(chmod(linked.c_str(), 0666), 0);
         std::remove(out.c_str());
         stagedfile::Stage stage(out);
         ASSERT_TRUE(stage.open());
         testutil::writeFile(stage.writePath(), "root's");
         ASSERT_TRUE(asUser(65534, 65534, [&] {
             umask(0);
-            return linked ? link(everyones.c_str(), out.c_str()) == 0
-                          : close(::open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL, 06666)) == 0;
+            if (kind == 0)
+                return close(::open(out.c_str(), O_WRONLY | O_CREAT | O_EXCL, 06666)) == 0;
+            return link(linked.c_str(), out.c_str()) == 0 && (kind == 1 || unlink(linked.c_str()) == 0);
         }));
         ASSERT_TRUE(stage.commit());
         struct stat info;
         ASSERT_EQ(stat(out.c_str(), &info), 0);
         EXPECT_EQ(info.st_uid, 0u);
-        EXPECT_EQ(info.st_mode & 07777, linked ? 0644u : 0604u);
+        EXPECT_EQ(info.st_mode & 07777, kind == 0 ? 0604u : 0644u);
         EXPECT_EQ(testutil::readFile(out), "root's");
+        if (kind == 1) {
+            EXPECT_EQ(testutil::readFile(linked), "open to all");
+        }
     }
-    EXPECT_EQ(testutil::readFile(everyones), "open to all");
 }
 
 // A file system that keeps no rights answers the rights calls with ENOSYS or EOPNOTSUPP: the
@@ -670,20 +693,24 @@ TEST(StagedRights, TheReplacedFilesACLOrNone)
     EXPECT_TRUE(asUser(u2, u2, writable(out)));
 
     // nobody, let in by the ACL, cannot keep its group: the others, where the group's members
-    // now fall, get no more than the group had.
+    // now fall, get no more than the group had within the mask: reading.
     const std::string everyones = dir.file("everyones");
     ASSERT_EQ(mkdir(everyones.c_str(), 0700) | chmod(everyones.c_str(), 0777), 0);
     const std::string others = everyones + "/o.zrpcd";
     testutil::writeFile(others, "root's");
     ASSERT_EQ(chown(others.c_str(), 0, group), 0);
     ASSERT_TRUE(setAcl(others, access,
-                       aclValue({{1, 6, none}, {2, 6, 65534}, {4, 0, none}, {0x10, 6, none}, {0x20, 4, none}})));
-    ASSERT_TRUE(asUser(member, group, denied(others)));
+                       aclValue({{1, 7, none}, {2, 6, 65534}, {4, 5, none}, {0x10, 6, none}, {0x20, 7, none}})));
+    const auto onlyReads = [&] {
+        return ::access(others.c_str(), R_OK) == 0 && ::access(others.c_str(), W_OK) != 0 &&
+               ::access(others.c_str(), X_OK) != 0;
+    };
+    ASSERT_TRUE(asUser(member, group, onlyReads));
     EXPECT_TRUE(asUser(65534, 65534, [&] { return writeText(others, "nobody's"); }));
     struct stat info;
     ASSERT_EQ(stat(others.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u);
-    EXPECT_TRUE(asUser(member, group, denied(others)));
+    EXPECT_TRUE(asUser(member, group, onlyReads));
 
     const std::string folder = dir.file("shared");
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
@@ -731,17 +758,19 @@ TEST(StagedSignal, ASignalRemovesOnlyTheWritersOwnFiles)
         }
         char byte = 0;
         ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        // A file of B's that is as empty as the one made for A is told from it by its inode.
         const std::string target = dir.file("real/t.zrpcd");
+        const std::string written = inPlace ? "B's" : "";
         if (inPlace)
-            testutil::writeFile(target, "B's");
+            testutil::writeFile(target, written);
         else
-            EXPECT_TRUE(writeText(target, "B's"));
+            EXPECT_TRUE(writeText(target, written));
         kill(writerA, SIGTERM);
         int status = 0;
         ASSERT_EQ(waitpid(writerA, &status, 0), writerA);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-        EXPECT_EQ(testutil::readFile(target), "B's");
         EXPECT_EQ(folderEntries(dir.file("real")), Names{"t.zrpcd"});
+        EXPECT_EQ(testutil::readFile(target), written);
         close(ready[0]);
         close(ready[1]);
     }
