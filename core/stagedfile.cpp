@@ -391,7 +391,6 @@ bool FL_giveRights(int iFd, int iFolder, const std::string& iName, ino_t iMade,
     if (!replaced)
         return FL_giveNewFileRights(iFd, iFolder);
     struct stat folder;
-    struct stat own;
     if (fstat(iFolder, &folder) != 0)
         return false;
     const uid_t user = geteuid();
@@ -399,23 +398,23 @@ bool FL_giveRights(int iFd, int iFolder, const std::string& iName, ino_t iMade,
                          ((old.st_uid != user && old.st_uid != folder.st_uid) || old.st_nlink > 1 ||
                           old.st_dev != iFound.first || old.st_ino != iFound.second);
     if (planted) {
-        if (!FL_giveNewFileRights(iFd, iFolder) || fstat(iFd, &own) != 0)
+        if (!FL_giveNewFileRights(iFd, iFolder))
             return false;
-        const mode_t mode = FL_narrowedMode(old.st_mode & 07777, FL_owningGroupRights(acl, old.st_mode),
-                                            own.st_uid != old.st_uid, own.st_gid != old.st_gid);
-        return FL_setMode(iFd, own.st_mode & mode & 0777);
+    } else {
+        if (fchown(iFd, user == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
+            // The group could not be given; the owner is the writer's.
+        }
+        // What the folder's default ACL gave the new file is for new files only.
+        if (acl.empty() ? fremovexattr(iFd, flAccessAcl) != 0 && errno != ENODATA && !FL_keepsNoRights(errno)
+                        : fsetxattr(iFd, flAccessAcl, acl.data(), acl.size(), 0) != 0)
+            return false;
     }
-    if (fchown(iFd, user == 0 ? old.st_uid : uid_t(-1), old.st_gid) != 0) {
-        // The group could not be given; the owner is the writer's.
-    }
+    struct stat own;
     if (fstat(iFd, &own) != 0)
         return false;
-    // What the folder's default ACL gave the new file is for new files only.
-    if (acl.empty() ? fremovexattr(iFd, flAccessAcl) != 0 && errno != ENODATA && !FL_keepsNoRights(errno)
-                    : fsetxattr(iFd, flAccessAcl, acl.data(), acl.size(), 0) != 0)
-        return false;
-    return FL_setMode(iFd, FL_narrowedMode(old.st_mode & 07777, FL_owningGroupRights(acl, old.st_mode),
-                                           own.st_uid != old.st_uid, own.st_gid != old.st_gid));
+    const mode_t mode = FL_narrowedMode(old.st_mode & 07777, FL_owningGroupRights(acl, old.st_mode),
+                                        own.st_uid != old.st_uid, own.st_gid != old.st_gid);
+    return FL_setMode(iFd, planted ? own.st_mode & mode & 0777 : mode);
 }
 
 struct flock FL_markLock(short iType)
